@@ -1,0 +1,328 @@
+#include "link/link.h"
+
+#include "link/linkhost.h"
+#include "link/serialchannel.h"
+#include "link/status.h"
+
+namespace {
+const QByteArray CrLf = QByteArrayLiteral("\r\n");
+} // namespace
+
+Link::Link(SerialChannel *channel, LinkHost *host, QObject *parent)
+    : QObject(parent)
+    , m_channel(channel)
+    , m_host(host)
+{
+    m_watchdog.setInterval(m_timings.watchdogMs);
+    m_quietTimer.setSingleShot(true);
+    m_turnTimer.setSingleShot(true);
+    m_turnTimer.setInterval(0);
+    connect(&m_watchdog, &QTimer::timeout, this, &Link::replyTimeout);
+    connect(&m_quietTimer, &QTimer::timeout, this, &Link::onQuietTimeout);
+    connect(&m_turnTimer, &QTimer::timeout, this, &Link::runTurn);
+    connect(m_channel, &SerialChannel::readyRead, this, &Link::onReadyRead);
+    connect(m_channel, &SerialChannel::lost, this, &Link::onChannelLost);
+}
+
+void Link::setTimings(const LinkTimings &timings)
+{
+    m_timings = timings;
+    m_watchdog.setInterval(timings.watchdogMs);
+}
+
+void Link::setDeviceResolver(DeviceResolver resolver)
+{
+    m_resolveDevice = std::move(resolver);
+}
+
+void Link::queueCommand(const QString &command)
+{
+    m_state.pendingText += '@' + command.toLatin1() + CrLf;
+    scheduleTurn();
+}
+
+void Link::queueIdentify()
+{
+    m_host->clearUnitLabels();
+    queueCommand(QStringLiteral("UVER"));
+}
+
+void Link::queueReadAll()
+{
+    queueCommand(QStringLiteral("DISP"));
+}
+
+void Link::queueReadError()
+{
+    queueCommand(QStringLiteral("UERR"));
+}
+
+void Link::connectUnit()
+{
+    const int number = m_state.portNumber;
+    const QString device = (number >= 1 && number <= 9 && m_resolveDevice)
+        ? m_resolveDevice(number) : QString();
+    LineSettings line;
+    line.device = device;
+    line.baudRate = m_state.baudRate;
+    line.parity = m_state.parity;
+    line.dataBits = m_state.dataBits;
+    line.stopBits = m_state.stopBits;
+    if (device.isEmpty() || !m_channel->open(line)) {
+        m_host->showStatus(StatusText::OpenFailed, StatusColour::LinkError);
+        return;
+    }
+    m_state.portOpen = true;
+    m_host->showStatus(StatusText::Connecting, StatusColour::Progress);
+    m_host->stopStatusReset();
+    m_state.pendingText.clear();
+    m_state.phase = ExchangePhase::Connecting;
+    m_channel->discardInput();
+    setAwaitingReply(false);
+    queueIdentify();
+}
+
+void Link::disconnectUnit()
+{
+    if (!m_channel->close()) {
+        m_host->showStatus(StatusText::CloseFailed, StatusColour::LinkError);
+        m_state.portOpen = false;
+        return;
+    }
+    m_state.portOpen = false;
+    if (!m_host->unitKind().isEmpty()) {
+        m_host->showStatus(StatusText::Disconnected, StatusColour::Progress);
+        m_host->startStatusReset();
+    }
+    m_state.pendingText.clear();
+    m_host->showConnectionState(false);
+}
+
+void Link::transmitNextLine()
+{
+    const qsizetype end = m_state.pendingText.indexOf(CrLf);
+    if (end < 0) {
+        // Only QueueCommand fills the queue, so this cannot hold a partial command; be safe.
+        m_state.pendingText.clear();
+        return;
+    }
+    const QByteArray line = m_state.pendingText.left(end + 2);
+    setAwaitingReply(true);
+    const bool written = m_channel->write(line);
+    m_state.pendingText.remove(0, end + 2);
+    m_state.lastSentLine = line;
+    emit lineTransmitted(line);
+    if (!written)
+        onChannelLost();
+}
+
+void Link::setAwaitingReply(bool on)
+{
+    resetCollection();
+    m_state.awaitingReply = on;
+    m_host->setWindowLocked(on);
+    if (on) {
+        m_watchdog.start();
+        m_state.retryCount = 0;
+        m_ticks = 0;
+        // Whatever arrived before the command goes out is not its reply.
+        m_channel->discardInput();
+    } else {
+        m_watchdog.stop();
+    }
+    emit awaitingReplyChanged(on);
+}
+
+void Link::dispatchReply(QString &reply)
+{
+    bool lastApplyRejected = false;
+    for (;;) {
+        if (reply.isEmpty()) {
+            setAwaitingReply(false);
+            return;
+        }
+        const qsizetype end = reply.indexOf(QLatin1String("\r\n"));
+        const QString line = end < 0 ? reply : reply.left(end);
+        reply.remove(0, end < 0 ? reply.size() : end + 2);
+        const QStringView kind = QStringView(line).left(3);
+        bool parameterRow = false;
+
+        if (kind == QLatin1String("ACK")) {
+            if (m_state.pendingText.isEmpty())
+                m_host->showStatus(StatusText::WriteDone, StatusColour::Progress);
+        } else if (kind == QLatin1String("NAK")) {
+            m_host->showStatus(m_state.phase == ExchangePhase::Reading ? StatusText::ReadFailed
+                                                                      : StatusText::WriteFailed,
+                               StatusColour::Progress);
+            m_state.phase = ExchangePhase::Failed;
+        } else if (kind == QLatin1String("ZRT")) {
+            if (!m_host->identifyUnit(line))
+                m_state.phase = ExchangePhase::Failed;
+            if (m_state.phase == ExchangePhase::Connecting) {
+                m_host->showConnectionState(true);
+                m_host->showStatus(StatusText::Connected, StatusColour::Progress);
+                m_state.phase = ExchangePhase::Idle;
+            }
+        } else if (kind == QLatin1String("Ver")) {
+            m_host->showVersion(line);
+        } else if (kind == QLatin1String("Err")) {
+            // The report is modal; the watchdog must not resend behind it.
+            m_watchdog.stop();
+            m_host->showUnitError(line);
+            reply.clear();
+            m_state.phase = ExchangePhase::Idle;
+        } else {
+            parameterRow = true;
+            if (m_state.phase == ExchangePhase::Reading) {
+                const bool applied = m_host->applyParameterLine(line) == 0;
+                lastApplyRejected = !applied;
+                if (applied && reply.isEmpty()) {
+                    m_host->showStatus(StatusText::ReadDone, StatusColour::Progress);
+                    m_state.phase = ExchangePhase::Idle;
+                }
+            }
+        }
+        // A read-back whose final line was refused keeps waiting: the watchdog asks again.
+        if (parameterRow && reply.isEmpty() && lastApplyRejected)
+            return;
+    }
+}
+
+void Link::replyTimeout()
+{
+    ++m_ticks;
+    if (m_ticks < GiveUpTicks) {
+        // Bytes on their way: the collection will pick them up.
+        if (m_collecting || m_channel->bytesAvailable() > 0)
+            return;
+        if (m_state.retryCount < MaxResends) {
+            ++m_state.retryCount;
+            if (!m_channel->write(m_state.lastSentLine))
+                onChannelLost();
+            return;
+        }
+    }
+    // Resends used up, or a line that never went quiet: give up either way.
+    giveUp();
+}
+
+void Link::giveUp()
+{
+    m_host->showStatus(StatusText::NoAnswer, StatusColour::LinkError);
+    if (m_host->unitKind().isEmpty())
+        disconnectUnit();
+    m_state.pendingText.clear();
+    m_state.phase = ExchangePhase::Idle;
+    setAwaitingReply(false);
+}
+
+void Link::scheduleTurn()
+{
+    if (!m_turnTimer.isActive())
+        m_turnTimer.start();
+}
+
+void Link::runTurn()
+{
+    if (m_state.quitRequested || !m_state.portOpen)
+        return;
+    if (m_dispatching) {
+        // A modal report is open inside a dispatch; try again once it has returned.
+        scheduleTurn();
+        return;
+    }
+    if (m_state.phase == ExchangePhase::Failed) {
+        m_state.pendingText.clear();
+        m_state.phase = ExchangePhase::Idle;
+    }
+    // While a reply is awaited the turn belongs to the collection, which its own events drive.
+    if (!m_state.awaitingReply && !m_state.pendingText.isEmpty())
+        transmitNextLine();
+}
+
+void Link::onReadyRead()
+{
+    if (m_dispatching)
+        return;  // read after the dispatch; the modal report must not re-enter it
+    if (!m_state.portOpen || !m_state.awaitingReply) {
+        // Nobody asked: such bytes would be discarded when the next wait starts anyway.
+        m_channel->discardInput();
+        return;
+    }
+    m_collecting = true;
+    appendReceived();
+    m_quietTimer.start(m_timings.quietMs);
+}
+
+bool Link::appendReceived()
+{
+    const QByteArray bytes = m_channel->readAll();
+    const qsizetype room = MaxReplyBytes - m_collected.size();
+    if (room > 0)
+        m_collected += bytes.left(room);
+    return !bytes.isEmpty();
+}
+
+void Link::onQuietTimeout()
+{
+    if (!m_collecting)
+        return;
+    if (m_channel->bytesAvailable() > 0 && appendReceived()) {
+        m_quietTimer.start(m_timings.quietMs);
+        return;
+    }
+    finishCollection();
+}
+
+void Link::finishCollection()
+{
+    QByteArray text = m_fragment + m_collected;
+    m_collected.clear();
+    m_fragment.clear();
+    m_collecting = false;
+    if (!m_state.portOpen || !m_state.awaitingReply)
+        return;
+    if (m_state.phase == ExchangePhase::Failed) {
+        m_state.pendingText.clear();
+        m_state.phase = ExchangePhase::Idle;
+    }
+    const qsizetype lastEnd = text.lastIndexOf(CrLf);
+    const qsizetype complete = lastEnd < 0 ? 0 : lastEnd + 2;
+    // An unfinished line waits for its rest in a later collection of the same wait.
+    if (text.size() - complete <= MaxFragmentBytes)
+        m_fragment = text.mid(complete);
+    if (complete == 0)
+        return;
+    QString reply = QString::fromLatin1(text.left(complete));
+    m_dispatching = true;
+    dispatchReply(reply);
+    m_dispatching = false;
+    // Ending the wait dropped the fragment; a wait that goes on keeps it.
+    if (m_state.awaitingReply) {
+        // Bytes that came while a modal report was open belong to this wait.
+        if (m_channel->bytesAvailable() > 0)
+            onReadyRead();
+    }
+    scheduleTurn();
+}
+
+void Link::resetCollection()
+{
+    m_quietTimer.stop();
+    m_collected.clear();
+    m_fragment.clear();
+    m_collecting = false;
+}
+
+void Link::onChannelLost()
+{
+    if (!m_state.portOpen)
+        return;
+    m_channel->close();
+    m_state.portOpen = false;
+    m_host->showStatus(StatusText::NoAnswer, StatusColour::LinkError);
+    m_state.pendingText.clear();
+    m_state.phase = ExchangePhase::Idle;
+    setAwaitingReply(false);
+    m_host->showConnectionState(false);
+}

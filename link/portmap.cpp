@@ -1,0 +1,78 @@
+#include "link/portmap.h"
+
+#include <QCollator>
+#include <QRegularExpression>
+#include <QSerialPortInfo>
+
+#include <algorithm>
+
+bool PortMap::bind(const QString &binding)
+{
+    static const QRegularExpression pattern(QStringLiteral("^COM([1-9])=(.+)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = pattern.match(binding.trimmed());
+    if (!match.hasMatch())
+        return false;
+    bind(match.captured(1).toInt(), match.captured(2));
+    return true;
+}
+
+void PortMap::bind(int portNumber, const QString &device)
+{
+    m_bound.insert(portNumber, device);
+}
+
+void PortMap::setSystemPorts(const QStringList &deviceNames)
+{
+    m_system = deviceNames;
+}
+
+QString PortMap::device(int portNumber) const
+{
+    if (portNumber < 1 || portNumber > PortCount)
+        return {};
+    if (m_bound.contains(portNumber))
+        return m_bound.value(portNumber);
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM%1").arg(portNumber);
+#else
+    return m_system.value(portNumber - 1);
+#endif
+}
+
+QStringList PortMap::devices() const
+{
+    QStringList list;
+    for (int number = 1; number <= PortCount; ++number)
+        list << device(number);
+    return list;
+}
+
+QStringList PortMap::orderPorts(const QStringList &deviceNames)
+{
+    auto isAdapter = [](const QString &name) {
+        const QString base = name.section(QLatin1Char('/'), -1);
+        return base.startsWith(QLatin1String("ttyUSB")) || base.startsWith(QLatin1String("ttyACM"))
+            || base.startsWith(QLatin1String("cu.usb")) || base.startsWith(QLatin1String("tty.usb"));
+    };
+    // Name order, with ttyUSB10 after ttyUSB9.
+    QCollator collator(QLocale::c());
+    collator.setNumericMode(true);
+    QStringList ordered = deviceNames;
+    std::stable_sort(ordered.begin(), ordered.end(), [&](const QString &a, const QString &b) {
+        const bool adapterA = isAdapter(a);
+        const bool adapterB = isAdapter(b);
+        if (adapterA != adapterB)
+            return adapterA;
+        return collator.compare(a, b) < 0;
+    });
+    return ordered;
+}
+
+QStringList PortMap::systemPorts()
+{
+    QStringList names;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        names << info.systemLocation();
+    return orderPorts(names);
+}

@@ -1,0 +1,99 @@
+#include "link/portsettings.h"
+
+#include "file/itemreader.h"
+
+#include <QBuffer>
+#include <QFile>
+
+#include <limits>
+#include <optional>
+
+namespace {
+
+// A number item: blanks around it are allowed, nothing else.
+template<typename T>
+std::optional<T> numberItem(const QByteArray &item)
+{
+    bool ok = false;
+    const qlonglong value = item.trimmed().toLongLong(&ok);
+    if (!ok || value < std::numeric_limits<T>::min() || value > std::numeric_limits<T>::max())
+        return std::nullopt;
+    return static_cast<T>(value);
+}
+
+std::optional<QByteArray> nextItem(ItemReader &reader)
+{
+    const ItemReader::Result result = reader.next();
+    if (result.status != ItemReader::Status::Item)
+        return std::nullopt;
+    return result.item;
+}
+
+// Numbers carry a blank for the sign and one after them, as the file has always been written.
+QByteArray numberLine(qlonglong value)
+{
+    const QByteArray digits = QByteArray::number(value);
+    return (value < 0 ? digits : ' ' + digits) + " \r\n";
+}
+
+std::optional<PortSettings> readSettings(QIODevice *device)
+{
+    ItemReader reader(device, 256);
+    PortSettings settings;
+    const auto port = nextItem(reader);
+    const auto baud = nextItem(reader);
+    const auto parity = nextItem(reader);
+    const auto dataBits = nextItem(reader);
+    const auto stopBits = nextItem(reader);
+    if (!port || !baud || !parity || !dataBits || !stopBits)
+        return std::nullopt;
+    const auto portNumber = numberItem<quint8>(*port);
+    const auto baudRate = numberItem<qint32>(*baud);
+    const auto bits = numberItem<qint16>(*dataBits);
+    if (!portNumber || !baudRate || !bits)
+        return std::nullopt;
+    settings.portNumber = *portNumber;
+    settings.baudRate = *baudRate;
+    settings.parity = QString::fromLatin1(*parity);
+    settings.dataBits = *bits;
+    settings.stopBits = QString::fromLatin1(*stopBits);
+    return settings;
+}
+
+} // namespace
+
+QString portSettingsPath(const QString &programDirectory)
+{
+    return programDirectory + QStringLiteral("system.ini");
+}
+
+PortSettings parsePortSettings(const QByteArray &content)
+{
+    QByteArray copy = content;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    return readSettings(&buffer).value_or(PortSettings{});
+}
+
+PortSettings loadPortSettings(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return PortSettings{};
+    return readSettings(&file).value_or(PortSettings{});
+}
+
+QByteArray formatPortSettings(const PortSettings &settings)
+{
+    return numberLine(settings.portNumber) + numberLine(settings.baudRate)
+        + settings.parity.toLatin1() + "\r\n" + numberLine(settings.dataBits)
+        + settings.stopBits.toLatin1() + "\r\n";
+}
+
+void savePortSettings(const QString &path, const PortSettings &settings)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    file.write(formatPortSettings(settings));
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "settings/settingsform.h"
+
+#include <QString>
+#include <QStringView>
+
+// The value of a parameter as the unit and the settings file carry it: a list index in
+// decimal, a field's text unchanged, or the direction text.
+QString parameterValue(const SettingsForm &form, ParameterKey key);
+
+// Applies one "KEY?value" line; 0 when applied (or empty), -1 when refused.
+qint16 applyParameterLine(SettingsForm &form, QStringView line);
+
+void showDigitalDirections(SettingsForm &form, QStringView text);
+void showAnalogDirections(SettingsForm &form, QStringView text);
+// Characters 1 and 2 come from the analog buttons while the analog tab is selected.
+QString buildDirectionText(const SettingsForm &form);
+
+void setFrequencyDefaults(SettingsForm &form);
+void setDigitalDefaults(SettingsForm &form);
+void setAnalogDefaults(SettingsForm &form);
+void setCommunicationDefaults(SettingsForm &form);
+
+inline constexpr int DigitalTab = 0;
+inline constexpr int AnalogTab = 1;

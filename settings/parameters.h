@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <array>
+#include <optional>
+
+// The seventeen unit parameters, in the order the command set lists them.
+enum class ParameterKey {
+    FRBD, FRCH, PDIR, LOGI, AUIO, ADSL, DASL,
+    MODE, TYPE, MYID, SNUM, REPT, ETIM, DIVR, PTIM, HOLD, DOUT,
+};
+
+enum class ValueKind {
+    List,       // a drop-down list; the value is the selected index
+    Number,     // a three-digit field
+    Direction,  // the I/O direction buttons; the value is the four-character direction text
+};
+
+inline constexpr std::array<ParameterKey, 17> AllParameterKeys = {
+    ParameterKey::FRBD, ParameterKey::FRCH, ParameterKey::PDIR, ParameterKey::LOGI,
+    ParameterKey::AUIO, ParameterKey::ADSL, ParameterKey::DASL, ParameterKey::MODE,
+    ParameterKey::TYPE, ParameterKey::MYID, ParameterKey::SNUM, ParameterKey::REPT,
+    ParameterKey::ETIM, ParameterKey::DIVR, ParameterKey::PTIM, ParameterKey::HOLD,
+    ParameterKey::DOUT,
+};
+
+QString keyName(ParameterKey key);
+// Exact, case-sensitive.
+std::optional<ParameterKey> keyFromName(QStringView name);
+ValueKind valueKind(ParameterKey key);
+
+// Roles of cmbTYPE.
+namespace Role {
+inline constexpr int Slave = 0;
+inline constexpr int Master = 1;
+inline constexpr int Repeater = 2;
+} // namespace Role
+
+// Own ID a role fixes ("000" master, "220" repeater), or the slave default "001" for any other
+// index; `editable` says whether the user may change it.
+struct RoleOwnId
+{
+    QString text;
+    bool editable;
+};
+RoleOwnId roleOwnId(int typeIndex);
+
+// True when `text` is not a number or lies outside min..max (bounds included). Never throws.
+bool isOutOfRange(QStringView text, int min, int max);
+// One to three plain ASCII digits: the only texts a number field holds.
+bool isPlainNumberText(QStringView text);
+// Puts "0" in front until the text is three characters long.
+QString padWithZeros(const QString &text);
+// A list value: a decimal number, blanks around it allowed, a fraction rounded half to even.
+std::optional<int> parseListValue(QStringView value);
+
+// The frequency shown for a band and a channel index (-1 for no selection): "2402.0MHz".
+QString frequencyText(int bandIndex, int channelIndex);
+
+// 0 when `text` is four characters each "0" or "1", else -1.
+qint16 isDirectionText(QStringView text);
+// The caption a direction flag goes with.
+QString directionCaption(QStringView flag);
