@@ -1,10 +1,42 @@
 #include "link/portmap.h"
 
-#include <QCollator>
 #include <QRegularExpression>
 #include <QSerialPortInfo>
 
 #include <algorithm>
+
+namespace {
+
+// Name order with numbers compared as numbers, so that ttyUSB10 comes after ttyUSB9.
+bool naturalLess(const QString &a, const QString &b)
+{
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            qsizetype endA = i;
+            qsizetype endB = j;
+            while (endA < a.size() && a[endA].isDigit())
+                ++endA;
+            while (endB < b.size() && b[endB].isDigit())
+                ++endB;
+            const qulonglong numberA = a.mid(i, endA - i).toULongLong();
+            const qulonglong numberB = b.mid(j, endB - j).toULongLong();
+            if (numberA != numberB)
+                return numberA < numberB;
+            i = endA;
+            j = endB;
+            continue;
+        }
+        if (a[i] != b[j])
+            return a[i] < b[j];
+        ++i;
+        ++j;
+    }
+    return a.size() - i < b.size() - j;
+}
+
+} // namespace
 
 bool PortMap::bind(const QString &binding)
 {
@@ -55,16 +87,13 @@ QStringList PortMap::orderPorts(const QStringList &deviceNames)
         return base.startsWith(QLatin1String("ttyUSB")) || base.startsWith(QLatin1String("ttyACM"))
             || base.startsWith(QLatin1String("cu.usb")) || base.startsWith(QLatin1String("tty.usb"));
     };
-    // Name order, with ttyUSB10 after ttyUSB9.
-    QCollator collator(QLocale::c());
-    collator.setNumericMode(true);
     QStringList ordered = deviceNames;
     std::stable_sort(ordered.begin(), ordered.end(), [&](const QString &a, const QString &b) {
         const bool adapterA = isAdapter(a);
         const bool adapterB = isAdapter(b);
         if (adapterA != adapterB)
             return adapterA;
-        return collator.compare(a, b) < 0;
+        return naturalLess(a, b);
     });
     return ordered;
 }

@@ -1,0 +1,31 @@
+#include "fakes/fakehost.h"
+
+#include "link/status.h"
+
+void FakeHost::showStatus(const QString &text, quint32 colour)
+{
+    statuses << Status{text, colour};
+}
+
+bool FakeHost::identifyUnit(const QString &line)
+{
+    identified << line;
+    if (line == QLatin1String("ZRT48210")) {
+        kind = QStringLiteral("デジタルユニット");
+        return true;
+    }
+    showStatus(StatusText::WrongUnit, StatusColour::LinkError);
+    return false;
+}
+
+void FakeHost::clearUnitLabels()
+{
+    kind.clear();
+    version.clear();
+}
+
+int FakeHost::applyParameterLine(const QString &line)
+{
+    applied << line;
+    return refuse.contains(line) ? -1 : 0;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "link/linkhost.h"
+
+#include <QList>
+#include <QStringList>
+
+// Records what the link hands to the window.
+class FakeHost : public LinkHost
+{
+public:
+    struct Status
+    {
+        QString text;
+        quint32 colour;
+    };
+
+    void showStatus(const QString &text, quint32 colour) override;
+    void setWindowLocked(bool locked) override { this->locked = locked; }
+    bool identifyUnit(const QString &line) override;
+    void showVersion(const QString &line) override { version = line; }
+    QString unitKind() const override { return kind; }
+    void clearUnitLabels() override;
+    int applyParameterLine(const QString &line) override;
+    void showUnitError(const QString &line) override { errorLines << line; }
+    void showConnectionState(bool connected) override { connectedLook = connected; }
+    void startStatusReset() override { statusResetRunning = true; }
+    void stopStatusReset() override { statusResetRunning = false; }
+
+    QString lastStatus() const { return statuses.isEmpty() ? QString() : statuses.last().text; }
+
+    QList<Status> statuses;
+    bool locked = false;
+    QString kind;
+    QString version;
+    QStringList identified;
+    QStringList applied;
+    QStringList errorLines;
+    // Lines that applyParameterLine refuses.
+    QStringList refuse;
+    bool connectedLook = false;
+    bool statusResetRunning = false;
+};
