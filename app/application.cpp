@@ -1,0 +1,91 @@
+#include "app/application.h"
+
+#include "link/portsettings.h"
+#include "settings/panelvalues.h"
+#include "ui/mainwindow.h"
+#include "ui/prompter.h"
+
+#include <QDir>
+#include <QLockFile>
+#include <QStandardPaths>
+
+namespace {
+const QString Title = QStringLiteral("ZRT48210設定プログラム") + QStringLiteral("  ")
+    + QStringLiteral("Ver. 1.02");
+} // namespace
+
+Application::Application(Prompter *prompter, SerialChannel *channel, StartOptions options)
+    : m_prompter(prompter)
+    , m_channel(channel)
+    , m_options(std::move(options))
+{
+}
+
+Application::~Application()
+{
+    // The window refers to the link; let it go first.
+    m_window.reset();
+    m_link.reset();
+}
+
+QString Application::withTrailingSeparator(const QString &directory)
+{
+    if (directory.endsWith(QLatin1Char('/')) || directory.endsWith(QDir::separator()))
+        return directory;
+    return directory + QDir::separator();
+}
+
+QString Application::defaultLockDirectory()
+{
+    // Per user, so that two users of one PC each may run the tool.
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return runtime.isEmpty() ? QDir::tempPath() : runtime;
+}
+
+bool Application::start()
+{
+    const QString lockDirectory = m_options.lockDirectory.isEmpty() ? defaultLockDirectory()
+                                                                    : m_options.lockDirectory;
+    m_lock = std::make_unique<QLockFile>(withTrailingSeparator(lockDirectory)
+                                         + QStringLiteral("zrt48210.lock"));
+    // A lock left by a killed process is recognised as stale and taken over.
+    if (!m_lock->tryLock(0)) {
+        m_prompter->message(QStringLiteral("現在起動中です。"), QStringLiteral("重複起動"),
+                            Prompter::Buttons::Ok, Prompter::Icon::Exclamation);
+        m_lock.reset();
+        return false;
+    }
+
+    m_programDirectory = withTrailingSeparator(m_options.programDirectory);
+    if (m_options.scanSystemPorts)
+        m_portMap.setSystemPorts(PortMap::systemPorts());
+    for (const QString &binding : std::as_const(m_options.portBindings))
+        m_portMap.bind(binding);
+
+    m_window = std::make_unique<MainWindow>(m_prompter, &m_portMap, m_programDirectory);
+    m_link = std::make_unique<Link>(m_channel, m_window.get());
+    m_link->setTimings(m_options.timings);
+    m_link->setDeviceResolver([this](int number) { return m_portMap.device(number); });
+    m_window->attachLink(m_link.get());
+
+    static_cast<PortSettings &>(m_link->state())
+        = loadPortSettings(portSettingsPath(m_programDirectory));
+    setFrequencyDefaults(*m_window);
+    setDigitalDefaults(*m_window);
+    setAnalogDefaults(*m_window);
+    setCommunicationDefaults(*m_window);
+    m_window->enableSelectedUnitPanel();
+    m_window->showConnectionState(m_link->state().portOpen);
+    m_window->setWindowTitle(Title);
+    m_window->show();
+    return true;
+}
+
+void Application::shutdown()
+{
+    if (!m_link)
+        return;
+    if (m_link->state().portOpen)
+        m_link->disconnectUnit();
+    savePortSettings(portSettingsPath(m_programDirectory), m_link->state());
+}

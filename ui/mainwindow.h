@@ -1,1 +1,115 @@
 #pragma once
+
+#include "link/linkhost.h"
+#include "settings/settingsform.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <array>
+
+class DirectionButton;
+class Link;
+class NumberField;
+class PortMap;
+class Prompter;
+class QAction;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTabWidget;
+class UpDown;
+
+// frmMain: shows and edits every parameter, and is what the link reports to. It owns the
+// controls and thereby the values; the link, the port map and the prompter are lent to it.
+class MainWindow : public QMainWindow, public SettingsForm, public LinkHost
+{
+    Q_OBJECT
+public:
+    MainWindow(Prompter *prompter, const PortMap *portMap, const QString &programDirectory,
+               QWidget *parent = nullptr);
+
+    void attachLink(Link *link);
+    Link *link() const { return m_link; }
+    void setStatusResetInterval(int ms) { m_statusReset.setInterval(ms); }
+    bool inputLocked() const { return m_inputLocked; }
+
+    // Panel rules run on every change, by the user or by the program.
+    void enableSelectedUnitPanel();
+    void enableAnalogDirections();
+    void showFrequency();
+    void applyRoleRule();
+
+    // SettingsForm
+    int listIndex(ParameterKey key) const override;
+    int listCount(ParameterKey key) const override;
+    void selectListIndex(ParameterKey key, int index) override;
+    QString fieldText(ParameterKey key) const override;
+    void setFieldText(ParameterKey key, const QString &text) override;
+    int fieldMinimum(ParameterKey key) const override;
+    int fieldMaximum(ParameterKey key) const override;
+    QString directionFlag(DirectionGroup group, int index) const override;
+    void setDirectionFlag(DirectionGroup group, int index, const QString &flag) override;
+    int selectedTab() const override;
+    void selectTab(int tab) override;
+
+    // LinkHost
+    void showStatus(const QString &text, quint32 colour) override;
+    void setWindowLocked(bool locked) override;
+    bool identifyUnit(const QString &line) override;
+    void showVersion(const QString &line) override;
+    QString unitKind() const override;
+    void clearUnitLabels() override;
+    int applyParameterLine(const QString &line) override;
+    void showUnitError(const QString &line) override;
+    void showConnectionState(bool connected) override;
+    void startStatusReset() override;
+    void stopStatusReset() override;
+
+    bool confirmWrite();
+    void saveSettings(const QString &path);
+    void loadSettings(const QString &path);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    template<typename T> T *control(const QString &name) const;
+    void connectControls();
+    void runListHandling(ParameterKey key);
+    void writeGroup(const QList<ParameterKey> &keys);
+    void checkField(ParameterKey key);
+    void selectFieldText(NumberField *field);
+    void readBack();
+    void requestUnitError();
+    void togglePort();
+    void choosePort();
+    void saveSettingsFromMenu();
+    void loadSettingsFromMenu();
+    void onStatusReset();
+
+    Prompter *m_prompter;
+    const PortMap *m_portMap;
+    QString m_programDirectory;
+    Link *m_link = nullptr;
+    bool m_inputLocked = false;
+    QTimer m_statusReset;  // Timer1
+
+    QHash<ParameterKey, QComboBox *> m_lists;
+    QHash<ParameterKey, NumberField *> m_fields;
+    QHash<ParameterKey, UpDown *> m_upDowns;
+    std::array<DirectionButton *, 4> m_digitalButtons{};
+    std::array<DirectionButton *, 2> m_analogButtons{};
+    QTabWidget *m_tab = nullptr;
+    QLabel *m_status = nullptr;
+    QLabel *m_unitKind = nullptr;
+    QLabel *m_unitVersion = nullptr;
+    QLabel *m_frequency = nullptr;
+    QPushButton *m_portButton = nullptr;
+    QWidget *m_notConnected = nullptr;
+    QAction *m_portAction = nullptr;
+    QAction *m_errorAction = nullptr;
+    QList<QPushButton *> m_linkButtons;
+};

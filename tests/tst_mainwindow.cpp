@@ -1,0 +1,584 @@
+#include "fakes/appfixture.h"
+#include "fakes/fakechannel.h"
+#include "link/link.h"
+#include "link/status.h"
+#include "settings/panelvalues.h"
+#include "ui/directionbutton.h"
+#include "ui/mainwindow.h"
+#include "ui/updown.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+// The main window on real widgets: start-up values, panel rules, number fields, the status
+// line, writes and the close confirmation.
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void startsWithEveryPanelAtItsDefaults();
+    void startsDisconnected();
+    void defaultButtonsResetOnlyTheirPanel();
+    void roleRuleFixesOrFreesTheOwnId();
+    void analogUseEnablesTheAnalogDirections();
+    void tabSelectsTheUsablePanel();
+    void directionButtonsToggleAndBuildTheText();
+    void frequencyFollowsEveryChange();
+    void keyFilterLetsOnlyDigitsThrough();
+    void leavingAFieldChecksIt_data();
+    void leavingAFieldChecksIt();
+    void upDownsStepFromTheShownNumber();
+    void parameterLinesApply_data();
+    void parameterLinesApply();
+    void ownIdOfMasterAndRepeaterIsAccepted();
+    void writeAllQueuesSeventeenCommands_data();
+    void writeAllQueuesSeventeenCommands();
+    void panelWritesQueueTheirGroups();
+    void cancelledWriteQueuesNothing();
+    void statusLineShowsTextAndColour();
+    void statusReturnsToIdleAfterFiveSeconds();
+    void statusResetKeepsAMessageWhilePortOpen();
+    void closeAsksFirst();
+    void lockedWindowRefusesInput();
+    void identificationShowsKindAndTab();
+
+private:
+    QString statusText() const { return m_fixture->label("lblStat")->text(); }
+    QColor statusColour() const
+    {
+        return m_fixture->label("lblStat")->palette().color(QPalette::WindowText);
+    }
+    MainWindow *window() const { return m_fixture->window(); }
+    DirectionButton *direction(const char *array, int index) const
+    {
+        return m_fixture->find<DirectionButton>(QStringLiteral("%1_%2").arg(array).arg(index));
+    }
+    void enableWrites() { window()->showConnectionState(true); }
+
+    FakeChannel *m_channel = nullptr;
+    AppFixture *m_fixture = nullptr;
+};
+
+void MainWindowTest::init()
+{
+    m_channel = new FakeChannel;
+    m_fixture = new AppFixture(m_channel);
+    QVERIFY(m_fixture->start());
+    QVERIFY(QTest::qWaitForWindowExposed(window()));
+}
+
+void MainWindowTest::cleanup()
+{
+    delete m_fixture;
+    delete m_channel;
+}
+
+void MainWindowTest::startsWithEveryPanelAtItsDefaults()
+{
+    QCOMPARE(window()->windowTitle(), QStringLiteral("ZRT48210設定プログラム  Ver. 1.02"));
+    for (const char *name : {"cmbFRBD", "cmbFRCH", "cmbLOGI", "cmbAUIO", "cmbADSL", "cmbDASL",
+                             "cmbMODE", "cmbTYPE", "cmbREPT", "cmbDIVR", "cmbHOLD", "cmbDOUT"}) {
+        QVERIFY2(m_fixture->list(name)->currentIndex() == 0, name);
+    }
+    QCOMPARE(m_fixture->field("txtMYID")->text(), QStringLiteral("001"));
+    QCOMPARE(m_fixture->field("txtSNUM")->text(), QStringLiteral("001"));
+    QCOMPARE(m_fixture->field("txtETIM")->text(), QStringLiteral("005"));
+    QCOMPARE(m_fixture->field("txtPTIM")->text(), QStringLiteral("000"));
+    QVERIFY(m_fixture->field("txtMYID")->isEnabled());
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(direction("cmdPDIR", i)->text(), QStringLiteral("出力"));
+    for (int i = 0; i < 2; ++i) {
+        QCOMPARE(direction("cmdAUIO", i)->text(), QStringLiteral("出力"));
+        // Enabled by the analog-use rule, though its panel is not usable on the digital tab.
+        QVERIFY(direction("cmdAUIO", i)->isEnabledTo(
+            m_fixture->find<QGroupBox>(QStringLiteral("FrameAunit"))));
+        QVERIFY(!direction("cmdAUIO", i)->isEnabled());
+    }
+    QCOMPARE(m_fixture->label("lblFrqNum")->text(), QStringLiteral("2402.0MHz"));
+    QCOMPARE(statusText(), QStringLiteral("*** 待機中 ***"));
+    QCOMPARE(statusColour(), QColor(0, 0, 0));
+    QCOMPARE(window()->selectedTab(), 0);
+    QVERIFY(m_fixture->find<QGroupBox>(QStringLiteral("FrameDunit"))->isEnabled());
+    QVERIFY(!m_fixture->find<QGroupBox>(QStringLiteral("FrameAunit"))->isEnabled());
+    QVERIFY(m_fixture->link()->state().pendingText.isEmpty());
+}
+
+void MainWindowTest::startsDisconnected()
+{
+    QCOMPARE(m_fixture->button("cmdPort")->text(), QStringLiteral("接続"));
+    QCOMPARE(m_fixture->button("cmdPort")->toolTip(), QStringLiteral("RS232C通信を開始します"));
+    QVERIFY(m_fixture->find<QWidget>(QStringLiteral("picConnect"))->isVisible());
+    QVERIFY(m_fixture->find<QAction>(QStringLiteral("mnuPort"))->isEnabled());
+    QVERIFY(!m_fixture->find<QAction>(QStringLiteral("mnuErr"))->isEnabled());
+    for (const char *name : {"cmdFrqSet", "cmdDSet", "cmdASet", "cmdTuuSet", "cmdDISP",
+                             "cmdAllSet"}) {
+        QVERIFY2(!m_fixture->button(name)->isEnabled(), name);
+    }
+    window()->showConnectionState(true);
+    QCOMPARE(m_fixture->button("cmdPort")->text(), QStringLiteral("切断"));
+    QCOMPARE(m_fixture->button("cmdPort")->toolTip(), QStringLiteral("RS232C通信を終了します"));
+    QVERIFY(!m_fixture->find<QWidget>(QStringLiteral("picConnect"))->isVisible());
+    QVERIFY(!m_fixture->find<QAction>(QStringLiteral("mnuPort"))->isEnabled());
+    QVERIFY(m_fixture->find<QAction>(QStringLiteral("mnuErr"))->isEnabled());
+    QVERIFY(m_fixture->button("cmdAllSet")->isEnabled());
+}
+
+void MainWindowTest::defaultButtonsResetOnlyTheirPanel()
+{
+    window()->applyParameterLine(QStringLiteral("FRBD=3"));
+    window()->applyParameterLine(QStringLiteral("LOGI=1"));
+    window()->applyParameterLine(QStringLiteral("PDIR=1111"));
+    window()->applyParameterLine(QStringLiteral("ADSL=1"));
+    window()->applyParameterLine(QStringLiteral("TYPE=1"));
+    window()->applyParameterLine(QStringLiteral("ETIM=200"));
+
+    QTest::mouseClick(m_fixture->button("cmdFrqdef"), Qt::LeftButton);
+    QCOMPARE(m_fixture->list("cmbFRBD")->currentIndex(), 0);
+    QCOMPARE(m_fixture->list("cmbLOGI")->currentIndex(), 1);
+    QCOMPARE(m_fixture->field("txtETIM")->text(), QStringLiteral("200"));
+
+    QTest::mouseClick(m_fixture->button("cmdDdef"), Qt::LeftButton);
+    QCOMPARE(m_fixture->list("cmbLOGI")->currentIndex(), 0);
+    QCOMPARE(direction("cmdPDIR", 3)->text(), QStringLiteral("出力"));
+    QCOMPARE(direction("cmdAUIO", 0)->text(), QStringLiteral("入力"));  // not its panel
+
+    window()->selectTab(AnalogTab);
+    m_fixture->list("cmbAUIO")->setCurrentIndex(1);
+    QTest::mouseClick(m_fixture->button("cmdAdef"), Qt::LeftButton);
+    QCOMPARE(m_fixture->list("cmbADSL")->currentIndex(), 0);
+    QCOMPARE(m_fixture->list("cmbAUIO")->currentIndex(), 0);
+    QVERIFY(direction("cmdAUIO", 0)->isEnabled());
+    QCOMPARE(direction("cmdAUIO", 0)->text(), QStringLiteral("出力"));
+    QCOMPARE(m_fixture->list("cmbTYPE")->currentIndex(), 1);
+
+    QTest::mouseClick(m_fixture->button("cmdTuudef"), Qt::LeftButton);
+    QCOMPARE(m_fixture->list("cmbTYPE")->currentIndex(), 0);
+    QCOMPARE(m_fixture->field("txtMYID")->text(), QStringLiteral("001"));
+    QVERIFY(m_fixture->field("txtMYID")->isEnabled());
+    QCOMPARE(m_fixture->field("txtETIM")->text(), QStringLiteral("005"));
+    QCOMPARE(m_fixture->list("cmbFRBD")->currentIndex(), 0);
+
+    QVERIFY(m_fixture->link()->state().pendingText.isEmpty());
+    QCOMPARE(statusText(), QStringLiteral("*** 待機中 ***"));
+}
+
+void MainWindowTest::roleRuleFixesOrFreesTheOwnId()
+{
+    QComboBox *type = m_fixture->list("cmbTYPE");
+    QLineEdit *ownId = m_fixture->field("txtMYID");
+    auto *upDown = m_fixture->find<UpDown>(QStringLiteral("udMYID"));
+    type->setFocus();
+    QTest::keyClick(type, Qt::Key_Down);  // the user picks マスター
+    QCOMPARE(type->currentIndex(), 1);
+    QCOMPARE(ownId->text(), QStringLiteral("000"));
+    QVERIFY(!ownId->isEnabled());
+    QVERIFY(!upDown->isEnabled());
+    QTest::keyClick(type, Qt::Key_Down);
+    QCOMPARE(ownId->text(), QStringLiteral("220"));
+    QVERIFY(!ownId->isEnabled());
+    QTest::keyClick(type, Qt::Key_Up);
+    QTest::keyClick(type, Qt::Key_Up);
+    QCOMPARE(ownId->text(), QStringLiteral("001"));
+    QVERIFY(ownId->isEnabled());
+    QVERIFY(upDown->isEnabled());
+
+    // Picking スレーブ again replaces an own ID typed earlier.
+    ownId->setText(QStringLiteral("123"));
+    emit type->activated(0);
+    QCOMPARE(ownId->text(), QStringLiteral("001"));
+}
+
+void MainWindowTest::analogUseEnablesTheAnalogDirections()
+{
+    window()->selectTab(AnalogTab);
+    QComboBox *use = m_fixture->list("cmbAUIO");
+    direction("cmdAUIO", 1)->click();
+    use->setFocus();
+    QTest::keyClick(use, Qt::Key_Down);
+    QCOMPARE(use->currentIndex(), 1);
+    QVERIFY(!direction("cmdAUIO", 0)->isEnabled());
+    QVERIFY(!direction("cmdAUIO", 1)->isEnabled());
+    QCOMPARE(direction("cmdAUIO", 1)->text(), QStringLiteral("入力"));
+    QTest::keyClick(use, Qt::Key_Up);
+    QVERIFY(direction("cmdAUIO", 0)->isEnabled());
+    QVERIFY(direction("cmdAUIO", 1)->isEnabled());
+    // A program's selection runs the same rule.
+    QCOMPARE(window()->applyParameterLine(QStringLiteral("AUIO=1")), 0);
+    QVERIFY(!direction("cmdAUIO", 0)->isEnabled());
+}
+
+void MainWindowTest::tabSelectsTheUsablePanel()
+{
+    auto *tab = m_fixture->find<QTabWidget>(QStringLiteral("tabAD"));
+    tab->setCurrentIndex(1);
+    QVERIFY(!m_fixture->find<QGroupBox>(QStringLiteral("FrameDunit"))->isEnabled());
+    QVERIFY(!m_fixture->button("cmdDSet")->isEnabled());
+    QVERIFY(!m_fixture->button("cmdDdef")->isEnabled());
+    QVERIFY(m_fixture->find<QGroupBox>(QStringLiteral("FrameAunit"))->isEnabled());
+    window()->selectTab(DigitalTab);
+    QVERIFY(m_fixture->find<QGroupBox>(QStringLiteral("FrameDunit"))->isEnabled());
+    QVERIFY(!m_fixture->find<QGroupBox>(QStringLiteral("FrameAunit"))->isEnabled());
+}
+
+void MainWindowTest::directionButtonsToggleAndBuildTheText()
+{
+    DirectionButton *first = direction("cmdPDIR", 0);
+    QTest::mouseClick(first, Qt::LeftButton);
+    QCOMPARE(first->text(), QStringLiteral("入力"));
+    QCOMPARE(first->flag(), QStringLiteral("1"));
+    QTest::mouseClick(first, Qt::LeftButton);
+    QCOMPARE(first->text(), QStringLiteral("出力"));
+    QCOMPARE(first->flag(), QStringLiteral("0"));
+
+    QTest::mouseClick(direction("cmdPDIR", 2), Qt::LeftButton);
+    QTest::mouseClick(direction("cmdPDIR", 3), Qt::LeftButton);
+    QCOMPARE(buildDirectionText(*window()), QStringLiteral("0011"));
+    window()->selectTab(AnalogTab);
+    QTest::mouseClick(direction("cmdAUIO", 0), Qt::LeftButton);
+    QCOMPARE(buildDirectionText(*window()), QStringLiteral("1011"));
+    window()->selectTab(DigitalTab);
+    QCOMPARE(buildDirectionText(*window()), QStringLiteral("0011"));
+}
+
+void MainWindowTest::frequencyFollowsEveryChange()
+{
+    QLabel *frequency = m_fixture->label("lblFrqNum");
+    QComboBox *band = m_fixture->list("cmbFRBD");
+    band->setFocus();
+    QTest::keyClick(band, Qt::Key_Down);
+    QCOMPARE(frequency->text(), QStringLiteral("2426.0MHz"));
+    QCOMPARE(window()->applyParameterLine(QStringLiteral("FRBD=2")), 0);
+    QCOMPARE(frequency->text(), QStringLiteral("2450.0MHz"));
+    QCOMPARE(window()->applyParameterLine(QStringLiteral("FRCH=5")), 0);
+    QCOMPARE(frequency->text(), QStringLiteral("2465.0MHz"));
+    QCOMPARE(window()->applyParameterLine(QStringLiteral("FRBD=-1")), 0);
+    QCOMPARE(frequency->text(), QStringLiteral("0015.0MHz"));
+}
+
+void MainWindowTest::keyFilterLetsOnlyDigitsThrough()
+{
+    QLineEdit *field = m_fixture->field("txtSNUM");
+    field->setFocus();
+    field->clear();
+    QTest::keyClicks(field, QStringLiteral("a-. 1x2"));
+    QCOMPARE(field->text(), QStringLiteral("12"));
+    QTest::keyClicks(field, QStringLiteral("34"));
+    QCOMPARE(field->text(), QStringLiteral("123"));
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QCOMPARE(field->text(), QStringLiteral("12"));
+}
+
+void MainWindowTest::leavingAFieldChecksIt_data()
+{
+    QTest::addColumn<QString>("fieldName");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");  // empty: refused
+    QTest::newRow("ETIM 5") << "txtETIM" << "5" << "005";
+    QTest::newRow("ETIM 255") << "txtETIM" << "255" << "255";
+    QTest::newRow("ETIM 256") << "txtETIM" << "256" << "";
+    QTest::newRow("ETIM 0") << "txtETIM" << "0" << "";
+    QTest::newRow("PTIM 0") << "txtPTIM" << "0" << "000";
+    QTest::newRow("PTIM 100") << "txtPTIM" << "100" << "100";
+    QTest::newRow("PTIM 101") << "txtPTIM" << "101" << "";
+    QTest::newRow("MYID 000") << "txtMYID" << "000" << "";
+    QTest::newRow("MYID 201") << "txtMYID" << "201" << "";
+    QTest::newRow("MYID 1") << "txtMYID" << "1" << "001";
+    QTest::newRow("SNUM 12") << "txtSNUM" << "12" << "012";
+    QTest::newRow("SNUM empty") << "txtSNUM" << "" << "";
+    QTest::newRow("pasted fraction") << "txtSNUM" << "1.5" << "";
+    QTest::newRow("pasted blank") << "txtSNUM" << " 12" << "";
+    QTest::newRow("pasted sign") << "txtSNUM" << "+5" << "";
+}
+
+void MainWindowTest::leavingAFieldChecksIt()
+{
+    QFETCH(QString, fieldName);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window()));
+    QLineEdit *field = m_fixture->find<QLineEdit>(fieldName);
+    field->setFocus();
+    QTRY_VERIFY(field->hasFocus());
+    field->setText(typed);  // as typed or pasted
+    QTest::keyClick(field, Qt::Key_Tab);
+    if (shown.isEmpty()) {
+        QCOMPARE(m_fixture->prompter.shown.size(), 1);
+        QCOMPARE(m_fixture->prompter.shown.first().text, QStringLiteral("入力値が正しくありません。"));
+        QCOMPARE(m_fixture->prompter.shown.first().title, QStringLiteral("入力値エラー"));
+        QCOMPARE(m_fixture->prompter.shown.first().buttons, Prompter::Buttons::Ok);
+        QCOMPARE(m_fixture->prompter.shown.first().icon, Prompter::Icon::None);
+        QCOMPARE(field->text(), typed);
+        QTRY_VERIFY(field->hasFocus());
+        QCOMPARE(field->selectedText(), typed);
+    } else {
+        QVERIFY(m_fixture->prompter.shown.isEmpty());
+        QCOMPARE(field->text(), shown);
+        QVERIFY(!field->hasFocus());
+    }
+}
+
+void MainWindowTest::upDownsStepFromTheShownNumber()
+{
+    auto *slaves = m_fixture->find<UpDown>(QStringLiteral("udSNUM"));
+    m_fixture->field("txtSNUM")->setText(QStringLiteral("9"));
+    slaves->stepBy(1);
+    QCOMPARE(m_fixture->field("txtSNUM")->text(), QStringLiteral("010"));
+    auto *polling = m_fixture->find<UpDown>(QStringLiteral("udPTIM"));
+    m_fixture->field("txtPTIM")->setText(QStringLiteral("001"));
+    polling->stepBy(-1);
+    QCOMPARE(m_fixture->field("txtPTIM")->text(), QStringLiteral("000"));
+    polling->stepBy(-1);
+    QCOMPARE(m_fixture->field("txtPTIM")->text(), QStringLiteral("000"));
+}
+
+void MainWindowTest::parameterLinesApply_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("shown");  // list: index; field: text
+    QTest::newRow("MODE 3") << "MODE=3" << 0 << "cmbMODE" << "3";
+    QTest::newRow("MODE 6") << "MODE=6" << -1 << "cmbMODE" << "0";
+    QTest::newRow("MODE x") << "MODE=x" << -1 << "cmbMODE" << "0";
+    QTest::newRow("MODE colon") << "MODE:4" << 0 << "cmbMODE" << "4";
+    QTest::newRow("MODE blanks") << "MODE= 2 " << 0 << "cmbMODE" << "2";
+    QTest::newRow("MODE 2.5 to even") << "MODE=2.5" << 0 << "cmbMODE" << "2";
+    QTest::newRow("MODE 3.5 to even") << "MODE=3.5" << 0 << "cmbMODE" << "4";
+    QTest::newRow("MODE -1 clears") << "MODE=-1" << 0 << "cmbMODE" << "-1";
+    QTest::newRow("DOUT 1") << "DOUT=1" << 0 << "cmbDOUT" << "1";
+    QTest::newRow("FRCH 7") << "FRCH=7" << 0 << "cmbFRCH" << "7";
+    QTest::newRow("FRCH 8") << "FRCH=8" << -1 << "cmbFRCH" << "0";
+    QTest::newRow("SNUM 5") << "SNUM=5" << 0 << "txtSNUM" << "005";
+    QTest::newRow("SNUM 12") << "SNUM=12" << 0 << "txtSNUM" << "012";
+    QTest::newRow("SNUM 200") << "SNUM=200" << 0 << "txtSNUM" << "200";
+    QTest::newRow("SNUM 0") << "SNUM=0" << -1 << "txtSNUM" << "001";
+    QTest::newRow("SNUM 201") << "SNUM=201" << -1 << "txtSNUM" << "001";
+    QTest::newRow("SNUM fraction") << "SNUM=1.5" << -1 << "txtSNUM" << "001";
+    QTest::newRow("PTIM 0") << "PTIM=0" << 0 << "txtPTIM" << "000";
+    QTest::newRow("ETIM 0") << "ETIM=0" << -1 << "txtETIM" << "005";
+    QTest::newRow("MYID 000 slave") << "MYID=000" << -1 << "txtMYID" << "001";
+    QTest::newRow("MYID 220 slave") << "MYID=220" << -1 << "txtMYID" << "001";
+    QTest::newRow("lower-case key") << "mode=1" << -1 << "cmbMODE" << "0";
+    QTest::newRow("unknown key") << "ABCD=1" << -1 << "cmbMODE" << "0";
+    QTest::newRow("empty line") << "" << 0 << "cmbMODE" << "0";
+    QTest::newRow("key only") << "MODE" << -1 << "cmbMODE" << "0";
+}
+
+void MainWindowTest::parameterLinesApply()
+{
+    QFETCH(QString, line);
+    QFETCH(int, result);
+    QFETCH(QString, control);
+    QFETCH(QString, shown);
+    QCOMPARE(window()->applyParameterLine(line), result);
+    if (auto *list = m_fixture->find<QComboBox>(control))
+        QCOMPARE(QString::number(list->currentIndex()), shown);
+    else
+        QCOMPARE(m_fixture->find<QLineEdit>(control)->text(), shown);
+}
+
+void MainWindowTest::ownIdOfMasterAndRepeaterIsAccepted()
+{
+    QCOMPARE(window()->applyParameterLine(QStringLiteral("PDIR=0101")), 0);
+    const QStringList captions{"出力", "入力", "出力", "入力"};
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(direction("cmdPDIR", i)->text(), captions.at(i));
+    QCOMPARE(direction("cmdAUIO", 1)->text(), QStringLiteral("入力"));
+    for (const char *bad : {"PDIR=01", "PDIR=01010", "PDIR=0120"})
+        QCOMPARE(window()->applyParameterLine(QString::fromLatin1(bad)), -1);
+    QCOMPARE(direction("cmdPDIR", 1)->text(), QStringLiteral("入力"));
+
+    QCOMPARE(window()->applyParameterLine(QStringLiteral("TYPE=1")), 0);
+    QCOMPARE(m_fixture->field("txtMYID")->text(), QStringLiteral("000"));
+    QCOMPARE(window()->applyParameterLine(QStringLiteral("MYID=000")), 0);
+    QCOMPARE(window()->applyParameterLine(QStringLiteral("MYID=220")), -1);
+    QCOMPARE(window()->applyParameterLine(QStringLiteral("TYPE=2")), 0);
+    QCOMPARE(window()->applyParameterLine(QStringLiteral("MYID=220")), 0);
+    QCOMPARE(m_fixture->field("txtMYID")->text(), QStringLiteral("220"));
+    QCOMPARE(window()->applyParameterLine(QStringLiteral("MYID=000")), -1);
+    // Every other own ID keeps the slave range, whatever the role.
+    QCOMPARE(window()->applyParameterLine(QStringLiteral("MYID=012")), 0);
+    QCOMPARE(window()->applyParameterLine(QStringLiteral("MYID=221")), -1);
+}
+
+void MainWindowTest::writeAllQueuesSeventeenCommands_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("digital") << 0
+                             << QByteArray("@FRBD3\r\n@FRCH7\r\n@PDIR0011\r\n@LOGI1\r\n@AUIO0\r\n"
+                                           "@ADSL0\r\n@DASL0\r\n@MODE0\r\n@TYPE1\r\n@MYID000\r\n"
+                                           "@SNUM001\r\n@REPT0\r\n@ETIM005\r\n@DIVR0\r\n"
+                                           "@PTIM000\r\n@HOLD0\r\n@DOUT0\r\n");
+    QTest::newRow("analog") << 1
+                            << QByteArray("@FRBD3\r\n@FRCH7\r\n@LOGI1\r\n@AUIO0\r\n@PDIR1111\r\n"
+                                          "@ADSL0\r\n@DASL0\r\n@MODE0\r\n@TYPE1\r\n@MYID000\r\n"
+                                          "@SNUM001\r\n@REPT0\r\n@ETIM005\r\n@DIVR0\r\n"
+                                          "@PTIM000\r\n@HOLD0\r\n@DOUT0\r\n");
+}
+
+void MainWindowTest::writeAllQueuesSeventeenCommands()
+{
+    QFETCH(int, tab);
+    QFETCH(QByteArray, expected);
+    for (const char *line : {"FRBD=3", "FRCH=7", "PDIR=0011", "LOGI=1", "TYPE=1"})
+        window()->applyParameterLine(QString::fromLatin1(line));
+    window()->selectTab(tab);
+    if (tab == AnalogTab) {
+        direction("cmdAUIO", 0)->click();
+        direction("cmdAUIO", 1)->click();
+    }
+    enableWrites();
+    QTest::mouseClick(m_fixture->button("cmdAllSet"), Qt::LeftButton);
+    QCOMPARE(m_fixture->prompter.shown.size(), 1);
+    QCOMPARE(m_fixture->prompter.shown.first().text,
+             QStringLiteral("設定を開始します。\r\nよろしいですか？"));
+    QCOMPARE(m_fixture->prompter.shown.first().title, QStringLiteral("設定確認"));
+    QCOMPARE(m_fixture->prompter.shown.first().buttons, Prompter::Buttons::OkCancel);
+    QCOMPARE(m_fixture->link()->state().pendingText, expected);
+    QCOMPARE(statusText(), QStringLiteral("*** 設定中 ***"));
+    QCOMPARE(statusColour(), QColor(0, 0, 192));
+    // What is queued is fixed at queuing time.
+    m_fixture->list("cmbFRBD")->setCurrentIndex(0);
+    QVERIFY(m_fixture->link()->state().pendingText.startsWith("@FRBD3\r\n"));
+}
+
+void MainWindowTest::panelWritesQueueTheirGroups()
+{
+    enableWrites();
+    auto queued = [this](const char *button) {
+        m_fixture->link()->state().pendingText.clear();
+        QTest::mouseClick(m_fixture->button(button), Qt::LeftButton);
+        return m_fixture->link()->state().pendingText;
+    };
+    QCOMPARE(queued("cmdFrqSet"), QByteArray("@FRBD0\r\n@FRCH0\r\n"));
+    QCOMPARE(queued("cmdDSet"), QByteArray("@PDIR0000\r\n@LOGI0\r\n"));
+    QCOMPARE(queued("cmdTuuSet"), QByteArray("@MODE0\r\n@TYPE0\r\n@MYID001\r\n@SNUM001\r\n"
+                                             "@REPT0\r\n@ETIM005\r\n@DIVR0\r\n@PTIM000\r\n"
+                                             "@HOLD0\r\n@DOUT0\r\n"));
+    window()->selectTab(AnalogTab);
+    QCOMPARE(queued("cmdASet"), QByteArray("@AUIO0\r\n@PDIR0000\r\n@ADSL0\r\n@DASL0\r\n"));
+    window()->applyParameterLine(QStringLiteral("TYPE=2"));
+    QVERIFY(queued("cmdTuuSet").contains("@TYPE2\r\n@MYID220\r\n"));
+}
+
+void MainWindowTest::cancelledWriteQueuesNothing()
+{
+    enableWrites();
+    window()->showStatus(QStringLiteral("接続完了"), StatusColour::Progress);
+    m_fixture->prompter.answers << Prompter::Answer::Cancel;
+    QTest::mouseClick(m_fixture->button("cmdAllSet"), Qt::LeftButton);
+    QCOMPARE(m_fixture->prompter.shown.size(), 1);
+    QVERIFY(m_fixture->link()->state().pendingText.isEmpty());
+    QCOMPARE(statusText(), QStringLiteral("接続完了"));
+}
+
+void MainWindowTest::statusLineShowsTextAndColour()
+{
+    window()->showStatus(StatusText::NoAnswer, StatusColour::LinkError);
+    QCOMPARE(statusText(), QStringLiteral("エラー：ユニットと通信できません。"));
+    QCOMPARE(statusColour(), QColor(255, 64, 64));
+    window()->showStatus(StatusText::WriteFailed, StatusColour::Progress);
+    QCOMPARE(statusText(), QStringLiteral("設定失敗"));
+    QCOMPARE(statusColour(), QColor(0, 0, 192));
+}
+
+void MainWindowTest::statusReturnsToIdleAfterFiveSeconds()
+{
+    // The real interval, once.
+    window()->showStatus(StatusText::Disconnected, StatusColour::Progress);
+    window()->startStatusReset();
+    QTest::qWait(4500);
+    QCOMPARE(statusText(), StatusText::Disconnected);
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(), QStringLiteral("--- 待機中 ---"), 1500);
+    QCOMPARE(statusColour(), QColor(0, 0, 0));
+}
+
+void MainWindowTest::statusResetKeepsAMessageWhilePortOpen()
+{
+    window()->setStatusResetInterval(20);
+    window()->showStatus(StatusText::Connecting, StatusColour::Progress);
+    m_fixture->link()->state().portOpen = true;
+    window()->startStatusReset();
+    QTest::qWait(60);
+    QCOMPARE(statusText(), StatusText::Connecting);
+    m_fixture->link()->state().portOpen = false;
+    // The timer fired once and stopped.
+    QTest::qWait(60);
+    QCOMPARE(statusText(), StatusText::Connecting);
+}
+
+void MainWindowTest::closeAsksFirst()
+{
+    m_fixture->prompter.answers << Prompter::Answer::Cancel;
+    QTest::mouseClick(m_fixture->button("cmdEnd"), Qt::LeftButton);
+    QCOMPARE(m_fixture->prompter.shown.size(), 1);
+    const auto &asked = m_fixture->prompter.shown.first();
+    QCOMPARE(asked.text, QStringLiteral("プログラムを終了します。\r\nよろしいですか？"));
+    QCOMPARE(asked.title, QStringLiteral("終了確認"));
+    QCOMPARE(asked.buttons, Prompter::Buttons::OkCancel);
+    QCOMPARE(asked.icon, Prompter::Icon::None);
+    QVERIFY(window()->isVisible());
+    QVERIFY(!m_fixture->link()->state().quitRequested);
+
+    m_fixture->prompter.answers << Prompter::Answer::Ok;
+    QVERIFY(window()->close());
+    QVERIFY(!window()->isVisible());
+    QVERIFY(m_fixture->link()->state().quitRequested);
+}
+
+void MainWindowTest::lockedWindowRefusesInput()
+{
+    window()->applyParameterLine(QStringLiteral("FRBD=2"));
+    window()->setWindowLocked(true);
+    QTest::mouseClick(m_fixture->button("cmdFrqdef"), Qt::LeftButton);
+    QCOMPARE(m_fixture->list("cmbFRBD")->currentIndex(), 2);
+    QVERIFY(!window()->close());
+    QVERIFY(m_fixture->prompter.shown.isEmpty());
+    // Nothing greys out while locked.
+    QVERIFY(m_fixture->button("cmdFrqdef")->isEnabled());
+    window()->setWindowLocked(false);
+    QTest::mouseClick(m_fixture->button("cmdFrqdef"), Qt::LeftButton);
+    QCOMPARE(m_fixture->list("cmbFRBD")->currentIndex(), 0);
+}
+
+void MainWindowTest::identificationShowsKindAndTab()
+{
+    struct Case
+    {
+        const char *line;
+        const char16_t *kind;
+        int tab;
+    };
+    for (const Case &unit : {Case{"ZRT48220", u"アナログ入力ユニット", 1},
+                             Case{"ZRT48210", u"デジタルユニット", 0},
+                             Case{"ZRT48221", u"アナログ出力ユニット", 1}}) {
+        QVERIFY(window()->identifyUnit(QString::fromLatin1(unit.line)));
+        QCOMPARE(m_fixture->label("lblUnitVer1")->text(), QString::fromUtf16(unit.kind));
+        QCOMPARE(window()->selectedTab(), unit.tab);
+        QCOMPARE(m_fixture->find<QGroupBox>(QStringLiteral("FrameAunit"))->isEnabled(),
+                 unit.tab == 1);
+    }
+    window()->clearUnitLabels();
+    for (const char *wrong : {"ZRT", "ZRT4821", "ZRT48210 ", "ZRT-48210"}) {
+        QVERIFY(!window()->identifyUnit(QString::fromLatin1(wrong)));
+        QCOMPARE(statusText(), QStringLiteral("エラー：接続されているユニットが違います"));
+        QCOMPARE(statusColour(), QColor(255, 64, 64));
+        QVERIFY(m_fixture->label("lblUnitVer1")->text().isEmpty());
+        QCOMPARE(window()->selectedTab(), 1);
+    }
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
