@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing the tool needs (Debian 12).
+set -euo pipefail
+
+packages=(
+  cmake g++ make
+  qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev
+  fonts-ipafont-gothic
+  xvfb xauth x11-utils imagemagick xdotool socat procps
+  clang libclang-rt-14-dev
+)
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" \
+    || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}"
+fi

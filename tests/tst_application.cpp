@@ -1,0 +1,243 @@
+#include "fakes/appfixture.h"
+#include "fakes/fakechannel.h"
+#include "ui/fileexists.h"
+#include "ui/mainwindow.h"
+#include "ui/portdialog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+// Start-up, the single instance, and what the program leaves behind when it ends.
+class ApplicationTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void secondInstanceIsRefused();
+    void lockOfAKilledProcessDoesNotBlock();
+    void programDirectoryEndsInOneSeparator();
+    void fileExistsOnlyForOrdinaryFiles();
+    void closingWithoutAPortWritesSystemIni();
+    void closingWhileConnectedClosesThePortFirst();
+    void portDialogChoiceIsRemembered();
+    void rememberedPortIsUsedToConnect();
+};
+
+namespace {
+
+const QByteArray DefaultIni = " 1 \r\n 38400 \r\nE\r\n 8 \r\n1\r\n";
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Remembers whether system.ini existed at the moment the port was closed.
+class OrderedChannel : public FakeChannel
+{
+public:
+    bool close() override
+    {
+        iniExistedAtClose = QFile::exists(iniPath);
+        return FakeChannel::close();
+    }
+    QString iniPath;
+    bool iniExistedAtClose = true;
+};
+
+// Runs `action` on the modal dialog once it is up.
+void onModal(std::function<void(QWidget *)> action)
+{
+    QTimer::singleShot(0, [action] {
+        QTRY_VERIFY(QApplication::activeModalWidget());
+        action(QApplication::activeModalWidget());
+    });
+}
+
+} // namespace
+
+void ApplicationTest::secondInstanceIsRefused()
+{
+    QTemporaryDir runtime;
+    QProcess first;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    first.setProcessEnvironment(environment);
+    first.start(QStringLiteral(ZRT_EXECUTABLE), {});
+    QVERIFY(first.waitForStarted());
+    const QString lockPath = runtime.filePath(QStringLiteral("zrt48210.lock"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lockPath), 10000);
+
+    FakeChannel channel;
+    AppFixture second(&channel);
+    second.app = std::make_unique<Application>(
+        &second.prompter, &channel,
+        StartOptions{second.dir.path(), runtime.path(), {}, false, {}});
+    QVERIFY(!second.start());
+    QCOMPARE(second.prompter.shown.size(), 1);
+    QCOMPARE(second.prompter.shown.first().text, QStringLiteral("現在起動中です。"));
+    QCOMPARE(second.prompter.shown.first().title, QStringLiteral("重複起動"));
+    QCOMPARE(second.prompter.shown.first().icon, Prompter::Icon::Exclamation);
+    QCOMPARE(second.prompter.shown.first().buttons, Prompter::Buttons::Ok);
+    QVERIFY(!second.window());
+    second.app->shutdown();
+    QVERIFY(!QFile::exists(second.dir.filePath(QStringLiteral("system.ini"))));
+
+    first.kill();
+    first.waitForFinished();
+}
+
+void ApplicationTest::lockOfAKilledProcessDoesNotBlock()
+{
+    QTemporaryDir runtime;
+    QProcess killed;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    killed.setProcessEnvironment(environment);
+    killed.start(QStringLiteral(ZRT_EXECUTABLE), {});
+    QVERIFY(killed.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime.filePath(QStringLiteral("zrt48210.lock"))),
+                             10000);
+    killed.kill();
+    QVERIFY(killed.waitForFinished());
+    QVERIFY(QFile::exists(runtime.filePath(QStringLiteral("zrt48210.lock"))));
+
+    FakeChannel channel;
+    AppFixture next(&channel);
+    next.app = std::make_unique<Application>(
+        &next.prompter, &channel, StartOptions{next.dir.path(), runtime.path(), {}, false, {}});
+    QVERIFY(next.start());
+    QVERIFY(next.prompter.shown.isEmpty());
+}
+
+void ApplicationTest::programDirectoryEndsInOneSeparator()
+{
+    QCOMPARE(Application::withTrailingSeparator(QStringLiteral("/opt/zrt")),
+             QStringLiteral("/opt/zrt/"));
+    QCOMPARE(Application::withTrailingSeparator(QStringLiteral("/opt/zrt/")),
+             QStringLiteral("/opt/zrt/"));
+    QCOMPARE(Application::withTrailingSeparator(QStringLiteral("/")), QStringLiteral("/"));
+
+    FakeChannel channel;
+    AppFixture fixture(&channel);
+    QVERIFY(fixture.start());
+    QCOMPARE(fixture.app->programDirectory(), fixture.dir.path() + QLatin1Char('/'));
+}
+
+void ApplicationTest::fileExistsOnlyForOrdinaryFiles()
+{
+    QTemporaryDir dir;
+    const QString plain = dir.filePath(QStringLiteral("plain.txt"));
+    const QString hidden = dir.filePath(QStringLiteral(".hidden.txt"));
+    const QString readOnly = dir.filePath(QStringLiteral("readonly.txt"));
+    for (const QString &path : {plain, hidden, readOnly}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QFile::setPermissions(readOnly, QFileDevice::ReadOwner);
+    QVERIFY(fileExists(plain));
+    QVERIFY(fileExists(readOnly));
+    QVERIFY(!fileExists(hidden));
+    QVERIFY(!fileExists(dir.path()));
+    QVERIFY(!fileExists(dir.filePath(QStringLiteral("missing.txt"))));
+    QVERIFY(!fileExists(QStringLiteral("/no/such/drive/file.txt")));
+    QVERIFY(!fileExists(QString()));
+    QVERIFY(!fileExists(plain + QChar(u'\0') + QStringLiteral("x")));
+}
+
+void ApplicationTest::closingWithoutAPortWritesSystemIni()
+{
+    FakeChannel channel;
+    AppFixture fixture(&channel);
+    const QString ini = fixture.dir.filePath(QStringLiteral("system.ini"));
+    QVERIFY(fixture.start());
+    QVERIFY(!QFile::exists(ini));
+    fixture.prompter.answers << Prompter::Answer::Ok;
+    QVERIFY(fixture.window()->close());
+    fixture.app->shutdown();
+    QCOMPARE(readFile(ini), DefaultIni);
+    QCOMPARE(channel.closeCount, 0);
+}
+
+void ApplicationTest::closingWhileConnectedClosesThePortFirst()
+{
+    OrderedChannel channel;
+    AppFixture fixture(&channel, {QStringLiteral("COM1=fake")});
+    channel.iniPath = fixture.dir.filePath(QStringLiteral("system.ini"));
+    QVERIFY(fixture.start());
+    QTest::mouseClick(fixture.button("cmdPort"), Qt::LeftButton);
+    QVERIFY(fixture.link()->state().portOpen);
+    QCOMPARE(channel.lastSettings.device, QStringLiteral("fake"));
+    QTRY_COMPARE(channel.written.size(), 1);
+    channel.receive("ZRT48210\r\nVer1.02\r\n");
+    QTRY_COMPARE(fixture.button("cmdPort")->text(), QStringLiteral("切断"));
+
+    // Cancel leaves the connection as it was.
+    fixture.prompter.answers << Prompter::Answer::Cancel << Prompter::Answer::Ok;
+    QVERIFY(!fixture.window()->close());
+    QVERIFY(fixture.link()->state().portOpen);
+    QVERIFY(fixture.window()->close());
+    fixture.app->shutdown();
+    QCOMPARE(channel.closeCount, 1);
+    QVERIFY(!channel.iniExistedAtClose);
+    QCOMPARE(readFile(channel.iniPath), DefaultIni);
+}
+
+void ApplicationTest::portDialogChoiceIsRemembered()
+{
+    FakeChannel channel;
+    AppFixture fixture(&channel);
+    QVERIFY(fixture.start());
+    onModal([](QWidget *dialog) {
+        auto *list = dialog->findChild<QComboBox *>(QStringLiteral("cmbCom"));
+        QCOMPARE(list->currentIndex(), 0);
+        list->setCurrentIndex(2);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("cmdOK")),
+                          Qt::LeftButton);
+    });
+    fixture.find<QAction>(QStringLiteral("mnuPort"))->trigger();
+    QCOMPARE(int(fixture.link()->state().portNumber), 3);
+
+    onModal([](QWidget *dialog) {
+        auto *list = dialog->findChild<QComboBox *>(QStringLiteral("cmbCom"));
+        QCOMPARE(list->currentIndex(), 2);
+        list->setCurrentIndex(5);
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    fixture.find<QAction>(QStringLiteral("mnuPort"))->trigger();
+    QCOMPARE(int(fixture.link()->state().portNumber), 3);
+    QVERIFY(!channel.isOpen());
+
+    fixture.app->shutdown();
+    QCOMPARE(readFile(fixture.dir.filePath(QStringLiteral("system.ini"))).left(5),
+             QByteArray(" 3 \r\n"));
+}
+
+void ApplicationTest::rememberedPortIsUsedToConnect()
+{
+    FakeChannel channel;
+    AppFixture fixture(&channel, {QStringLiteral("COM4=/dev/unit4")});
+    QFile ini(fixture.dir.filePath(QStringLiteral("system.ini")));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write(" 4 \r\n 9600 \r\nO\r\n 7 \r\n2\r\n");
+    ini.close();
+    QVERIFY(fixture.start());
+    QTest::mouseClick(fixture.button("cmdPort"), Qt::LeftButton);
+    QCOMPARE(channel.lastSettings.device, QStringLiteral("/dev/unit4"));
+    QCOMPARE(channel.lastSettings.baudRate, 9600);
+    QCOMPARE(channel.lastSettings.parity, QStringLiteral("O"));
+    QCOMPARE(channel.lastSettings.dataBits, qint16(7));
+    QCOMPARE(channel.lastSettings.stopBits, QStringLiteral("2"));
+}
+
+QTEST_MAIN(ApplicationTest)
+#include "tst_application.moc"
