@@ -65,8 +65,12 @@ LoadOutcome loadSettingsFile(const QString &path, SettingsForm &form)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return LoadOutcome::Unreadable;
-    ItemReader reader(&file, MaxItemBytes);
+    return loadSettings(file, form);
+}
 
+LoadOutcome loadSettings(QIODevice &device, SettingsForm &form)
+{
+    ItemReader reader(&device, MaxItemBytes);
     const ItemReader::Result first = reader.next();
     if (first.status == ItemReader::Status::ReadError)
         return LoadOutcome::Unreadable;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+class QIODevice;
 class SettingsForm;
 
 namespace SettingsFileText {
@@ -37,5 +38,7 @@ enum class LoadOutcome {
     Unreadable,   // a refused item or a read failure; the items before it stay applied
 };
 LoadOutcome loadSettingsFile(const QString &path, SettingsForm &form);
+// The same from an open device.
+LoadOutcome loadSettings(QIODevice &device, SettingsForm &form);
 // The message for an outcome other than Loaded.
 QString loadOutcomeMessage(LoadOutcome outcome);

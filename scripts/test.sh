@@ -1,8 +1,18 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and runs every test.
+# Installs what is needed, builds, and runs every test: the suite, the same suite built with
+# AddressSanitizer and UndefinedBehaviorSanitizer, and a short fuzz smoke run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-scripts/build.sh build
 export QT_QPA_PLATFORM=offscreen
+
+scripts/build.sh build
 ctest --test-dir build --output-on-failure
+
+scripts/build.sh build-asan -DZRT_SANITIZE=ON
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp":print_suppressions=0 \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure
+
+scripts/fuzz.sh 10

@@ -1,0 +1,59 @@
+#include "fakes/memoryform.h"
+
+#include "settings/panelvalues.h"
+
+MemoryForm::MemoryForm()
+{
+    setFrequencyDefaults(*this);
+    setDigitalDefaults(*this);
+    setAnalogDefaults(*this);
+    setCommunicationDefaults(*this);
+}
+
+int MemoryForm::listCount(ParameterKey key) const
+{
+    switch (key) {
+    case ParameterKey::FRBD:
+        return 4;
+    case ParameterKey::FRCH:
+        return 8;
+    case ParameterKey::MODE:
+        return 6;
+    case ParameterKey::TYPE:
+        return 3;
+    default:
+        return 2;
+    }
+}
+
+void MemoryForm::setFieldText(ParameterKey key, const QString &text)
+{
+    m_fields.insert(key, text.left(3));  // the field holds three characters at most
+}
+
+int MemoryForm::fieldMinimum(ParameterKey key) const
+{
+    return key == ParameterKey::PTIM ? 0 : 1;
+}
+
+int MemoryForm::fieldMaximum(ParameterKey key) const
+{
+    switch (key) {
+    case ParameterKey::ETIM:
+        return 255;
+    case ParameterKey::PTIM:
+        return 100;
+    default:
+        return 200;
+    }
+}
+
+QString MemoryForm::directionFlag(DirectionGroup group, int index) const
+{
+    return group == DirectionGroup::Digital ? m_digital.at(index) : m_analog.at(index);
+}
+
+void MemoryForm::setDirectionFlag(DirectionGroup group, int index, const QString &flag)
+{
+    (group == DirectionGroup::Digital ? m_digital.at(index) : m_analog.at(index)) = flag;
+}
