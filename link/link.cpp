@@ -14,6 +14,9 @@ Link::Link(SerialChannel *channel, LinkHost *host, QObject *parent)
     , m_host(host)
 {
     m_watchdog.setInterval(m_timings.watchdogMs);
+    // Coarse timers may fire 5 % early; the resend rhythm is part of the protocol.
+    m_watchdog.setTimerType(Qt::PreciseTimer);
+    m_quietTimer.setTimerType(Qt::PreciseTimer);
     m_quietTimer.setSingleShot(true);
     m_turnTimer.setSingleShot(true);
     m_turnTimer.setInterval(0);

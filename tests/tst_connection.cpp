@@ -1,0 +1,369 @@
+#include "fakes/appfixture.h"
+#include "link/link.h"
+#include "link/qtserialchannel.h"
+#include "link/status.h"
+#include "settings/panelvalues.h"
+#include "ui/mainwindow.h"
+#include "unitsim/ptyunit.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+
+// The tool against the unit simulator over a real pseudo-terminal.
+class ConnectionTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void connectsToEachModel_data();
+    void connectsToEachModel();
+    void unknownModelStaysOpenButNotConnected();
+    void silentUnitIsGivenUpAfterFourSeconds();
+    void disconnectReturnsToIdleText();
+    void readBackFillsEveryPanel();
+    void writeAllSendsBackWhatWasRead_data();
+    void writeAllSendsBackWhatWasRead();
+    void nakInTheMiddleOfAWriteDropsTheRest();
+    void errorReportExplainsTheCode();
+    void errLineDuringAWriteOpensTheReport();
+    void replyInQuickPiecesIsOneReply();
+    void farEndClosedWhileConnected();
+    void farEndClosedDuringABatch();
+
+private:
+    void startUnit(const UnitOptions &options = {});
+    void connectUnit();
+    void click(const char *name) { QTest::mouseClick(m_app->button(name), Qt::LeftButton); }
+    QString statusText() const { return m_app->label("lblStat")->text(); }
+    QList<QByteArray> received() const { return m_unit->simulator().receivedLines(); }
+    QByteArray lastReceived(int count) const;
+    MainWindow *window() const { return m_app->window(); }
+
+    PtyUnit *m_unit = nullptr;
+    QtSerialChannel *m_channel = nullptr;
+    AppFixture *m_app = nullptr;
+};
+
+void ConnectionTest::init()
+{
+    m_channel = new QtSerialChannel;
+}
+
+void ConnectionTest::cleanup()
+{
+    delete m_app;
+    m_app = nullptr;
+    delete m_channel;
+    delete m_unit;
+    m_unit = nullptr;
+}
+
+void ConnectionTest::startUnit(const UnitOptions &options)
+{
+    m_unit = new PtyUnit(options);
+    QVERIFY2(m_unit->openPty(), qPrintable(m_unit->errorString()));
+    m_app = new AppFixture(m_channel, {QStringLiteral("COM1=") + m_unit->devicePath()});
+    QVERIFY(m_app->start());
+}
+
+void ConnectionTest::connectUnit()
+{
+    click("cmdPort");
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::Connected, 3000);
+    QTRY_VERIFY(!m_app->link()->state().awaitingReply);
+}
+
+QByteArray ConnectionTest::lastReceived(int count) const
+{
+    const QList<QByteArray> lines = received();
+    return lines.mid(lines.size() - count).join(' ');
+}
+
+void ConnectionTest::connectsToEachModel_data()
+{
+    QTest::addColumn<QByteArray>("model");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("tab");
+    QTest::newRow("48210") << QByteArray("48210") << "デジタルユニット" << 0;
+    QTest::newRow("48220") << QByteArray("48220") << "アナログ入力ユニット" << 1;
+    QTest::newRow("48221") << QByteArray("48221") << "アナログ出力ユニット" << 1;
+}
+
+void ConnectionTest::connectsToEachModel()
+{
+    QFETCH(QByteArray, model);
+    QFETCH(QString, kind);
+    QFETCH(int, tab);
+    UnitOptions options;
+    options.model = model;
+    options.version = "Ver2.10";
+    startUnit(options);
+    click("cmdPort");
+    QCOMPARE(statusText(), StatusText::Connecting);
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::Connected, 3000);
+    QCOMPARE(received(), QList<QByteArray>{"@UVER"});
+    QCOMPARE(m_app->label("lblUnitVer1")->text(), kind);
+    QCOMPARE(m_app->label("lblUnitVer2")->text(), QStringLiteral("Ver2.10"));
+    QCOMPARE(window()->selectedTab(), tab);
+    QCOMPARE(m_app->button("cmdPort")->text(), QStringLiteral("切断"));
+    QVERIFY(!m_app->find<QWidget>(QStringLiteral("picConnect"))->isVisible());
+    QVERIFY(m_app->button("cmdDISP")->isEnabled());
+    QVERIFY(!window()->inputLocked());
+}
+
+void ConnectionTest::unknownModelStaysOpenButNotConnected()
+{
+    UnitOptions options;
+    options.model = "48299";
+    startUnit(options);
+    click("cmdPort");
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::WrongUnit, 3000);
+    QTRY_COMPARE(m_app->link()->state().phase, ExchangePhase::Idle);
+    QVERIFY(m_app->link()->state().portOpen);
+    QCOMPARE(m_app->button("cmdPort")->text(), QStringLiteral("接続"));
+    QVERIFY(m_app->find<QAction>(QStringLiteral("mnuPort"))->isEnabled());
+
+    click("cmdPort");  // closes the port without a word
+    QVERIFY(!m_app->link()->state().portOpen);
+    QCOMPARE(statusText(), StatusText::WrongUnit);
+
+    options.model = "48210";
+    m_unit->simulator().setOptions(options);
+    connectUnit();
+    QCOMPARE(m_app->button("cmdPort")->text(), QStringLiteral("切断"));
+}
+
+void ConnectionTest::silentUnitIsGivenUpAfterFourSeconds()
+{
+    // The real intervals, once.
+    UnitOptions options;
+    options.silent = true;
+    startUnit(options);
+    QList<qint64> sentAt;
+    QElapsedTimer clock;
+    connect(m_unit, &PtyUnit::lineReceived, this, [&] { sentAt << clock.elapsed(); });
+    clock.start();
+    click("cmdPort");
+    QTRY_VERIFY(window()->inputLocked());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_app->link()->state().portOpen, 6000);
+    const qint64 gaveUpAt = clock.elapsed();
+    QCOMPARE(sentAt.size(), 4);
+    for (int i = 1; i < sentAt.size(); ++i)
+        QVERIFY2(sentAt[i] - sentAt[i - 1] >= 900, qPrintable(QString::number(sentAt[i])));
+    QVERIFY(gaveUpAt >= 3900);
+    QCOMPARE(received(), QList<QByteArray>(4, "@UVER"));
+    QCOMPARE(statusText(), StatusText::NoAnswer);
+    QCOMPARE(m_app->button("cmdPort")->text(), QStringLiteral("接続"));
+    QVERIFY(!window()->inputLocked());
+}
+
+void ConnectionTest::disconnectReturnsToIdleText()
+{
+    startUnit();
+    connectUnit();
+    window()->setStatusResetInterval(300);
+    click("cmdPort");
+    QCOMPARE(statusText(), StatusText::Disconnected);
+    QVERIFY(m_app->find<QWidget>(QStringLiteral("picConnect"))->isVisible());
+    QTRY_COMPARE(statusText(), StatusText::Waiting);
+
+    // Connecting again before the idle text returns keeps the connecting text.
+    connectUnit();
+    click("cmdPort");
+    click("cmdPort");
+    QCOMPARE(statusText(), StatusText::Connecting);
+    QTest::qWait(400);
+    QVERIFY(statusText() != StatusText::Waiting);
+}
+
+void ConnectionTest::readBackFillsEveryPanel()
+{
+    UnitOptions options;
+    options.model = "48221";
+    options.initialValues = {{"TYPE", "2"}, {"MODE", "5"}, {"MYID", "220"}, {"SNUM", "150"},
+                             {"FRCH", "6"}, {"FRBD", "2"}, {"HOLD", "1"}, {"DIVR", "1"},
+                             {"PDIR", "1001"}, {"LOGI", "1"}, {"AUIO", "1"}, {"ADSL", "1"},
+                             {"DASL", "1"}, {"REPT", "1"}, {"ETIM", "033"}, {"PTIM", "100"},
+                             {"DOUT", "1"}};
+    options.separator = ':';
+    startUnit({});
+    connectUnit();
+    m_unit->simulator().setOptions(options);
+    for (auto it = options.initialValues.cbegin(); it != options.initialValues.cend(); ++it)
+        m_unit->simulator().setValue(it.key(), it.value());
+    click("cmdDISP");
+    QCOMPARE(statusText(), StatusText::ReadingSettings);
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::ReadDone, 3000);
+    QCOMPARE(lastReceived(2), QByteArray("@UVER @DISP"));
+    QCOMPARE(m_app->label("lblUnitVer1")->text(), QStringLiteral("アナログ出力ユニット"));
+    QCOMPARE(window()->selectedTab(), 1);
+    for (auto it = options.initialValues.cbegin(); it != options.initialValues.cend(); ++it) {
+        const ParameterKey key = *keyFromName(QString::fromLatin1(it.key()));
+        QCOMPARE(parameterValue(*window(), key).toLatin1(), it.value());
+    }
+    QVERIFY(!m_app->field("txtMYID")->isEnabled());
+    QCOMPARE(m_app->label("lblFrqNum")->text(), QStringLiteral("2468.0MHz"));
+    QCOMPARE(m_app->link()->state().phase, ExchangePhase::Idle);
+}
+
+void ConnectionTest::writeAllSendsBackWhatWasRead_data()
+{
+    QTest::addColumn<QByteArray>("model");
+    QTest::addColumn<int>("role");
+    for (const char *model : {"48210", "48220"}) {
+        for (int role : {0, 1, 2})
+            QTest::addRow("%s role %d", model, role) << QByteArray(model) << role;
+    }
+}
+
+void ConnectionTest::writeAllSendsBackWhatWasRead()
+{
+    QFETCH(QByteArray, model);
+    QFETCH(int, role);
+    auto *random = QRandomGenerator::global();
+    auto pick = [random](int count) { return QByteArray::number(random->bounded(count)); };
+    auto three = [random](int low, int high) {
+        return QByteArray::number(random->bounded(low, high + 1)).rightJustified(3, '0');
+    };
+    QByteArray directions;
+    for (int i = 0; i < 4; ++i)
+        directions += pick(2);
+    const QMap<QByteArray, QByteArray> values{
+        {"TYPE", QByteArray::number(role)}, {"MODE", pick(6)},
+        {"MYID", role == 1 ? "000" : role == 2 ? "220" : three(1, 200)},
+        {"SNUM", three(1, 200)}, {"FRCH", pick(8)}, {"FRBD", pick(4)}, {"HOLD", pick(2)},
+        {"DIVR", pick(2)}, {"PDIR", directions}, {"LOGI", pick(2)}, {"AUIO", pick(2)},
+        {"ADSL", pick(2)}, {"DASL", pick(2)}, {"REPT", pick(2)}, {"ETIM", three(1, 255)},
+        {"PTIM", three(0, 100)}, {"DOUT", pick(2)}};
+    UnitOptions options;
+    options.model = model;
+    options.initialValues = values;
+    startUnit(options);
+    connectUnit();
+    click("cmdDISP");
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::ReadDone, 3000);
+
+    click("cmdAllSet");
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::WriteDone, 5000);
+    const bool analog = model != "48210";
+    const QList<QByteArray> order = analog
+        ? QList<QByteArray>{"FRBD", "FRCH", "LOGI", "AUIO", "PDIR", "ADSL", "DASL"}
+        : QList<QByteArray>{"FRBD", "FRCH", "PDIR", "LOGI", "AUIO", "ADSL", "DASL"};
+    QList<QByteArray> expected;
+    for (const QByteArray &key : order + QList<QByteArray>{"MODE", "TYPE", "MYID", "SNUM", "REPT",
+                                                          "ETIM", "DIVR", "PTIM", "HOLD", "DOUT"})
+        expected << "@" + key + values.value(key);
+    QCOMPARE(received().mid(received().size() - 17), expected);
+    QCOMPARE(m_unit->simulator().values(), values);
+}
+
+void ConnectionTest::nakInTheMiddleOfAWriteDropsTheRest()
+{
+    UnitOptions options;
+    startUnit(options);
+    connectUnit();
+    options.nakKeys = {"SNUM"};
+    m_unit->simulator().setOptions(options);
+    const int before = received().size();
+    click("cmdTuuSet");
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::WriteFailed, 3000);
+    QTRY_VERIFY(m_app->link()->state().pendingText.isEmpty());
+    QTest::qWait(100);
+    QCOMPARE(received().mid(before),
+             (QList<QByteArray>{"@MODE0", "@TYPE0", "@MYID001", "@SNUM001"}));
+    QVERIFY(!window()->inputLocked());
+}
+
+void ConnectionTest::errorReportExplainsTheCode()
+{
+    UnitOptions options;
+    options.errorCode = "1009";
+    startUnit(options);
+    connectUnit();
+    m_app->find<QAction>(QStringLiteral("mnuErr"))->trigger();
+    QCOMPARE(statusText(), StatusText::ReadingError);
+    QTRY_COMPARE_WITH_TIMEOUT(m_app->prompter.shown.size(), 1, 3000);
+    QCOMPARE(m_app->prompter.shown.first().text,
+             QStringLiteral("デジタルユニット\r\n入出力相違エラーです。"));
+    QCOMPARE(m_app->prompter.shown.first().title, QStringLiteral("エラー情報"));
+    QCOMPARE(m_app->prompter.shown.first().buttons, Prompter::Buttons::Ok);
+    QCOMPARE(statusText(), StatusText::ReadDone);
+    QTRY_VERIFY(!m_app->link()->state().awaitingReply);
+    QCOMPARE(m_app->link()->state().phase, ExchangePhase::Idle);
+    QCOMPARE(received().last(), QByteArray("@UERR"));
+}
+
+void ConnectionTest::errLineDuringAWriteOpensTheReport()
+{
+    startUnit();
+    connectUnit();
+    // The unit answers the first command of a write with an error line.
+    disconnect(m_unit, nullptr, nullptr, nullptr);
+    m_unit->setReplyShape({});
+    UnitOptions options;
+    options.silentKeys = {"FRBD", "FRCH"};
+    m_unit->simulator().setOptions(options);
+    connect(m_unit, &PtyUnit::lineReceived, this, [this](const QByteArray &line) {
+        if (line.startsWith("@FRBD"))
+            QMetaObject::invokeMethod(m_unit, [this] { m_unit->startStream(9, "Err100D\r\n"); },
+                                      Qt::QueuedConnection);
+    });
+    click("cmdFrqSet");
+    QTRY_COMPARE_WITH_TIMEOUT(m_app->prompter.shown.size(), 2, 3000);  // the question, the report
+    QCOMPARE(m_app->prompter.shown.last().text, QStringLiteral("自己ＩＤエラーです。"));
+    QCOMPARE(statusText(), StatusText::ReadDone);
+    QTRY_COMPARE(received().last(), QByteArray("@FRCH0"));
+}
+
+void ConnectionTest::replyInQuickPiecesIsOneReply()
+{
+    startUnit();
+    connectUnit();
+    m_unit->setReplyShape({0, 6, 2, 0});  // six pieces 2 ms apart
+    click("cmdDISP");
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::ReadDone, 3000);
+    QCOMPARE(m_app->label("lblUnitVer1")->text(), QStringLiteral("デジタルユニット"));
+}
+
+void ConnectionTest::farEndClosedWhileConnected()
+{
+    startUnit();
+    connectUnit();
+    m_unit->closeMaster();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_app->link()->state().portOpen, 3000);
+    QCOMPARE(statusText(), StatusText::NoAnswer);
+    QCOMPARE(m_app->label("lblStat")->palette().color(QPalette::WindowText), QColor(255, 64, 64));
+    QCOMPARE(m_app->button("cmdPort")->text(), QStringLiteral("接続"));
+    QVERIFY(!window()->inputLocked());
+}
+
+void ConnectionTest::farEndClosedDuringABatch()
+{
+    startUnit();
+    connectUnit();
+    m_unit->setReplyShape({200, 1, 0, 0});
+    connect(m_unit, &PtyUnit::lineReceived, this, [this](const QByteArray &line) {
+        if (line.startsWith("@MYID"))
+            QMetaObject::invokeMethod(m_unit, &PtyUnit::closeMaster, Qt::QueuedConnection);
+    });
+    click("cmdTuuSet");
+    QTRY_VERIFY_WITH_TIMEOUT(!m_app->link()->state().portOpen, 3000);
+    QCOMPARE(statusText(), StatusText::NoAnswer);
+    QVERIFY(m_app->link()->state().pendingText.isEmpty());
+    QVERIFY(!m_app->link()->state().awaitingReply);
+    QVERIFY(!window()->inputLocked());
+    QCOMPARE(m_app->button("cmdPort")->text(), QStringLiteral("接続"));
+}
+
+QTEST_MAIN(ConnectionTest)
+#include "tst_connection.moc"
