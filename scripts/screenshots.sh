@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Starts the tool under Xvfb next to a simulated unit, connects, reads back, opens the port
+# dialog, and saves a screenshot at each step into the given folder (default build/screenshots).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out="${1:-build/screenshots}"
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$out"
+fi
+mkdir -p "$out"
+. scripts/unitsim.sh
+start_unit --model 48210 --version-text "Ver1.02"
+runtime=$(mktemp -d)
+XDG_RUNTIME_DIR="$runtime" build/zrt48210 --port COM1="$UNIT_PTY" &
+app=$!
+trap 'kill "$app" "$UNIT_PID" 2>/dev/null || true; rm -rf "$runtime"' EXIT
+
+window=$(xdotool search --sync --onlyvisible --name 'ZRT48210' | head -n 1)
+eval "$(xdotool getwindowgeometry --shell "$window")"
+# The client area is the bottom 673 x 550 pixels of the window, under the menu bar.
+top=$((HEIGHT - 550))
+click() {  # x y in client pixels
+  xdotool mousemove --window "$window" "$1" $((top + $2)) click 1
+  sleep 0.5
+}
+shot() {
+  import -window "$1" "$out/$2.png"
+  echo "$out/$2.png"
+}
+sleep 1
+shot "$window" main
+click 96 480       # 接続
+sleep 0.5
+shot "$window" connected
+click 256 480      # 設定値読込
+sleep 0.5
+shot "$window" readback
+click 96 480       # 切断
+xdotool mousemove --window "$window" 84 $((top / 2)) click 1   # 設定 menu
+sleep 0.5
+xdotool mousemove --window "$window" 110 $((top + 12)) click 1 # 通信設定
+dialog=$(xdotool search --sync --onlyvisible --name '^通信設定$' | head -n 1)
+sleep 0.5
+shot "$dialog" portdialog
+echo "screenshots in $out"
