@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "link/portmap.h"
 #include "link/qtserialchannel.h"
 #include "ui/mainwindow.h"
 #include "ui/qtprompter.h"
@@ -7,6 +8,8 @@
 #include <QCommandLineParser>
 #include <QLibraryInfo>
 #include <QTranslator>
+
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -33,6 +36,14 @@ int main(int argc, char *argv[])
     StartOptions options;
     options.programDirectory = QCoreApplication::applicationDirPath();
     options.portBindings = parser.values(portOption);
+    for (const QString &binding : std::as_const(options.portBindings)) {
+        PortMap check;
+        if (!check.bind(binding)) {
+            std::fprintf(stderr, "--port %s: expected COMn=DEVICE with n from 1 to 9\n",
+                         qPrintable(binding));
+            return 2;
+        }
+    }
 
     QtPrompter prompter;
     QtSerialChannel channel;

@@ -37,6 +37,7 @@ private slots:
     void errorReportExplainsTheCode();
     void errLineDuringAWriteOpensTheReport();
     void replyInQuickPiecesIsOneReply();
+    void streamingUnitDoesNotLockTheWindow();
     void farEndClosedWhileConnected();
     void farEndClosedDuringABatch();
 
@@ -333,6 +334,24 @@ void ConnectionTest::replyInQuickPiecesIsOneReply()
     click("cmdDISP");
     QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::ReadDone, 3000);
     QCOMPARE(m_app->label("lblUnitVer1")->text(), QStringLiteral("デジタルユニット"));
+}
+
+void ConnectionTest::streamingUnitDoesNotLockTheWindow()
+{
+    startUnit();
+    connectUnit();
+    // A unit that answers DISP with megabytes that never end in CR LF.
+    m_unit->streamOnCommand({"DISP"});
+    QElapsedTimer clock;
+    clock.start();
+    click("cmdDISP");
+    QTRY_VERIFY(window()->inputLocked());
+    QTRY_VERIFY_WITH_TIMEOUT(!window()->inputLocked(), 6000);
+    QVERIFY(clock.elapsed() < 5000);
+    QCOMPARE(statusText(), StatusText::NoAnswer);
+    m_unit->stopStream();
+    // A unit identified at the start of the read-back keeps its connection.
+    QVERIFY(m_app->link()->state().portOpen);
 }
 
 void ConnectionTest::farEndClosedWhileConnected()

@@ -3,12 +3,12 @@
 #include "app/application.h"
 #include "fakes/scriptedprompter.h"
 #include "link/serialchannel.h"
+#include "ui/mainwindow.h"
 
 #include <QTemporaryDir>
 
 #include <memory>
 
-class MainWindow;
 class QComboBox;
 class QLabel;
 class QLineEdit;
