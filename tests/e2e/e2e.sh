@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# The real program under Xvfb, driven by clicks and keys from the X server, against the unit
+# simulator on a pseudo-terminal. Checks what reaches the line and the disk: connect, read-back,
+# write-all with changed values, the error report, saving a file, and closing with OK.
+#   e2e.sh PROGRAM SIMULATOR
+set -euo pipefail
+program=$1
+simulator=$2
+for tool in xvfb-run xdotool; do
+  command -v "$tool" > /dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+unset QT_QPA_PLATFORM
+if [ -z "${E2E_UNDER_X:-}" ]; then
+  E2E_UNDER_X=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$@"
+fi
+
+work=$(mktemp -d)
+mkdir -m 700 "$work/run"
+# system.ini lives beside the program: give it a folder of its own.
+cp "$program" "$work/zrt48210"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  [ -f "$work/unit.log" ] && { echo "--- lines the unit received:" >&2; cat "$work/unit.log" >&2; }
+  import -window root "/tmp/zrt-e2e-failure.png" 2>/dev/null \
+    && echo "screen at the failure: /tmp/zrt-e2e-failure.png" >&2
+  exit 1
+}
+wait_for() {  # description, then a command that succeeds when the state is reached
+  local what=$1
+  shift
+  for _ in $(seq 200); do
+    "$@" && return 0
+    sleep 0.05
+  done
+  fail "timed out waiting for $what"
+}
+log_has() { grep -qxF -- "$1" "$work/unit.log" 2>/dev/null; }
+log_count() { [ "$(wc -l < "$work/unit.log" 2>/dev/null || echo 0)" -ge "$1" ]; }
+visible() { xdotool search --onlyvisible --name "$1" > /dev/null 2>&1; }
+
+"$simulator" --quiet --model 48210 --error-code 1003 --log "$work/unit.log" > "$work/pty" &
+pids+=($!)
+wait_for "the simulator" test -s "$work/pty"
+pty=$(head -n 1 "$work/pty")
+
+(cd "$work" && XDG_RUNTIME_DIR="$work/run" ./zrt48210 --port COM1="$pty") &
+app=$!
+pids+=("$app")
+wait_for "the main window" visible 'ZRT48210'
+window=$(xdotool search --onlyvisible --name 'ZRT48210' | head -n 1)
+eval "$(xdotool getwindowgeometry --shell "$window")"
+top=$((HEIGHT - 550))  # the client area lies under the menu bar
+
+click() {  # x y in client pixels
+  xdotool mousemove --window "$window" "$1" $((top + $2)) click 1
+  sleep 0.3
+}
+menu() {  # x of the menu title, then the item's row (0 first)
+  xdotool mousemove --window "$window" "$1" $((top / 2)) click 1
+  sleep 0.4
+  xdotool mousemove --window "$window" $(($1 + 20)) $((top + 12 + 24 * $2)) click 1
+  sleep 0.4
+}
+answer() {  # title of a message box or dialog, then the keys
+  local title=$1
+  shift
+  wait_for "the box $title" visible "^$title\$"
+  local box
+  box=$(xdotool search --onlyvisible --name "^$title\$" | head -n 1)
+  xdotool windowfocus --sync "$box" 2>/dev/null || true
+  xdotool key --delay 50 "$@"
+  sleep 0.4
+}
+
+# Connect and read back.
+click 96 480                                        # 接続
+wait_for "the identification request" log_has "@UVER"
+sleep 0.5
+click 256 480                                       # 設定値読込
+wait_for "the read-back" log_has "@DISP"
+sleep 0.5
+
+# Change values as a person would.
+click 244 111; xdotool key Down Return; sleep 0.3  # バンド → １
+click 544 111; xdotool key Down Down Return; sleep 0.3  # 動作モード → third entry
+click 168 301                                       # I/O1 → 入力
+click 606 201; xdotool key ctrl+a; xdotool type 42; xdotool key Tab; sleep 0.3  # 子機台数
+
+# Write all: seventeen commands with the changed values.
+before=$(wc -l < "$work/unit.log")
+click 416 480                                       # 一括設定
+answer 設定確認 Return
+wait_for "the write" log_count $((before + 17))
+expected="@FRBD1 @FRCH0 @PDIR1000 @LOGI0 @AUIO0 @ADSL0 @DASL0 @MODE2 @TYPE0 @MYID001 \
+@SNUM042 @REPT0 @ETIM005 @DIVR0 @PTIM000 @HOLD0 @DOUT0"
+written=$(tail -n 17 "$work/unit.log" | tr '\n' ' ' | sed 's/ $//')
+[ "$written" = "$expected" ] || fail "write-all sent: $written"
+sleep 0.5
+
+# The error report.
+menu 122 0                                          # 情報 → エラー情報
+wait_for "the error request" log_has "@UERR"
+answer エラー情報 Return
+
+# Save to a file.
+menu 20 0                                           # ファイル → 保存
+answer 保存 ctrl+a
+xdotool type --delay 20 "$work/saved.txt"
+xdotool key Return
+wait_for "the saved file" test -s "$work/saved.txt"
+printf '\x83\x66\x83\x57\x83\x5e\x83\x8b\x83\x86\x83\x6a\x83\x62\x83\x67\r\nTYPE=0\r\nMODE=2\r\nMYID=001\r\nSNUM=042\r\nFRCH=0\r\nFRBD=1\r\nHOLD=0\r\nDIVR=0\r\nPDIR=1000\r\nLOGI=0\r\nAUIO=0\r\nADSL=0\r\nDASL=0\r\nREPT=0\r\nETIM=005\r\nPTIM=000\r\nDOUT=0\r\n\r\n' \
+  > "$work/expected.txt"
+cmp "$work/saved.txt" "$work/expected.txt" || fail "the saved file differs"
+
+# Close with OK: the port is closed and system.ini written.
+click 576 480                                       # 終了
+answer 終了確認 Return
+for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.05; done
+kill -0 "$app" 2>/dev/null && fail "the program did not end"
+printf ' 1 \r\n 38400 \r\nE\r\n 8 \r\n1\r\n' > "$work/expected.ini"
+cmp "$work/system.ini" "$work/expected.ini" || fail "system.ini differs"
+echo "1 passed, 0 failed"
