@@ -61,20 +61,26 @@ void onModal(std::function<void(QWidget *)> action)
     });
 }
 
+// Starts the real program with its lock in `runtime` and waits until it holds the lock.
+void startRealProgram(QProcess &process, const QString &runtime)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(runtime);
+    process.start(QStringLiteral(ZRT_EXECUTABLE), {});
+    QVERIFY(process.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime + QStringLiteral("/zrt48210.lock")), 10000);
+}
+
 } // namespace
 
 void ApplicationTest::secondInstanceIsRefused()
 {
     QTemporaryDir runtime;
     QProcess first;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    first.setProcessEnvironment(environment);
-    first.start(QStringLiteral(ZRT_EXECUTABLE), {});
-    QVERIFY(first.waitForStarted());
-    const QString lockPath = runtime.filePath(QStringLiteral("zrt48210.lock"));
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lockPath), 10000);
+    startRealProgram(first, runtime.path());
 
     FakeChannel channel;
     AppFixture second(&channel);
@@ -99,14 +105,7 @@ void ApplicationTest::lockOfAKilledProcessDoesNotBlock()
 {
     QTemporaryDir runtime;
     QProcess killed;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    killed.setProcessEnvironment(environment);
-    killed.start(QStringLiteral(ZRT_EXECUTABLE), {});
-    QVERIFY(killed.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime.filePath(QStringLiteral("zrt48210.lock"))),
-                             10000);
+    startRealProgram(killed, runtime.path());
     killed.kill();
     QVERIFY(killed.waitForFinished());
     QVERIFY(QFile::exists(runtime.filePath(QStringLiteral("zrt48210.lock"))));

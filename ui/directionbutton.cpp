@@ -1,5 +1,7 @@
 #include "ui/directionbutton.h"
 
+#include "settings/parameters.h"
+
 namespace {
 const QString kOutputFlag = QStringLiteral("0");
 const QString kInputFlag = QStringLiteral("1");
@@ -21,7 +23,7 @@ QString DirectionButton::flag() const
 void DirectionButton::setFlag(const QString &flag)
 {
     m_flag = flag;
-    setText(flag == kOutputFlag ? QStringLiteral("出力") : QStringLiteral("入力"));
+    setText(directionCaption(flag));
 }
 
 void DirectionButton::toggleDirection()
