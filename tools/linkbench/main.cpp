@@ -11,7 +11,12 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <QSocketNotifier>
+
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -82,6 +87,130 @@ double median(QList<double> values)
 double wireMs(qint64 characters, int baud)
 {
     return characters * 11 * 1000.0 / baud;
+}
+
+long peakKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// A misbehaving unit on a pseudo-terminal of our own: it identifies itself, then floods the
+// line as fast as the terminal takes bytes.
+class FloodingUnit : public QObject
+{
+public:
+    FloodingUnit()
+    {
+        m_master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        grantpt(m_master);
+        unlockpt(m_master);
+        path = QString::fromLocal8Bit(ptsname(m_master));
+        m_slave = ::open(ptsname(m_master), O_RDWR | O_NOCTTY);
+        termios raw{};
+        tcgetattr(m_slave, &raw);
+        cfmakeraw(&raw);
+        tcsetattr(m_slave, TCSANOW, &raw);
+        m_reader = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
+        connect(m_reader, &QSocketNotifier::activated, this, [this] { onInput(); });
+        m_writer = new QSocketNotifier(m_master, QSocketNotifier::Write, this);
+        m_writer->setEnabled(false);
+        connect(m_writer, &QSocketNotifier::activated, this, [this] { flood(); });
+    }
+    ~FloodingUnit() override
+    {
+        ::close(m_slave);
+        ::close(m_master);
+    }
+
+    // What to send after the next command other than UVER; sent again and again when `repeat`.
+    void arm(const QByteArray &bytes, bool repeat)
+    {
+        m_payload = bytes;
+        m_repeat = repeat;
+        m_sent = 0;
+    }
+    void stop() { m_writer->setEnabled(false); m_payload.clear(); }
+
+    QString path;
+    qint64 m_sent = 0;
+
+private:
+    void onInput()
+    {
+        char buffer[256];
+        const ssize_t count = ::read(m_master, buffer, sizeof buffer);
+        if (count <= 0)
+            return;
+        const QByteArray line(buffer, count);
+        if (line.contains("@UVER")) {
+            ::write(m_master, "ZRT48210\r\nVer1.02\r\n", 19);
+        } else if (!m_payload.isEmpty()) {
+            m_offset = 0;
+            m_writer->setEnabled(true);
+        }
+    }
+    void flood()
+    {
+        const ssize_t count = ::write(m_master, m_payload.constData() + m_offset,
+                                      static_cast<size_t>(m_payload.size() - m_offset));
+        if (count > 0) {
+            m_offset += count;
+            m_sent += count;
+        }
+        if (m_offset == m_payload.size()) {
+            m_offset = 0;
+            if (!m_repeat)
+                m_writer->setEnabled(false);
+        }
+    }
+
+    int m_master = -1;
+    int m_slave = -1;
+    QSocketNotifier *m_reader = nullptr;
+    QSocketNotifier *m_writer = nullptr;
+    QByteArray m_payload;
+    qsizetype m_offset = 0;
+    bool m_repeat = false;
+};
+
+void measureResourceBounds()
+{
+    FloodingUnit unit;
+    QtSerialChannel channel;
+    QuietHost host;
+    Link link(&channel, &host);
+    link.setDeviceResolver([&](int) { return unit.path; });
+    link.connectUnit();
+    runUntilIdle(link);
+    if (!link.state().portOpen) {
+        std::fprintf(stderr, "no connection to the flooding unit\n");
+        return;
+    }
+    std::printf("| misbehaving unit | line locked for | bytes received | peak memory growth |\n");
+    std::printf("|---|---|---|---|\n");
+    struct Case
+    {
+        const char *name;
+        QByteArray payload;
+        bool repeat;
+    };
+    const Case cases[] = {
+        {"streams bytes without CR LF", QByteArray(64 * 1024, 'x'), true},
+        {"answers with one line of 1 MB", QByteArray(1024 * 1024, 'x') + "\r\n", false},
+    };
+    for (const Case &misbehaviour : cases) {
+        unit.arm(misbehaviour.payload, misbehaviour.repeat);
+        const long before = peakKiB();
+        link.state().phase = ExchangePhase::Reading;
+        link.queueReadAll();
+        const double lockedMs = runUntilIdle(link);
+        unit.stop();
+        std::printf("| %s | %.0f ms | %.1f MB | %ld KiB |\n", misbehaviour.name, lockedMs,
+                    unit.m_sent / 1e6, peakKiB() - before);
+        link.state().phase = ExchangePhase::Idle;
+    }
 }
 
 } // namespace
@@ -156,6 +285,8 @@ int main(int argc, char *argv[])
                 wireMs(readCharacters, baud));
     std::printf("| link CPU, port open and idle for %d s | %.3f s | | | |\n", idleSeconds,
                 idleCpu);
+    std::printf("\n");
+    measureResourceBounds();
     link.disconnectUnit();
     simulator.terminate();
     simulator.waitForFinished();
