@@ -35,6 +35,8 @@ shot "$window" connected
 click 256 480      # 設定値読込
 sleep 0.5
 shot "$window" readback
+click 230 242      # the アナログユニット tab
+shot "$window" analog
 click 96 480       # 切断
 xdotool mousemove --window "$window" 84 $((top / 2)) click 1   # 設定 menu
 sleep 0.5
