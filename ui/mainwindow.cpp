@@ -199,7 +199,6 @@ void MainWindow::showFrequency()
 {
     m_frequency->setText(frequencyText(listIndex(ParameterKey::FRBD),
                                        listIndex(ParameterKey::FRCH)));
-    m_frequency->adjustSize();
 }
 
 void MainWindow::applyRoleRule()
