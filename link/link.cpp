@@ -301,11 +301,6 @@ void Link::finishCollection()
     dispatchReply(reply);
     m_dispatching = false;
     // Ending the wait dropped the fragment; a wait that goes on keeps it.
-    if (m_state.awaitingReply) {
-        // Bytes that came while a modal report was open belong to this wait.
-        if (m_channel->bytesAvailable() > 0)
-            onReadyRead();
-    }
     scheduleTurn();
 }
 
