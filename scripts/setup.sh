@@ -4,9 +4,9 @@ set -euo pipefail
 
 packages=(
   cmake g++ make
-  qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev
+  qt6-base-dev qt6-serialport-dev qt6-qpa-plugins qt6-translations-l10n libgl-dev
   fonts-ipafont-gothic
-  xvfb xauth x11-utils imagemagick xdotool socat procps
+  xvfb xauth imagemagick xdotool socat
   clang libclang-rt-14-dev
 )
 
@@ -22,6 +22,6 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   as_root apt-get update -qq
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
     "${missing[@]}"
 fi
