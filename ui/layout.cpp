@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionTabWidgetFrame>
@@ -103,6 +104,31 @@ void AutoSizeLabel::showEvent(QShowEvent *event)
     if (size() != sizeHint())
         fitToText();
     QLabel::showEvent(event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// CaptionFrame
+
+CaptionFrame::CaptionFrame(const QString &caption, QWidget *parent)
+    : QGroupBox(caption, parent)
+{
+}
+
+void CaptionFrame::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QFontMetrics metrics(font());
+    const QRect line = rect().adjusted(0, metrics.height() / 2, -2, -2);
+    // An etched line: a shadow with a highlight beside it.
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(line);
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawRect(line.translated(1, 1));
+    const QRect caption(6, 0, metrics.horizontalAdvance(title()) + 4, metrics.height());
+    painter.fillRect(caption, palette().color(backgroundRole()));
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                   QPalette::WindowText));
+    painter.drawText(caption, Qt::AlignCenter, title());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -465,7 +491,7 @@ QWidget *createControl(const ControlRow &row, QWidget *parent, const QRect &plac
         return label;
     }
     case Kind::Frame:
-        return new QGroupBox(text, parent);
+        return new CaptionFrame(text, parent);
     case Kind::List: {
         auto *list = new QComboBox(parent);
         list->setEditable(false);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRect>
@@ -48,6 +49,19 @@ protected:
 private:
     QRect m_anchor;
     bool m_centred;
+};
+
+// A frame drawn as the tool's frames have always looked: the line runs through the middle of
+// the caption, so that controls placed close under the caption stay clear of it.
+class CaptionFrame : public QGroupBox
+{
+    Q_OBJECT
+
+public:
+    CaptionFrame(const QString &caption, QWidget *parent);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 };
 
 // Creates every control of the main window inside client (673 x 550 pixels), each named as in

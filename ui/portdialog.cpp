@@ -1,6 +1,7 @@
 #include "ui/portdialog.h"
 
 #include "ui/fonts.h"
+#include "ui/layout.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -39,7 +40,7 @@ PortDialog::PortDialog(int portNumber, QStringList deviceNames, QWidget *parent)
     setWindowTitle(QStringLiteral("通信設定"));
     setFixedSize(pixelRect(0, 0, 3405, 2295).size());
 
-    m_frame = new QGroupBox(QStringLiteral("使用ポート"), this);
+    m_frame = new CaptionFrame(QStringLiteral("使用ポート"), this);
     m_frame->setObjectName(QStringLiteral("Frame1"));
     m_frame->setFont(gothicFont(14.25));
     m_frame->setGeometry(pixelRect(240, 240, 2895, 1215));
