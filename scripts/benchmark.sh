@@ -3,6 +3,8 @@
 # window shown, peak memory, and the link's write-all and read-back times against the
 # simulator beside their floors. Runs under Xvfb when there is no display.
 set -euo pipefail
+# Window titles are Japanese: xdotool matches them only in a UTF-8 locale.
+export LC_ALL=C.UTF-8
 cd "$(dirname "$0")/.."
 if [ -z "${BENCH_BUILT:-}" ]; then
   scripts/setup.sh

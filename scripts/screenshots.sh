@@ -2,6 +2,8 @@
 # Starts the tool under Xvfb next to a simulated unit, connects, reads back, opens the port
 # dialog, and saves a screenshot at each step into the given folder (default build/screenshots).
 set -euo pipefail
+# Window titles are Japanese: xdotool matches them only in a UTF-8 locale.
+export LC_ALL=C.UTF-8
 cd "$(dirname "$0")/.."
 out="${1:-build/screenshots}"
 if [ -z "${DISPLAY:-}" ]; then

@@ -4,6 +4,8 @@
 # write-all with changed values, the error report, saving a file, and closing with OK.
 #   e2e.sh PROGRAM SIMULATOR
 set -euo pipefail
+# Window titles are Japanese: xdotool matches them only in a UTF-8 locale.
+export LC_ALL=C.UTF-8
 program=$1
 simulator=$2
 for tool in xvfb-run xdotool; do
