@@ -114,7 +114,6 @@ void Link::transmitNextLine()
     const bool written = m_channel->write(line);
     m_state.pendingText.remove(0, end + 2);
     m_state.lastSentLine = line;
-    emit lineTransmitted(line);
     if (!written)
         onChannelLost();
 }
@@ -234,13 +233,19 @@ void Link::runTurn()
         scheduleTurn();
         return;
     }
-    if (m_state.phase == ExchangePhase::Failed) {
-        m_state.pendingText.clear();
-        m_state.phase = ExchangePhase::Idle;
-    }
+    dropFailedBatch();
     // While a reply is awaited the turn belongs to the collection, which its own events drive.
     if (!m_state.awaitingReply && !m_state.pendingText.isEmpty())
         transmitNextLine();
+}
+
+// The first step of every turn: what is left of a failed batch is never sent.
+void Link::dropFailedBatch()
+{
+    if (m_state.phase != ExchangePhase::Failed)
+        return;
+    m_state.pendingText.clear();
+    m_state.phase = ExchangePhase::Idle;
 }
 
 void Link::onReadyRead()
@@ -285,10 +290,7 @@ void Link::finishCollection()
     m_collecting = false;
     if (!m_state.portOpen || !m_state.awaitingReply)
         return;
-    if (m_state.phase == ExchangePhase::Failed) {
-        m_state.pendingText.clear();
-        m_state.phase = ExchangePhase::Idle;
-    }
+    dropFailedBatch();
     const qsizetype lastEnd = text.lastIndexOf(CrLf);
     const qsizetype complete = lastEnd < 0 ? 0 : lastEnd + 2;
     // An unfinished line waits for its rest in a later collection of the same wait.

@@ -49,7 +49,6 @@ public:
     void dispatchReply(QString &reply);
     void replyTimeout();
     bool watchdogRunning() const { return m_watchdog.isActive(); }
-    void stopWatchdog() { m_watchdog.stop(); }
 
     // Largest reply text kept from one wait, and largest unfinished line carried over.
     static constexpr qsizetype MaxReplyBytes = 64 * 1024;
@@ -60,11 +59,11 @@ public:
 
 signals:
     void awaitingReplyChanged(bool awaiting);
-    void lineTransmitted(const QByteArray &line);
 
 private:
     void scheduleTurn();
     void runTurn();
+    void dropFailedBatch();
     void onReadyRead();
     void onQuietTimeout();
     void finishCollection();

@@ -1,6 +1,7 @@
 #include "fakes/fakehost.h"
 
 #include "link/status.h"
+#include "settings/panelvalues.h"
 
 void FakeHost::showStatus(const QString &text, quint32 colour)
 {
@@ -27,5 +28,7 @@ void FakeHost::clearUnitLabels()
 int FakeHost::applyParameterLine(const QString &line)
 {
     applied << line;
+    if (form)
+        return ::applyParameterLine(*form, line);
     return refuse.contains(line) ? -1 : 0;
 }

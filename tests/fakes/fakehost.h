@@ -5,6 +5,8 @@
 #include <QList>
 #include <QStringList>
 
+class SettingsForm;
+
 // Records what the link hands to the window.
 class FakeHost : public LinkHost
 {
@@ -38,6 +40,8 @@ public:
     QStringList errorLines;
     // Lines that applyParameterLine refuses.
     QStringList refuse;
+    // When set, parameter lines are applied to it instead of being judged by `refuse`.
+    SettingsForm *form = nullptr;
     bool connectedLook = false;
     bool statusResetRunning = false;
 };

@@ -1,41 +1,10 @@
 // Arbitrary reply bytes through the reply dispatcher, in every phase of an exchange.
 #include "fakes/fakechannel.h"
+#include "fakes/fakehost.h"
 #include "fakes/memoryform.h"
 #include "link/link.h"
-#include "link/linkhost.h"
-#include "settings/panelvalues.h"
 
 #include <QCoreApplication>
-
-namespace {
-
-class FormHost : public LinkHost
-{
-public:
-    void showStatus(const QString &, quint32) override {}
-    void setWindowLocked(bool) override {}
-    bool identifyUnit(const QString &line) override
-    {
-        kind = line.mid(3) == QLatin1String("48210") ? QStringLiteral("digital") : QString();
-        return !kind.isEmpty();
-    }
-    void showVersion(const QString &) override {}
-    QString unitKind() const override { return kind; }
-    void clearUnitLabels() override { kind.clear(); }
-    int applyParameterLine(const QString &line) override
-    {
-        return ::applyParameterLine(form, line);
-    }
-    void showUnitError(const QString &) override {}
-    void showConnectionState(bool) override {}
-    void startStatusReset() override {}
-    void stopStatusReset() override {}
-
-    MemoryForm form;
-    QString kind;
-};
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -46,7 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size == 0)
         return 0;
     FakeChannel channel;
-    FormHost host;
+    MemoryForm form;
+    FakeHost host;
+    host.form = &form;
     Link link(&channel, &host);
     link.state().portNumber = 1;
     link.setDeviceResolver([](int) { return QStringLiteral("fuzz"); });
