@@ -1,11 +1,10 @@
 #include "app/application.h"
-#include "link/portmap.h"
+#include "app/commandline.h"
 #include "link/qtserialchannel.h"
 #include "ui/mainwindow.h"
 #include "ui/qtprompter.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -13,6 +12,23 @@
 
 int main(int argc, char *argv[])
 {
+    // Before QApplication, which needs a display: --help must work on a bare console.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const WindowCommandLine commandLine = parseWindowCommandLine(arguments);
+    switch (commandLine.action) {
+    case WindowCommandLine::Action::Help:
+    case WindowCommandLine::Action::Version:
+        std::fputs(qPrintable(commandLine.message), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    case WindowCommandLine::Action::Refuse:
+        std::fputs(qPrintable(commandLine.message), stderr);
+        return 2;
+    case WindowCommandLine::Action::Run:
+        break;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zrt48210"));
 
@@ -23,27 +39,9 @@ int main(int argc, char *argv[])
         QApplication::installTranslator(&qtTranslator);
     }
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("ZRT48210 unit settings"));
-    parser.addHelpOption();
-    QCommandLineOption portOption(
-        QStringLiteral("port"),
-        QStringLiteral("Bind a port entry to a device, e.g. COM1=/dev/ttyUSB0 (repeatable)."),
-        QStringLiteral("COMn=device"));
-    parser.addOption(portOption);
-    parser.process(app);
-
     StartOptions options;
     options.programDirectory = QCoreApplication::applicationDirPath();
-    options.portBindings = parser.values(portOption);
-    for (const QString &binding : std::as_const(options.portBindings)) {
-        PortMap check;
-        if (!check.bind(binding)) {
-            std::fprintf(stderr, "--port %s: expected COMn=DEVICE with n from 1 to 9\n",
-                         qPrintable(binding));
-            return 2;
-        }
-    }
+    options.portBindings = commandLine.portBindings;
 
     QtPrompter prompter;
     QtSerialChannel channel;

@@ -5,7 +5,6 @@
 #include "ui/fileexists.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -46,16 +45,9 @@ QByteArray buildSettingsFile(const SettingsForm &form)
     return content;
 }
 
-bool writeSettingsFile(const QString &path, const QByteArray &content)
+FileWriteResult writeSettingsFile(const QString &path, const QByteArray &content)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(content) != content.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return replaceFile(path, content);
 }
 
 LoadOutcome loadSettingsFile(const QString &path, SettingsForm &form)

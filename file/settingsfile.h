@@ -1,5 +1,7 @@
 #pragma once
 
+#include "file/filewriter.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -29,7 +31,7 @@ QByteArray formatSettingsLine(const QString &key, const QString &value);
 QByteArray buildSettingsFile(const SettingsForm &form);
 
 // Replaces the file only once the whole content is written; on failure the old file stays.
-bool writeSettingsFile(const QString &path, const QByteArray &content);
+FileWriteResult writeSettingsFile(const QString &path, const QByteArray &content);
 
 enum class LoadOutcome {
     Loaded,

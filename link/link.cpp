@@ -4,6 +4,8 @@
 #include "link/serialchannel.h"
 #include "link/status.h"
 
+#include <algorithm>
+
 namespace {
 const QByteArray CrLf = QByteArrayLiteral("\r\n");
 } // namespace
@@ -266,8 +268,9 @@ bool Link::appendReceived()
 {
     const QByteArray bytes = m_channel->readAll();
     const qsizetype room = MaxReplyBytes - m_collected.size();
-    if (room > 0)
-        m_collected += bytes.left(room);
+    m_collected += bytes.left(std::max<qsizetype>(room, 0));
+    if (bytes.size() > room)
+        m_replyCut = true;
     return !bytes.isEmpty();
 }
 
@@ -285,10 +288,13 @@ void Link::onQuietTimeout()
 void Link::finishCollection()
 {
     QByteArray text = m_fragment + m_collected;
-    m_collected.clear();
-    m_fragment.clear();
-    m_collecting = false;
+    const bool cut = m_replyCut;
+    resetCollection();
     if (!m_state.portOpen || !m_state.awaitingReply)
+        return;
+    // A reply cut at the cap lost lines nobody can name: acting on the rest could report a
+    // read-back as complete that never was. It counts as no reply; the watchdog asks again.
+    if (cut)
         return;
     dropFailedBatch();
     const qsizetype lastEnd = text.lastIndexOf(CrLf);
@@ -312,6 +318,7 @@ void Link::resetCollection()
     m_collected.clear();
     m_fragment.clear();
     m_collecting = false;
+    m_replyCut = false;
 }
 
 void Link::onChannelLost()

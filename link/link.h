@@ -83,6 +83,7 @@ private:
     QByteArray m_collected;
     QByteArray m_fragment; // text after the last CR LF, waiting for the rest of its line
     bool m_collecting = false;
+    bool m_replyCut = false;  // the collection went past MaxReplyBytes
     bool m_dispatching = false;
     int m_ticks = 0;
 };

@@ -90,10 +90,7 @@ QByteArray formatPortSettings(const PortSettings &settings)
         + settings.stopBits.toLatin1() + "\r\n";
 }
 
-void savePortSettings(const QString &path, const PortSettings &settings)
+FileWriteResult savePortSettings(const QString &path, const PortSettings &settings)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return;
-    file.write(formatPortSettings(settings));
+    return replaceFile(path, formatPortSettings(settings));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "file/filewriter.h"
 #include "link/linkstate.h"
 
 #include <QByteArray>
@@ -11,5 +12,5 @@ QString portSettingsPath(const QString &programDirectory);
 PortSettings loadPortSettings(const QString &path);
 PortSettings parsePortSettings(const QByteArray &content);
 QByteArray formatPortSettings(const PortSettings &settings);
-// Failures are ignored: the settings are then simply not remembered.
-void savePortSettings(const QString &path, const PortSettings &settings);
+// On failure the old file stays as it was.
+FileWriteResult savePortSettings(const QString &path, const PortSettings &settings);

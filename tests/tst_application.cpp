@@ -27,6 +27,8 @@ private slots:
     void closingWhileConnectedClosesThePortFirst();
     void portDialogChoiceIsRemembered();
     void rememberedPortIsUsedToConnect();
+    void commandLineWithoutADisplay_data();
+    void commandLineWithoutADisplay();
 };
 
 namespace {
@@ -236,6 +238,50 @@ void ApplicationTest::rememberedPortIsUsedToConnect()
     QCOMPARE(channel.lastSettings.parity, QStringLiteral("O"));
     QCOMPARE(channel.lastSettings.dataBits, qint16(7));
     QCOMPARE(channel.lastSettings.stopBits, QStringLiteral("2"));
+}
+
+void ApplicationTest::commandLineWithoutADisplay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("stdoutHas");
+    QTest::addColumn<QString>("stderrHas");
+    QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0
+                          << "Usage: zrt48210 [options]" << "";
+    QTest::newRow("short help") << QStringList{QStringLiteral("-h")} << 0 << "--port COMn=DEVICE"
+                                << "";
+    QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0
+                             << "zrt48210 " ZRT_VERSION "\n" << "";
+    QTest::newRow("unknown option") << QStringList{QStringLiteral("--colour")} << 2 << ""
+                                    << "Unknown option 'colour'";
+    QTest::newRow("stray argument") << QStringList{QStringLiteral("settings.txt")} << 2 << ""
+                                    << "unexpected argument 'settings.txt'";
+    QTest::newRow("bad binding") << QStringList{QStringLiteral("--port"), QStringLiteral("COM0=x")}
+                                 << 2 << "" << "expected COMn=DEVICE";
+    QTest::newRow("missing value") << QStringList{QStringLiteral("--port")} << 2 << ""
+                                   << "Missing value after '--port'";
+}
+
+void ApplicationTest::commandLineWithoutADisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, stdoutHas);
+    QFETCH(QString, stderrHas);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(ZRT_EXECUTABLE), arguments);
+    QVERIFY(process.waitForFinished(10000));
+    const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), exitCode);
+    QVERIFY2(out.contains(stdoutHas), qPrintable(out));
+    QVERIFY2(err.contains(stderrHas), qPrintable(err));
+    QVERIFY2(exitCode == 0 ? err.isEmpty() : out.isEmpty(), qPrintable(out + err));
 }
 
 QTEST_MAIN(ApplicationTest)

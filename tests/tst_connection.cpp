@@ -40,6 +40,7 @@ private slots:
     void streamingUnitDoesNotLockTheWindow();
     void farEndClosedWhileConnected();
     void farEndClosedDuringABatch();
+    void readBackCutAtTheCapIsNoSuccess();
 
 private:
     void startUnit(const UnitOptions &options = {});
@@ -382,6 +383,23 @@ void ConnectionTest::farEndClosedDuringABatch()
     QVERIFY(!m_app->link()->state().awaitingReply);
     QVERIFY(!window()->inputLocked());
     QCOMPARE(m_app->button("cmdPort")->text(), QStringLiteral("接続"));
+}
+
+void ConnectionTest::readBackCutAtTheCapIsNoSuccess()
+{
+    // About 86 KB of listing: more than the link keeps of one reply.
+    UnitOptions options;
+    options.listingRepeats = 450;
+    options.initialValues = {{"MODE", "3"}};
+    startUnit(options);
+    connectUnit();
+    click("cmdDISP");
+    // Never "読込成功": the wait ends as for a unit that does not answer.
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::NoAnswer, 6000);
+    // Asked again three times, as for a reply that never came; nothing of it was applied.
+    QCOMPARE(received().count("@DISP"), 4);
+    QCOMPARE(window()->listIndex(ParameterKey::MODE), 0);
+    QVERIFY(!window()->inputLocked());
 }
 
 QTEST_MAIN(ConnectionTest)

@@ -51,6 +51,7 @@ private slots:
     void closeAsksFirst();
     void lockedWindowRefusesInput();
     void identificationShowsKindAndTab();
+    void enterPressesTheFocusedButton();
 
 private:
     QString statusText() const { return m_fixture->label("lblStat")->text(); }
@@ -578,6 +579,43 @@ void MainWindowTest::identificationShowsKindAndTab()
         QVERIFY(m_fixture->label("lblUnitVer1")->text().isEmpty());
         QCOMPARE(window()->selectedTab(), 1);
     }
+}
+
+void MainWindowTest::enterPressesTheFocusedButton()
+{
+    window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window()));
+    // Return on a default button: the panel goes back to its defaults.
+    window()->applyParameterLine(QStringLiteral("FRBD=2"));
+    QPushButton *defaults = m_fixture->button("cmdFrqdef");
+    defaults->setFocus();
+    QTest::keyClick(defaults, Qt::Key_Return);
+    QCOMPARE(window()->listIndex(ParameterKey::FRBD), 0);
+    // Enter on the keypad presses a direction button once.
+    DirectionButton *io = direction("cmdPDIR", 1);
+    io->setFocus();
+    QTest::keyClick(io, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(io->text(), QStringLiteral("入力"));
+    // A list keeps its selection, and a number field is checked only when it is left.
+    QComboBox *band = m_fixture->list("cmbFRBD");
+    band->setFocus();
+    QTest::keyClick(band, Qt::Key_Return);
+    QCOMPARE(band->currentIndex(), 0);
+    QLineEdit *field = m_fixture->field("txtETIM");
+    field->setFocus();
+    field->setText(QStringLiteral("7"));
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(field->text(), QStringLiteral("7"));
+    QTest::keyClick(field, Qt::Key_Tab);
+    QCOMPARE(field->text(), QStringLiteral("007"));
+    QVERIFY(m_fixture->prompter.shown.isEmpty());
+    // The exit button asks, as its click does.
+    m_fixture->prompter.answers << Prompter::Answer::Cancel;
+    m_fixture->button("cmdEnd")->setFocus();
+    QTest::keyClick(m_fixture->button("cmdEnd"), Qt::Key_Return);
+    QCOMPARE(m_fixture->prompter.shown.size(), 1);
+    QCOMPARE(m_fixture->prompter.shown.first().title, QStringLiteral("終了確認"));
+    QVERIFY(window()->isVisible());
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -1,4 +1,7 @@
+#include "fakes/scratchdisk.h"
 #include "link/portsettings.h"
+
+#include <QDir>
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -16,6 +19,7 @@ private slots:
     void reading();
     void missingFileGivesDefaults();
     void unwritableDirectoryIsIgnored();
+    void fullOrReadOnlyDiskKeepsTheOldFile();
 };
 
 namespace {
@@ -105,6 +109,28 @@ void PortSettingsTest::unwritableDirectoryIsIgnored()
     if (QFile::exists(path))
         QSKIP("running with rights that ignore directory permissions");
     QVERIFY(!QFile::exists(path));
+}
+
+void PortSettingsTest::fullOrReadOnlyDiskKeepsTheOldFile()
+{
+    PortSettings changed;
+    changed.portNumber = 4;
+    for (const bool readOnly : {false, true}) {
+        ScratchDisk disk;
+        if (!disk.isMounted())
+            QSKIP(qPrintable(disk.skipReason()));
+        const QString path = portSettingsPath(disk.root() + QLatin1Char('/'));
+        QVERIFY(savePortSettings(path, PortSettings{}).ok);
+        QVERIFY(readOnly ? disk.makeReadOnly() : disk.fill());
+        const FileWriteResult result = savePortSettings(path, changed);
+        QVERIFY(!result.ok);
+        QVERIFY2(!result.reason.isEmpty(), "the system's reason is kept");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), DefaultBytes);
+        QCOMPARE(QDir(disk.root()).entryList(QDir::Files | QDir::Hidden).size(),
+                 readOnly ? 1 : 2);
+    }
 }
 
 QTEST_GUILESS_MAIN(PortSettingsTest)

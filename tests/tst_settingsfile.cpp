@@ -1,5 +1,6 @@
 #include "fakes/appfixture.h"
 #include "fakes/fakechannel.h"
+#include "fakes/scratchdisk.h"
 #include "file/settingsfile.h"
 #include "settings/panelvalues.h"
 #include "ui/directionbutton.h"
@@ -27,6 +28,7 @@ private slots:
     void cancelledDialogsDoNothing();
     void overwriteAsksFirst();
     void failedSaveKeepsTheOldFile();
+    void fullDiskKeepsTheOldFileAndReportsIt();
     void roundTrips_data();
     void roundTrips();
     void fileOfTheOtherKindSwitchesTheTab();
@@ -201,6 +203,35 @@ void SettingsFileTest::failedSaveKeepsTheOldFile()
     QCOMPARE(m_fixture->prompter.shown.size(), 2);  // the overwrite question, then the failure
     QCOMPARE(lastMessage(), QStringLiteral("ファイルに保存できません。"));
     QCOMPARE(readFile(target), QByteArray("old bytes"));
+}
+
+void SettingsFileTest::fullDiskKeepsTheOldFileAndReportsIt()
+{
+    ScratchDisk disk;
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.skipReason()));
+    const QString old = disk.path(QStringLiteral("old.txt"));
+    writeFile(old, "old bytes");
+    QVERIFY(disk.fill());
+
+    // Overwriting: asked first (answered OK), then the failure; the old bytes stay.
+    window()->saveSettings(old);
+    QCOMPARE(m_fixture->prompter.shown.size(), 2);
+    QCOMPARE(m_fixture->prompter.shown.first().title, QStringLiteral("保存確認"));
+    QCOMPARE(lastMessage(), QStringLiteral("ファイルに保存できません。"));
+    QCOMPARE(m_fixture->prompter.shown.last().title, QStringLiteral("保存エラー"));
+    QCOMPARE(readFile(old), QByteArray("old bytes"));
+
+    // A new file is reported and not left behind empty.
+    m_fixture->prompter.shown.clear();
+    const QString fresh = disk.path(QStringLiteral("new.txt"));
+    window()->saveSettings(fresh);
+    QCOMPARE(m_fixture->prompter.shown.size(), 1);
+    QCOMPARE(lastMessage(), QStringLiteral("ファイルに保存できません。"));
+    QVERIFY(!QFile::exists(fresh));
+    // Nor any temporary file.
+    QCOMPARE(QDir(disk.root()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{QStringLiteral("filler"), QStringLiteral("old.txt")}));
 }
 
 // Permissions first; root ignores them, so then the immutable attribute.

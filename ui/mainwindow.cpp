@@ -8,6 +8,7 @@
 #include "link/status.h"
 #include "settings/panelvalues.h"
 #include "ui/directionbutton.h"
+#include "ui/enterkey.h"
 #include "ui/layout.h"
 #include "ui/portdialog.h"
 #include "ui/prompter.h"
@@ -122,6 +123,7 @@ MainWindow::MainWindow(Prompter *prompter, const PortMap *portMap,
     m_statusReset.setInterval(StatusResetMs);
     connect(&m_statusReset, &QTimer::timeout, this, &MainWindow::onStatusReset);
     connectControls();
+    EnterPressesButton::installOnButtonsOf(this);
 }
 
 template<typename T>
@@ -487,7 +489,7 @@ void MainWindow::saveSettings(const QString &path)
                                Prompter::Buttons::OkCancel) != Prompter::Answer::Ok) {
         return;
     }
-    if (!writeSettingsFile(path, buildSettingsFile(*this))) {
+    if (!writeSettingsFile(path, buildSettingsFile(*this)).ok) {
         m_prompter->message(SettingsFileText::SaveFailed, SettingsFileText::SaveFailedTitle,
                             Prompter::Buttons::Ok);
     }

@@ -113,6 +113,9 @@ int main(int argc, char *argv[])
         {QStringLiteral("separator"),
          QStringLiteral("Character between key and value in the parameter listing."),
          QStringLiteral("char"), QStringLiteral("=")},
+        {QStringLiteral("listing-repeats"),
+         QStringLiteral("Send the parameter listing n times over in one reply."),
+         QStringLiteral("n"), QStringLiteral("1")},
         {QStringLiteral("delay"), QStringLiteral("Wait before each reply."),
          QStringLiteral("ms"), QStringLiteral("0")},
         {QStringLiteral("silent"), QStringLiteral("Never answer.")},
@@ -165,6 +168,7 @@ int main(int argc, char *argv[])
     if (separator.size() != 1)
         die(QStringLiteral("--separator wants exactly one character"));
     options.separator = separator.at(0);
+    options.listingRepeats = toNumber(parser, QStringLiteral("listing-repeats"), 1);
     options.silent = parser.isSet(QStringLiteral("silent"));
     if (parser.isSet(QStringLiteral("silent-after")))
         options.silentAfter = toNumber(parser, QStringLiteral("silent-after"), 0);
@@ -193,8 +197,10 @@ int main(int argc, char *argv[])
         if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
             die(QStringLiteral("cannot open %1: %2").arg(log.fileName(), log.errorString()), 1);
         QObject::connect(&unit, &PtyUnit::lineReceived, &log, [&log](const QByteArray &line) {
-            log.write(line + '\n');
-            log.flush();
+            const QByteArray entry = line + '\n';
+            // A log that silently stops would make a test believe the tool sent nothing.
+            if (log.write(entry) != entry.size() || !log.flush())
+                die(QStringLiteral("cannot write %1: %2").arg(log.fileName(), log.errorString()), 1);
         });
     }
     if (!parser.isSet(QStringLiteral("quiet"))) {

@@ -1,5 +1,7 @@
 #include "unitsimulator.h"
 
+#include <algorithm>
+
 namespace {
 
 const QByteArray kLineEnd = "\r\n";
@@ -173,8 +175,8 @@ QByteArray UnitSimulator::identification() const
 
 QByteArray UnitSimulator::listing() const
 {
-    QByteArray text;
+    QByteArray once;
     for (const QByteArray &key : parameterKeys())
-        text += key + m_options.separator + m_values.value(key) + kLineEnd;
-    return text;
+        once += key + m_options.separator + m_values.value(key) + kLineEnd;
+    return once.repeated(std::max(1, m_options.listingRepeats));
 }

@@ -19,6 +19,8 @@ struct UnitOptions
     QMap<QByteArray, QByteArray> initialValues{};
     // Between key and value on each line of the parameter listing.
     char separator = '=';
+    // The listing is sent this many times over in one reply, as a faulty unit might.
+    int listingRepeats = 1;
 
     bool silent = false;          // never answer anything
     int silentAfter = -1;         // answer this many lines, then nothing; negative: no limit

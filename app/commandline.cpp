@@ -1,0 +1,66 @@
+#include "app/commandline.h"
+
+#include "link/portmap.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+const QString Program = QStringLiteral("zrt48210");
+
+QString helpText()
+{
+    return QStringLiteral(
+        "Usage: zrt48210 [options]\n"
+        "Settings window for the ZRT radio telemetry units 48210, 48220 and 48221.\n"
+        "\n"
+        "Options:\n"
+        "  --port COMn=DEVICE  Let the port entry COMn (n from 1 to 9) stand for DEVICE,\n"
+        "                      e.g. --port COM1=/dev/ttyUSB0. Repeatable.\n"
+        "  -h, --help          Print this help and exit.\n"
+        "  -v, --version       Print the version and exit.\n");
+}
+
+WindowCommandLine refuse(const QString &why)
+{
+    WindowCommandLine line;
+    line.action = WindowCommandLine::Action::Refuse;
+    line.message = QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(Program, why);
+    return line;
+}
+
+} // namespace
+
+WindowCommandLine parseWindowCommandLine(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("COMn=DEVICE"));
+    parser.addOptions({help, version, port});
+    if (!parser.parse(arguments))
+        return refuse(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return refuse(QStringLiteral("unexpected argument '%1'")
+                          .arg(parser.positionalArguments().constFirst()));
+
+    WindowCommandLine line;
+    if (parser.isSet(help)) {
+        line.action = WindowCommandLine::Action::Help;
+        line.message = helpText();
+        return line;
+    }
+    if (parser.isSet(version)) {
+        line.action = WindowCommandLine::Action::Version;
+        line.message = QStringLiteral("%1 %2\n").arg(Program, QStringLiteral(ZRT_VERSION));
+        return line;
+    }
+    for (const QString &binding : parser.values(port)) {
+        PortMap check;
+        if (!check.bind(binding))
+            return refuse(QStringLiteral("--port %1: expected COMn=DEVICE with n from 1 to 9")
+                              .arg(binding));
+        line.portBindings << binding;
+    }
+    return line;
+}
