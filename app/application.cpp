@@ -1,6 +1,6 @@
 #include "app/application.h"
 
-#include "link/portsettings.h"
+#include "file/systemini.h"
 #include "settings/panelvalues.h"
 #include "ui/mainwindow.h"
 #include "ui/prompter.h"

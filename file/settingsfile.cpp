@@ -2,7 +2,7 @@
 
 #include "file/itemreader.h"
 #include "settings/panelvalues.h"
-#include "ui/fileexists.h"
+#include "file/fileexists.h"
 
 #include <QFile>
 #include <QStringDecoder>

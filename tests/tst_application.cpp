@@ -1,6 +1,6 @@
 #include "fakes/appfixture.h"
 #include "fakes/fakechannel.h"
-#include "ui/fileexists.h"
+#include "file/fileexists.h"
 #include "ui/mainwindow.h"
 #include "ui/portdialog.h"
 

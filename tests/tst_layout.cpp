@@ -1,5 +1,5 @@
 #include "ui/directionbutton.h"
-#include "ui/layout.h"
+#include "ui/controls.h"
 #include "ui/portdialog.h"
 #include "ui/updown.h"
 

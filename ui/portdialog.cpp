@@ -1,7 +1,7 @@
 #include "ui/portdialog.h"
 
 #include "ui/fonts.h"
-#include "ui/layout.h"
+#include "ui/controls.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 // Arbitrary reply bytes through the reply dispatcher, in every phase of an exchange.
 #include "fakes/fakechannel.h"
 #include "fakes/fakehost.h"
-#include "fakes/memoryform.h"
+#include "settings/memoryform.h"
 #include "link/link.h"
 
 #include <QCoreApplication>

@@ -1,5 +1,5 @@
 // Arbitrary bytes as a settings file.
-#include "fakes/memoryform.h"
+#include "settings/memoryform.h"
 #include "file/settingsfile.h"
 
 #include <QBuffer>

@@ -1,5 +1,5 @@
 // Arbitrary bytes as system.ini.
-#include "link/portsettings.h"
+#include "file/systemini.h"
 
 namespace {
 

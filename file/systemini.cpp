@@ -1,4 +1,4 @@
-#include "link/portsettings.h"
+#include "file/systemini.h"
 
 #include "file/itemreader.h"
 

@@ -1,5 +1,5 @@
 #include "fakes/scratchdisk.h"
-#include "link/portsettings.h"
+#include "file/systemini.h"
 
 #include <QDir>
 
@@ -134,4 +134,4 @@ void PortSettingsTest::fullOrReadOnlyDiskKeepsTheOldFile()
 }
 
 QTEST_GUILESS_MAIN(PortSettingsTest)
-#include "tst_portsettings.moc"
+#include "tst_systemini.moc"

@@ -1,4 +1,4 @@
-#include "link/commandset.h"
+#include "settings/commandset.h"
 
 #include "link/link.h"
 #include "settings/panelvalues.h"

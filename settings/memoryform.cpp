@@ -1,4 +1,4 @@
-#include "fakes/memoryform.h"
+#include "settings/memoryform.h"
 
 #include "settings/panelvalues.h"
 

@@ -1,4 +1,4 @@
-#include "ui/fileexists.h"
+#include "file/fileexists.h"
 
 #include <QFileInfo>
 

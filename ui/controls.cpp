@@ -1,4 +1,4 @@
-#include "ui/layout.h"
+#include "ui/controls.h"
 
 #include "ui/directionbutton.h"
 #include "ui/fonts.h"
