@@ -1,5 +1,6 @@
 #include "ui/directionbutton.h"
 #include "ui/controls.h"
+#include "ui/numberfield.h"
 #include "ui/portdialog.h"
 #include "ui/updown.h"
 
@@ -9,6 +10,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>

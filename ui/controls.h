@@ -1,73 +1,119 @@
 #pragma once
 
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QRect>
+#include <array>
 
-class QFocusEvent;
-class QKeyEvent;
+class CaptionFrame;
+class DirectionButton;
+class NumberField;
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
 class QMenuBar;
+class QPushButton;
 class QWidget;
+class TabControl;
+class UpDown;
 
-// A three-character number field: only the digits 0..9 and control characters (code below 32,
-// so editing keys and Ctrl shortcuts) get through as typed; the input method is off.
-class NumberField : public QLineEdit
+// Every control of the main window under its catalogue name. The window reaches its controls
+// only through these handles, so a misspelt name does not compile. Control arrays are
+// std::arrays; their widgets are named name_index and carry an int "index" property.
+struct MainControls
 {
-    Q_OBJECT
+    QFrame *picTitle = nullptr;
+    QLabel *lblTitle = nullptr;
+    QFrame *picUnitVer = nullptr;
+    QLabel *lblUnitVer1 = nullptr;
+    QLabel *lblUnitVer2 = nullptr;
+    QFrame *picConnect = nullptr;
+    QLabel *lblNoCon = nullptr;
 
-public:
-    explicit NumberField(QWidget *parent = nullptr);
+    CaptionFrame *FrameFrq = nullptr;
+    QLabel *lblFRBD = nullptr;
+    QComboBox *cmbFRBD = nullptr;
+    QLabel *lblFRCH = nullptr;
+    QComboBox *cmbFRCH = nullptr;
+    QFrame *picFrq = nullptr;
+    QLabel *lblFrq = nullptr;
+    QLabel *lblFrqNum = nullptr;
+    QPushButton *cmdFrqdef = nullptr;
+    QPushButton *cmdFrqSet = nullptr;
 
-signals:
-    // The focus moved from this field to another control of the same window. Not emitted when
-    // the window loses activation (a message box or another window) or a menu pops up.
-    void left();
+    TabControl *tabAD = nullptr;
+    QWidget *tabADPage0 = nullptr;
+    QWidget *tabADPage1 = nullptr;
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
+    CaptionFrame *FrameDunit = nullptr;
+    QLabel *lblPDIR = nullptr;
+    std::array<QLabel *, 4> lblIO1{};
+    std::array<DirectionButton *, 4> cmdPDIR{};
+    QLabel *lblLOGI = nullptr;
+    QComboBox *cmbLOGI = nullptr;
+    QPushButton *cmdDdef = nullptr;
+    QPushButton *cmdDSet = nullptr;
+
+    CaptionFrame *FrameAunit = nullptr;
+    QLabel *lblAUIO = nullptr;
+    QComboBox *cmbAUIO = nullptr;
+    std::array<QLabel *, 2> lblIO2{};
+    std::array<DirectionButton *, 2> cmdAUIO{};
+    QLabel *lblADSL = nullptr;
+    QComboBox *cmbADSL = nullptr;
+    QLabel *lblDASL = nullptr;
+    QComboBox *cmbDASL = nullptr;
+    QPushButton *cmdAdef = nullptr;
+    QPushButton *cmdASet = nullptr;
+
+    CaptionFrame *FrameTuu = nullptr;
+    QLabel *lblMODE = nullptr;
+    QComboBox *cmbMODE = nullptr;
+    QLabel *lblTYPE = nullptr;
+    QComboBox *cmbTYPE = nullptr;
+    QLabel *lblMYID = nullptr;
+    NumberField *txtMYID = nullptr;
+    UpDown *udMYID = nullptr;
+    QLabel *lblSNUM = nullptr;
+    NumberField *txtSNUM = nullptr;
+    UpDown *udSNUM = nullptr;
+    QLabel *lblREPT = nullptr;
+    QComboBox *cmbREPT = nullptr;
+    QLabel *lblETIM = nullptr;
+    NumberField *txtETIM = nullptr;
+    UpDown *udETIM = nullptr;
+    QLabel *lblDIVR = nullptr;
+    QComboBox *cmbDIVR = nullptr;
+    QLabel *lblPTIM = nullptr;
+    NumberField *txtPTIM = nullptr;
+    UpDown *udPTIM = nullptr;
+    QLabel *lblHOLD = nullptr;
+    QComboBox *cmbHOLD = nullptr;
+    QLabel *lblDOUT = nullptr;
+    QComboBox *cmbDOUT = nullptr;
+    QPushButton *cmdTuudef = nullptr;
+    QPushButton *cmdTuuSet = nullptr;
+
+    QPushButton *cmdPort = nullptr;
+    QPushButton *cmdDISP = nullptr;
+    QPushButton *cmdAllSet = nullptr;
+    QPushButton *cmdEnd = nullptr;
+    QFrame *picStat = nullptr;
+    QLabel *lblStat = nullptr;
 };
-
-// A label that keeps the size of its text, as the auto-size labels of the window do. It fits
-// itself when built, when shown (text set while the window was hidden), and after a text change
-// on a visible window, once the parent handles the layout request that the change posts. Left
-// and top stay put; a centred label keeps its horizontal centre on the anchor instead.
-class AutoSizeLabel : public QLabel
-{
-    Q_OBJECT
-
-public:
-    AutoSizeLabel(const QRect &anchor, bool centred, QWidget *parent);
-
-    void fitToText();
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-
-private:
-    QRect m_anchor;
-    bool m_centred;
-};
-
-// A frame drawn as the tool's frames have always looked: the line runs through the middle of
-// the caption, so that controls placed close under the caption stay clear of it.
-class CaptionFrame : public QGroupBox
-{
-    Q_OBJECT
-
-public:
-    CaptionFrame(const QString &caption, QWidget *parent);
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-};
-
-// Creates every control of the main window inside client (673 x 550 pixels), each named as in
-// the control catalogue; control arrays are named name_index and carry an int "index" property.
-// Also sets the keyboard focus order.
-void buildMainWindowControls(QWidget *client);
 
 // The menus ファイル (保存, 読込), 設定 (通信設定) and 情報 (エラー情報).
-void buildMainMenus(QMenuBar *bar);
+struct MainMenus
+{
+    QMenu *mnuFile = nullptr;
+    QAction *mnuSave = nullptr;
+    QAction *mnuOpen = nullptr;
+    QMenu *mnuEdit = nullptr;
+    QAction *mnuPort = nullptr;
+    QMenu *mnuProp = nullptr;
+    QAction *mnuErr = nullptr;
+};
+
+// Creates every control of the main window inside `client` (673 x 550 pixels) from the control
+// table, with its catalogue name, text, font, colours and place, and sets the focus order.
+MainControls buildMainWindowControls(QWidget *client);
+MainMenus buildMainMenus(QMenuBar *bar);

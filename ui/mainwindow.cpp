@@ -2,16 +2,18 @@
 
 #include "errors/uniterror.h"
 #include "file/settingsfile.h"
-#include "settings/commandset.h"
 #include "link/link.h"
 #include "link/portmap.h"
 #include "link/status.h"
+#include "settings/commandset.h"
 #include "settings/panelvalues.h"
+#include "ui/captionframe.h"
 #include "ui/directionbutton.h"
 #include "ui/enterkey.h"
-#include "ui/controls.h"
+#include "ui/numberfield.h"
 #include "ui/portdialog.h"
 #include "ui/prompter.h"
+#include "ui/tabcontrol.h"
 #include "ui/updown.h"
 
 #include <QAction>
@@ -87,51 +89,31 @@ MainWindow::MainWindow(Prompter *prompter, const PortMap *portMap,
     client->setObjectName(QStringLiteral("frmMainClient"));
     client->setFixedSize(ClientWidth, ClientHeight);
     setCentralWidget(client);
-    buildMainWindowControls(client);
-    buildMainMenus(menuBar());
+    m_controls = buildMainWindowControls(client);
+    m_menus = buildMainMenus(menuBar());
     // Fixed single border: the window cannot be resized.
     setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
 
-    for (ParameterKey key : AllParameterKeys) {
-        const QString name = keyName(key);
-        if (valueKind(key) == ValueKind::List)
-            m_lists.insert(key, control<QComboBox>(QStringLiteral("cmb") + name));
-        else if (valueKind(key) == ValueKind::Number) {
-            m_fields.insert(key, control<NumberField>(QStringLiteral("txt") + name));
-            m_upDowns.insert(key, control<UpDown>(QStringLiteral("ud") + name));
-        }
-    }
-    for (int i = 0; i < 4; ++i)
-        m_digitalButtons[i] = control<DirectionButton>(QStringLiteral("cmdPDIR_%1").arg(i));
-    for (int i = 0; i < 2; ++i)
-        m_analogButtons[i] = control<DirectionButton>(QStringLiteral("cmdAUIO_%1").arg(i));
-    m_tab = control<QTabWidget>(QStringLiteral("tabAD"));
-    m_status = control<QLabel>(QStringLiteral("lblStat"));
-    m_unitKind = control<QLabel>(QStringLiteral("lblUnitVer1"));
-    m_unitVersion = control<QLabel>(QStringLiteral("lblUnitVer2"));
-    m_frequency = control<QLabel>(QStringLiteral("lblFrqNum"));
-    m_portButton = control<QPushButton>(QStringLiteral("cmdPort"));
-    m_notConnected = control<QWidget>(QStringLiteral("picConnect"));
-    m_portAction = control<QAction>(QStringLiteral("mnuPort"));
-    m_errorAction = control<QAction>(QStringLiteral("mnuErr"));
-    for (const char *name : {"cmdFrqSet", "cmdDSet", "cmdASet", "cmdTuuSet", "cmdDISP",
-                             "cmdAllSet"}) {
-        m_linkButtons << control<QPushButton>(QString::fromLatin1(name));
-    }
+    const MainControls &c = m_controls;
+    m_lists = {
+        {ParameterKey::FRBD, c.cmbFRBD}, {ParameterKey::FRCH, c.cmbFRCH},
+        {ParameterKey::LOGI, c.cmbLOGI}, {ParameterKey::AUIO, c.cmbAUIO},
+        {ParameterKey::ADSL, c.cmbADSL}, {ParameterKey::DASL, c.cmbDASL},
+        {ParameterKey::MODE, c.cmbMODE}, {ParameterKey::TYPE, c.cmbTYPE},
+        {ParameterKey::REPT, c.cmbREPT}, {ParameterKey::DIVR, c.cmbDIVR},
+        {ParameterKey::HOLD, c.cmbHOLD}, {ParameterKey::DOUT, c.cmbDOUT},
+    };
+    m_fields = {
+        {ParameterKey::MYID, {c.txtMYID, c.udMYID}}, {ParameterKey::SNUM, {c.txtSNUM, c.udSNUM}},
+        {ParameterKey::ETIM, {c.txtETIM, c.udETIM}}, {ParameterKey::PTIM, {c.txtPTIM, c.udPTIM}},
+    };
+    m_linkButtons = {c.cmdFrqSet, c.cmdDSet, c.cmdASet, c.cmdTuuSet, c.cmdDISP, c.cmdAllSet};
 
     m_statusReset.setSingleShot(true);
     m_statusReset.setInterval(StatusResetMs);
     connect(&m_statusReset, &QTimer::timeout, this, &MainWindow::onStatusReset);
     connectControls();
     EnterPressesButton::installOnButtonsOf(this);
-}
-
-template<typename T>
-T *MainWindow::control(const QString &name) const
-{
-    T *found = findChild<T *>(name);
-    Q_ASSERT_X(found, "MainWindow", qPrintable(name));
-    return found;
 }
 
 void MainWindow::attachLink(Link *link)
@@ -141,7 +123,8 @@ void MainWindow::attachLink(Link *link)
 
 void MainWindow::connectControls()
 {
-    connect(m_tab, &QTabWidget::currentChanged, this, &MainWindow::enableSelectedUnitPanel);
+    const MainControls &c = m_controls;
+    connect(c.tabAD, &QTabWidget::currentChanged, this, &MainWindow::enableSelectedUnitPanel);
     // `activated` is the user's pick, also of the entry already shown; the program's own
     // selections run the same handling through selectListIndex.
     for (auto it = m_lists.cbegin(); it != m_lists.cend(); ++it) {
@@ -150,65 +133,64 @@ void MainWindow::connectControls()
     }
     for (auto it = m_fields.cbegin(); it != m_fields.cend(); ++it) {
         const ParameterKey key = it.key();
-        NumberField *field = it.value();
+        NumberField *field = it.value().field;
         connect(field, &NumberField::left, this, [this, key] { checkField(key); });
-        connect(m_upDowns.value(key), &UpDown::valueChanged, this,
+        connect(it.value().upDown, &UpDown::valueChanged, this,
                 [field] { field->setText(padWithZeros(field->text())); });
     }
 
-    auto onClick = [this](const char *name, auto handler) {
-        connect(control<QPushButton>(QString::fromLatin1(name)), &QPushButton::clicked, this,
-                handler);
-    };
-    onClick("cmdFrqdef", [this] { setFrequencyDefaults(*this); });
-    onClick("cmdDdef", [this] { setDigitalDefaults(*this); });
-    onClick("cmdAdef", [this] { setAnalogDefaults(*this); });
-    onClick("cmdTuudef", [this] { setCommunicationDefaults(*this); });
-    onClick("cmdFrqSet", [this] { writeGroup(frequencyGroup()); });
-    onClick("cmdDSet", [this] { writeGroup(digitalGroup(selectedTab())); });
-    onClick("cmdASet", [this] { writeGroup(analogGroup(selectedTab())); });
-    onClick("cmdTuuSet", [this] { writeGroup(communicationGroup()); });
-    onClick("cmdAllSet", [this] { writeGroup(allGroups(selectedTab())); });
-    onClick("cmdDISP", [this] { readBack(); });
-    onClick("cmdPort", [this] { togglePort(); });
-    onClick("cmdEnd", [this] { close(); });
+    connect(c.cmdFrqdef, &QPushButton::clicked, this, [this] { setFrequencyDefaults(*this); });
+    connect(c.cmdDdef, &QPushButton::clicked, this, [this] { setDigitalDefaults(*this); });
+    connect(c.cmdAdef, &QPushButton::clicked, this, [this] { setAnalogDefaults(*this); });
+    connect(c.cmdTuudef, &QPushButton::clicked, this,
+            [this] { setCommunicationDefaults(*this); });
+    connect(c.cmdFrqSet, &QPushButton::clicked, this, [this] { writeGroup(frequencyGroup()); });
+    connect(c.cmdDSet, &QPushButton::clicked, this,
+            [this] { writeGroup(digitalGroup(selectedTab())); });
+    connect(c.cmdASet, &QPushButton::clicked, this,
+            [this] { writeGroup(analogGroup(selectedTab())); });
+    connect(c.cmdTuuSet, &QPushButton::clicked, this,
+            [this] { writeGroup(communicationGroup()); });
+    connect(c.cmdAllSet, &QPushButton::clicked, this,
+            [this] { writeGroup(allGroups(selectedTab())); });
+    connect(c.cmdDISP, &QPushButton::clicked, this, &MainWindow::readBack);
+    connect(c.cmdPort, &QPushButton::clicked, this, &MainWindow::togglePort);
+    connect(c.cmdEnd, &QPushButton::clicked, this, &QWidget::close);
 
-    connect(control<QAction>(QStringLiteral("mnuSave")), &QAction::triggered, this,
-            &MainWindow::saveSettingsFromMenu);
-    connect(control<QAction>(QStringLiteral("mnuOpen")), &QAction::triggered, this,
-            &MainWindow::loadSettingsFromMenu);
-    connect(m_portAction, &QAction::triggered, this, &MainWindow::choosePort);
-    connect(m_errorAction, &QAction::triggered, this, &MainWindow::requestUnitError);
+    connect(m_menus.mnuSave, &QAction::triggered, this, &MainWindow::saveSettingsFromMenu);
+    connect(m_menus.mnuOpen, &QAction::triggered, this, &MainWindow::loadSettingsFromMenu);
+    connect(m_menus.mnuPort, &QAction::triggered, this, &MainWindow::choosePort);
+    connect(m_menus.mnuErr, &QAction::triggered, this, &MainWindow::requestUnitError);
 }
 
 // ---- panel rules ----
 
 void MainWindow::enableSelectedUnitPanel()
 {
-    const bool digital = m_tab->currentIndex() == DigitalTab;
-    control<QWidget>(QStringLiteral("FrameDunit"))->setEnabled(digital);
-    control<QWidget>(QStringLiteral("FrameAunit"))->setEnabled(!digital);
+    const bool digital = m_controls.tabAD->currentIndex() == DigitalTab;
+    m_controls.FrameDunit->setEnabled(digital);
+    m_controls.FrameAunit->setEnabled(!digital);
 }
 
 void MainWindow::enableAnalogDirections()
 {
     const bool used = m_lists.value(ParameterKey::AUIO)->currentIndex() == 0;
-    for (DirectionButton *button : m_analogButtons)
+    for (DirectionButton *button : m_controls.cmdAUIO)
         button->setEnabled(used);
 }
 
 void MainWindow::showFrequency()
 {
-    m_frequency->setText(frequencyText(listIndex(ParameterKey::FRBD),
+    m_controls.lblFrqNum->setText(frequencyText(listIndex(ParameterKey::FRBD),
                                        listIndex(ParameterKey::FRCH)));
 }
 
 void MainWindow::applyRoleRule()
 {
     const RoleOwnId ownId = roleOwnId(listIndex(ParameterKey::TYPE));
-    m_fields.value(ParameterKey::MYID)->setText(ownId.text);
-    m_fields.value(ParameterKey::MYID)->setEnabled(ownId.editable);
-    m_upDowns.value(ParameterKey::MYID)->setEnabled(ownId.editable);
+    m_controls.txtMYID->setText(ownId.text);
+    m_controls.txtMYID->setEnabled(ownId.editable);
+    m_controls.udMYID->setEnabled(ownId.editable);
 }
 
 void MainWindow::runListHandling(ParameterKey key)
@@ -249,45 +231,49 @@ void MainWindow::selectListIndex(ParameterKey key, int index)
 
 QString MainWindow::fieldText(ParameterKey key) const
 {
-    return m_fields.value(key)->text();
+    return m_fields.value(key).field->text();
 }
 
 void MainWindow::setFieldText(ParameterKey key, const QString &text)
 {
-    m_fields.value(key)->setText(text);
+    m_fields.value(key).field->setText(text);
 }
 
 int MainWindow::fieldMinimum(ParameterKey key) const
 {
-    return m_upDowns.value(key)->minimum();
+    return m_fields.value(key).upDown->minimum();
 }
 
 int MainWindow::fieldMaximum(ParameterKey key) const
 {
-    return m_upDowns.value(key)->maximum();
+    return m_fields.value(key).upDown->maximum();
 }
 
 QString MainWindow::directionFlag(DirectionGroup group, int index) const
 {
-    return group == DirectionGroup::Digital ? m_digitalButtons.at(index)->flag()
-                                            : m_analogButtons.at(index)->flag();
+    return directionButton(group, index)->flag();
 }
 
 void MainWindow::setDirectionFlag(DirectionGroup group, int index, const QString &flag)
 {
-    DirectionButton *button = group == DirectionGroup::Digital ? m_digitalButtons.at(index)
-                                                               : m_analogButtons.at(index);
-    button->setFlag(flag);
+    directionButton(group, index)->setFlag(flag);
+}
+
+DirectionButton *MainWindow::directionButton(DirectionGroup group, int index) const
+{
+    const auto at = static_cast<std::size_t>(index);
+    return group == DirectionGroup::Digital ? m_controls.cmdPDIR.at(at)
+                                            : m_controls.cmdAUIO.at(at);
 }
 
 int MainWindow::selectedTab() const
 {
-    return m_tab->currentIndex();
+    return m_controls.tabAD->currentIndex();
 }
 
 void MainWindow::selectTab(int tab)
 {
-    m_tab->setCurrentIndex(tab);
+    m_controls.tabAD->setCurrentIndex(tab);
     enableSelectedUnitPanel();
 }
 
@@ -295,10 +281,10 @@ void MainWindow::selectTab(int tab)
 
 void MainWindow::showStatus(const QString &text, quint32 colour)
 {
-    QPalette palette = m_status->palette();
+    QPalette palette = m_controls.lblStat->palette();
     palette.setColor(QPalette::WindowText, QColor::fromRgb(colour));
-    m_status->setPalette(palette);
-    m_status->setText(text);
+    m_controls.lblStat->setPalette(palette);
+    m_controls.lblStat->setText(text);
 }
 
 void MainWindow::setWindowLocked(bool locked)
@@ -329,7 +315,7 @@ bool MainWindow::identifyUnit(const QString &line)
     const QStringView model = QStringView(line).mid(3);
     for (const UnitModel &unit : Models) {
         if (model == QLatin1String(unit.model)) {
-            m_unitKind->setText(QString::fromUtf16(unit.kind));
+            m_controls.lblUnitVer1->setText(QString::fromUtf16(unit.kind));
             selectTab(unit.tab);
             return true;
         }
@@ -340,18 +326,18 @@ bool MainWindow::identifyUnit(const QString &line)
 
 void MainWindow::showVersion(const QString &line)
 {
-    m_unitVersion->setText(line);
+    m_controls.lblUnitVer2->setText(line);
 }
 
 QString MainWindow::unitKind() const
 {
-    return m_unitKind->text();
+    return m_controls.lblUnitVer1->text();
 }
 
 void MainWindow::clearUnitLabels()
 {
-    m_unitKind->clear();
-    m_unitVersion->clear();
+    m_controls.lblUnitVer1->clear();
+    m_controls.lblUnitVer2->clear();
 }
 
 int MainWindow::applyParameterLine(const QString &line)
@@ -369,14 +355,14 @@ void MainWindow::showUnitError(const QString &line)
 
 void MainWindow::showConnectionState(bool connected)
 {
-    m_portButton->setText(connected ? QStringLiteral("切断") : QStringLiteral("接続"));
-    m_notConnected->setVisible(!connected);
-    m_portAction->setEnabled(!connected);
-    m_errorAction->setEnabled(connected);
+    m_controls.cmdPort->setText(connected ? QStringLiteral("切断") : QStringLiteral("接続"));
+    m_controls.picConnect->setVisible(!connected);
+    m_menus.mnuPort->setEnabled(!connected);
+    m_menus.mnuErr->setEnabled(connected);
     for (QPushButton *button : std::as_const(m_linkButtons))
         button->setEnabled(connected);
-    m_portButton->setToolTip(connected ? QStringLiteral("RS232C通信を終了します")
-                                       : QStringLiteral("RS232C通信を開始します"));
+    m_controls.cmdPort->setToolTip(connected ? QStringLiteral("RS232C通信を終了します")
+                                             : QStringLiteral("RS232C通信を開始します"));
 }
 
 void MainWindow::startStatusReset()
@@ -446,7 +432,7 @@ void MainWindow::choosePort()
 
 void MainWindow::checkField(ParameterKey key)
 {
-    NumberField *field = m_fields.value(key);
+    NumberField *field = m_fields.value(key).field;
     const QString text = field->text();
     // Pasted text bypasses the key filter, so plain digits are checked here as well.
     if (!isPlainNumberText(text) || isOutOfRange(text, fieldMinimum(key), fieldMaximum(key))) {

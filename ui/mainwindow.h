@@ -2,12 +2,12 @@
 
 #include "link/linkhost.h"
 #include "settings/settingsform.h"
+#include "ui/controls.h"
 
 #include <QHash>
 #include <QMainWindow>
 #include <QTimer>
 
-#include <array>
 
 class DirectionButton;
 class Link;
@@ -76,7 +76,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    template<typename T> T *control(const QString &name) const;
+    DirectionButton *directionButton(DirectionGroup group, int index) const;
     void connectControls();
     void runListHandling(ParameterKey key);
     void writeGroup(const QList<ParameterKey> &keys);
@@ -97,19 +97,15 @@ private:
     bool m_inputLocked = false;
     QTimer m_statusReset;  // Timer1
 
+    MainControls m_controls;
+    MainMenus m_menus;
+    // The parameter controls by key.
+    struct NumberControls
+    {
+        NumberField *field = nullptr;
+        UpDown *upDown = nullptr;
+    };
     QHash<ParameterKey, QComboBox *> m_lists;
-    QHash<ParameterKey, NumberField *> m_fields;
-    QHash<ParameterKey, UpDown *> m_upDowns;
-    std::array<DirectionButton *, 4> m_digitalButtons{};
-    std::array<DirectionButton *, 2> m_analogButtons{};
-    QTabWidget *m_tab = nullptr;
-    QLabel *m_status = nullptr;
-    QLabel *m_unitKind = nullptr;
-    QLabel *m_unitVersion = nullptr;
-    QLabel *m_frequency = nullptr;
-    QPushButton *m_portButton = nullptr;
-    QWidget *m_notConnected = nullptr;
-    QAction *m_portAction = nullptr;
-    QAction *m_errorAction = nullptr;
+    QHash<ParameterKey, NumberControls> m_fields;
     QList<QPushButton *> m_linkButtons;
 };

@@ -1,7 +1,8 @@
 #include "ui/portdialog.h"
 
 #include "ui/fonts.h"
-#include "ui/controls.h"
+#include "ui/captionframe.h"
+#include "ui/twips.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -15,13 +16,6 @@
 namespace {
 
 constexpr int kEntries = 9;
-
-QRect pixelRect(int left, int top, int width, int height)
-{
-    // Twips to pixels at 96 dots per inch.
-    return QRect(qRound(left / 15.0), qRound(top / 15.0), qRound(width / 15.0),
-                 qRound(height / 15.0));
-}
 
 QString deviceText(const QString &device)
 {
