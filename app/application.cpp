@@ -4,15 +4,11 @@
 #include "settings/panelvalues.h"
 #include "ui/mainwindow.h"
 #include "ui/prompter.h"
+#include "ui/texts.h"
 
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>
-
-namespace {
-const QString Title = QStringLiteral("ZRT48210設定プログラム") + QStringLiteral("  ")
-    + QStringLiteral("Ver. 1.02");
-} // namespace
 
 Application::Application(Prompter *prompter, SerialChannel *channel, StartOptions options)
     : m_prompter(prompter)
@@ -50,8 +46,9 @@ bool Application::start()
                                          + QStringLiteral("zrt48210.lock"));
     // A lock left by a killed process is recognised as stale and taken over.
     if (!m_lock->tryLock(0)) {
-        m_prompter->message(QStringLiteral("現在起動中です。"), QStringLiteral("重複起動"),
-                            Prompter::Buttons::Ok, Prompter::Icon::Exclamation);
+        const Texts::Box refusal = Texts::duplicateStart();
+        m_prompter->message(refusal.text, refusal.title, Prompter::Buttons::Ok,
+                            Prompter::Icon::Exclamation);
         m_lock.reset();
         return false;
     }
@@ -68,15 +65,14 @@ bool Application::start()
     m_link->setDeviceResolver([this](int number) { return m_portMap.device(number); });
     m_window->attachLink(m_link.get());
 
-    static_cast<PortSettings &>(m_link->state())
-        = loadPortSettings(portSettingsPath(m_programDirectory));
+    m_link->setPortSettings(loadPortSettings(portSettingsPath(m_programDirectory)));
     setFrequencyDefaults(*m_window);
     setDigitalDefaults(*m_window);
     setAnalogDefaults(*m_window);
     setCommunicationDefaults(*m_window);
     m_window->enableSelectedUnitPanel();
     m_window->showConnectionState(m_link->state().portOpen);
-    m_window->setWindowTitle(Title);
+    m_window->setWindowTitle(Texts::windowTitle());
     m_window->show();
     return true;
 }
@@ -87,5 +83,5 @@ void Application::shutdown()
         return;
     if (m_link->state().portOpen)
         m_link->disconnectUnit();
-    savePortSettings(portSettingsPath(m_programDirectory), m_link->state());
+    savePortSettings(portSettingsPath(m_programDirectory), m_link->portSettings());
 }

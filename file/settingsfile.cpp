@@ -87,18 +87,3 @@ LoadOutcome loadSettings(QIODevice &device, SettingsForm &form)
     }
     return LoadOutcome::Loaded;
 }
-
-QString loadOutcomeMessage(LoadOutcome outcome)
-{
-    switch (outcome) {
-    case LoadOutcome::Missing:
-        return SettingsFileText::Missing;
-    case LoadOutcome::WrongFormat:
-        return SettingsFileText::WrongFormat;
-    case LoadOutcome::Unreadable:
-        return SettingsFileText::Unreadable;
-    case LoadOutcome::Loaded:
-        break;
-    }
-    return {};
-}

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "file/filewriter.h"
-#include "link/linkstate.h"
+#include "link/portsettings.h"
 
 #include <QByteArray>
 #include <QString>

@@ -2,7 +2,6 @@
 
 #include "link/linkhost.h"
 #include "link/serialchannel.h"
-#include "link/status.h"
 
 #include <algorithm>
 
@@ -40,6 +39,54 @@ void Link::setDeviceResolver(DeviceResolver resolver)
     m_resolveDevice = std::move(resolver);
 }
 
+void Link::setPortSettings(const PortSettings &settings)
+{
+    static_cast<PortSettings &>(m_state) = settings;
+}
+
+void Link::setPortNumber(int portNumber)
+{
+    m_state.portNumber = static_cast<quint8>(portNumber);
+}
+
+void Link::readBack()
+{
+    queueIdentify();
+    queueReadAll();
+    m_host->showLinkStatus(LinkStatus::ReadingSettings);
+    m_state.phase = ExchangePhase::Reading;
+}
+
+void Link::readError()
+{
+    queueReadError();
+    m_host->showLinkStatus(LinkStatus::ReadingError);
+    m_state.phase = ExchangePhase::Reading;
+}
+
+void Link::writeGroup(const QStringList &commands)
+{
+    m_host->showLinkStatus(LinkStatus::Writing);
+    for (const QString &command : commands)
+        queueCommand(command);
+}
+
+void Link::quit()
+{
+    m_state.quitRequested = true;
+}
+
+void Link::report(TrafficEvent::Kind kind, const QByteArray &bytes, const QString &reason)
+{
+    TrafficEvent event;
+    event.kind = kind;
+    event.device = m_device;
+    event.bytes = bytes;
+    event.reason = reason;
+    event.attempt = kind == TrafficEvent::Kind::Resent ? m_state.retryCount : 0;
+    emit traffic(event);
+}
+
 void Link::queueCommand(const QString &command)
 {
     m_state.pendingText += '@' + command.toLatin1() + CrLf;
@@ -65,24 +112,27 @@ void Link::queueReadError()
 void Link::connectUnit()
 {
     const int number = m_state.portNumber;
-    const QString device = (number >= 1 && number <= 9 && m_resolveDevice)
-        ? m_resolveDevice(number) : QString();
-    LineSettings line;
-    line.device = device;
-    line.baudRate = m_state.baudRate;
-    line.parity = m_state.parity;
-    line.dataBits = m_state.dataBits;
-    line.stopBits = m_state.stopBits;
-    if (device.isEmpty() || !m_channel->open(line)) {
-        m_host->showStatus(StatusText::OpenFailed, StatusColour::LinkError);
+    const bool listed = number >= 1 && number <= 9;
+    m_device = (listed && m_resolveDevice) ? m_resolveDevice(number) : QString();
+    if (m_device.isEmpty()) {
+        report(TrafficEvent::Kind::OpenFailed, {},
+               listed ? QStringLiteral("no device stands behind COM%1").arg(number)
+                      : QStringLiteral("port number %1 is not one of COM1 to COM9").arg(number));
+        m_host->showLinkStatus(LinkStatus::OpenFailed);
+        return;
+    }
+    if (!m_channel->open(m_device, m_state)) {
+        report(TrafficEvent::Kind::OpenFailed, {}, m_channel->errorString());
+        m_host->showLinkStatus(LinkStatus::OpenFailed);
         return;
     }
     m_state.portOpen = true;
-    m_host->showStatus(StatusText::Connecting, StatusColour::Progress);
+    report(TrafficEvent::Kind::Opened);
+    m_host->showLinkStatus(LinkStatus::Connecting);
     m_host->stopStatusReset();
     m_state.pendingText.clear();
     m_state.phase = ExchangePhase::Connecting;
-    m_channel->discardInput();
+    discardInput();
     setAwaitingReply(false);
     queueIdentify();
 }
@@ -90,13 +140,14 @@ void Link::connectUnit()
 void Link::disconnectUnit()
 {
     if (!m_channel->close()) {
-        m_host->showStatus(StatusText::CloseFailed, StatusColour::LinkError);
+        m_host->showLinkStatus(LinkStatus::CloseFailed);
         m_state.portOpen = false;
         return;
     }
     m_state.portOpen = false;
+    report(TrafficEvent::Kind::Closed);
     if (!m_host->unitKind().isEmpty()) {
-        m_host->showStatus(StatusText::Disconnected, StatusColour::Progress);
+        m_host->showLinkStatus(LinkStatus::Disconnected);
         m_host->startStatusReset();
     }
     m_state.pendingText.clear();
@@ -116,8 +167,11 @@ void Link::transmitNextLine()
     const bool written = m_channel->write(line);
     m_state.pendingText.remove(0, end + 2);
     m_state.lastSentLine = line;
-    if (!written)
+    if (!written) {
         onChannelLost();
+        return;
+    }
+    report(TrafficEvent::Kind::Sent, line);
 }
 
 void Link::setAwaitingReply(bool on)
@@ -130,7 +184,7 @@ void Link::setAwaitingReply(bool on)
         m_state.retryCount = 0;
         m_ticks = 0;
         // Whatever arrived before the command goes out is not its reply.
-        m_channel->discardInput();
+        discardInput();
     } else {
         m_watchdog.stop();
     }
@@ -153,18 +207,20 @@ void Link::dispatchReply(QString &reply)
 
         if (kind == QLatin1String("ACK")) {
             if (m_state.pendingText.isEmpty())
-                m_host->showStatus(StatusText::WriteDone, StatusColour::Progress);
+                m_host->showLinkStatus(LinkStatus::WriteDone);
         } else if (kind == QLatin1String("NAK")) {
-            m_host->showStatus(m_state.phase == ExchangePhase::Reading ? StatusText::ReadFailed
-                                                                      : StatusText::WriteFailed,
-                               StatusColour::Progress);
+            m_host->showLinkStatus(m_state.phase == ExchangePhase::Reading
+                                       ? LinkStatus::ReadFailed
+                                       : LinkStatus::WriteFailed);
             m_state.phase = ExchangePhase::Failed;
         } else if (kind == QLatin1String("ZRT")) {
-            if (!m_host->identifyUnit(line))
+            if (!m_host->identifyUnit(line)) {
+                m_host->showLinkStatus(LinkStatus::WrongUnit);
                 m_state.phase = ExchangePhase::Failed;
+            }
             if (m_state.phase == ExchangePhase::Connecting) {
                 m_host->showConnectionState(true);
-                m_host->showStatus(StatusText::Connected, StatusColour::Progress);
+                m_host->showLinkStatus(LinkStatus::Connected);
                 m_state.phase = ExchangePhase::Idle;
             }
         } else if (kind == QLatin1String("Ver")) {
@@ -172,6 +228,7 @@ void Link::dispatchReply(QString &reply)
         } else if (kind == QLatin1String("Err")) {
             // The report is modal; the watchdog must not resend behind it.
             m_watchdog.stop();
+            m_host->showLinkStatus(LinkStatus::ReadDone);
             m_host->showUnitError(line);
             reply.clear();
             m_state.phase = ExchangePhase::Idle;
@@ -181,7 +238,7 @@ void Link::dispatchReply(QString &reply)
                 const bool applied = m_host->applyParameterLine(line) == 0;
                 lastApplyRejected = !applied;
                 if (applied && reply.isEmpty()) {
-                    m_host->showStatus(StatusText::ReadDone, StatusColour::Progress);
+                    m_host->showLinkStatus(LinkStatus::ReadDone);
                     m_state.phase = ExchangePhase::Idle;
                 }
             }
@@ -203,6 +260,8 @@ void Link::replyTimeout()
             ++m_state.retryCount;
             if (!m_channel->write(m_state.lastSentLine))
                 onChannelLost();
+            else
+                report(TrafficEvent::Kind::Resent, m_state.lastSentLine);
             return;
         }
     }
@@ -212,7 +271,8 @@ void Link::replyTimeout()
 
 void Link::giveUp()
 {
-    m_host->showStatus(StatusText::NoAnswer, StatusColour::LinkError);
+    report(TrafficEvent::Kind::GaveUp);
+    m_host->showLinkStatus(LinkStatus::NoAnswer);
     if (m_host->unitKind().isEmpty())
         disconnectUnit();
     m_state.pendingText.clear();
@@ -256,7 +316,7 @@ void Link::onReadyRead()
         return;  // read after the dispatch; the modal report must not re-enter it
     if (!m_state.portOpen || !m_state.awaitingReply) {
         // Nobody asked: such bytes would be discarded when the next wait starts anyway.
-        m_channel->discardInput();
+        discardInput();
         return;
     }
     m_collecting = true;
@@ -267,6 +327,8 @@ void Link::onReadyRead()
 bool Link::appendReceived()
 {
     const QByteArray bytes = m_channel->readAll();
+    if (!bytes.isEmpty())
+        report(TrafficEvent::Kind::Received, bytes);
     const qsizetype room = MaxReplyBytes - m_collected.size();
     m_collected += bytes.left(std::max<qsizetype>(room, 0));
     if (bytes.size() > room)
@@ -294,8 +356,10 @@ void Link::finishCollection()
         return;
     // A reply cut at the cap lost lines nobody can name: acting on the rest could report a
     // read-back as complete that never was. It counts as no reply; the watchdog asks again.
-    if (cut)
+    if (cut) {
+        report(TrafficEvent::Kind::ReplyCut);
         return;
+    }
     dropFailedBatch();
     const qsizetype lastEnd = text.lastIndexOf(CrLf);
     const qsizetype complete = lastEnd < 0 ? 0 : lastEnd + 2;
@@ -321,13 +385,22 @@ void Link::resetCollection()
     m_replyCut = false;
 }
 
+void Link::discardInput()
+{
+    const QByteArray stale = m_channel->readAll();
+    if (!stale.isEmpty())
+        report(TrafficEvent::Kind::Unrequested, stale);
+    m_channel->discardInput();
+}
+
 void Link::onChannelLost()
 {
     if (!m_state.portOpen)
         return;
+    report(TrafficEvent::Kind::Lost, {}, m_channel->errorString());
     m_channel->close();
     m_state.portOpen = false;
-    m_host->showStatus(StatusText::NoAnswer, StatusColour::LinkError);
+    m_host->showLinkStatus(LinkStatus::NoAnswer);
     m_state.pendingText.clear();
     m_state.phase = ExchangePhase::Idle;
     setAwaitingReply(false);

@@ -1,14 +1,20 @@
 #pragma once
 
 #include "link/linkstate.h"
+#include "link/traffic.h"
 
 #include <QObject>
+#include <QStringList>
 #include <QTimer>
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 
 class LinkHost;
 class SerialChannel;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
 struct LinkTimings
 {
@@ -18,6 +24,10 @@ struct LinkTimings
 
 // The half-duplex conversation with one unit: the transmit queue, one command per exchange,
 // collection and dispatch of the reply, and the watchdog that resends and finally gives up.
+//
+// Callers state what they want (connect, read back, write a group, read the error code); the
+// link owns every rule of the exchange, the phase included. What it has to show goes to its
+// LinkHost; every line on the wire is reported as a TrafficEvent.
 //
 // Nothing here spins. A "turn" of the exchange runs from an event: a queued command, the end
 // of a reply's quiet time, or the end of the previous exchange. A turn first drops a failed
@@ -31,23 +41,29 @@ public:
 
     Link(SerialChannel *channel, LinkHost *host, QObject *parent = nullptr);
 
-    LinkState &state() { return m_state; }
     const LinkState &state() const { return m_state; }
     void setTimings(const LinkTimings &timings);
     void setDeviceResolver(DeviceResolver resolver);
 
-    void queueCommand(const QString &command);
-    void queueIdentify();
-    void queueReadAll();
-    void queueReadError();
+    // The port entry and line settings, as system.ini keeps them. Take effect at the next
+    // connect.
+    PortSettings portSettings() const { return m_state; }
+    void setPortSettings(const PortSettings &settings);
+    void setPortNumber(int portNumber);
+    // The device the port was last opened on, or tried.
+    QString device() const { return m_device; }
 
     void connectUnit();
     void disconnectUnit();
+    // Identification, version and every parameter of the unit.
+    void readBack();
+    // The unit's error code.
+    void readError();
+    // Parameter commands ("FRBD3", "MYID001" ...), one per exchange; a refusal drops the rest.
+    void writeGroup(const QStringList &commands);
+    // The program is ending: nothing more goes out.
+    void quit();
 
-    void transmitNextLine();
-    void setAwaitingReply(bool on);
-    void dispatchReply(QString &reply);
-    void replyTimeout();
     bool watchdogRunning() const { return m_watchdog.isActive(); }
 
     // Largest reply text kept from one wait, and largest unfinished line carried over.
@@ -59,8 +75,20 @@ public:
 
 signals:
     void awaitingReplyChanged(bool awaiting);
+    void traffic(const TrafficEvent &event);
 
 private:
+    // The dispatcher is fuzzed on its own, without the turns around it.
+    friend int ::LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+
+    void queueCommand(const QString &command);
+    void queueIdentify();
+    void queueReadAll();
+    void queueReadError();
+    void transmitNextLine();
+    void setAwaitingReply(bool on);
+    void dispatchReply(QString &reply);
+    void replyTimeout();
     void scheduleTurn();
     void runTurn();
     void dropFailedBatch();
@@ -71,12 +99,15 @@ private:
     void onChannelLost();
     void giveUp();
     bool appendReceived();
+    void discardInput();
+    void report(TrafficEvent::Kind kind, const QByteArray &bytes = {}, const QString &reason = {});
 
     SerialChannel *m_channel;
     LinkHost *m_host;
     LinkState m_state;
     LinkTimings m_timings;
     DeviceResolver m_resolveDevice;
+    QString m_device;
     QTimer m_watchdog;     // Timer2
     QTimer m_quietTimer;
     QTimer m_turnTimer;

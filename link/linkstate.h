@@ -1,7 +1,8 @@
 #pragma once
 
+#include "link/portsettings.h"
+
 #include <QByteArray>
-#include <QString>
 #include <QtGlobal>
 
 enum class ExchangePhase : qint16 {
@@ -9,18 +10,6 @@ enum class ExchangePhase : qint16 {
     Failed = 1,
     Reading = 2,
     Connecting = 3,
-};
-
-// The five values remembered in system.ini.
-struct PortSettings
-{
-    quint8 portNumber = 1;
-    qint32 baudRate = 38400;
-    QString parity = QStringLiteral("E");
-    qint16 dataBits = 8;
-    QString stopBits = QStringLiteral("1");
-
-    bool operator==(const PortSettings &) const = default;
 };
 
 // The one record of the serial link.

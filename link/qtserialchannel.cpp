@@ -43,27 +43,42 @@ QtSerialChannel::QtSerialChannel(QObject *parent)
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialChannel::onError);
 }
 
-bool QtSerialChannel::open(const LineSettings &settings)
+bool QtSerialChannel::open(const QString &device, const PortSettings &settings)
 {
-    if (m_port.isOpen() || settings.device.isEmpty())
+    if (m_port.isOpen()) {
+        m_error = QStringLiteral("the port is already open");
         return false;
+    }
+    if (device.isEmpty()) {
+        m_error = QStringLiteral("no device stands behind this port entry");
+        return false;
+    }
     QSerialPort::Parity parity;
     QSerialPort::StopBits stopBits;
     if (settings.baudRate <= 0 || settings.dataBits < 5 || settings.dataBits > 8
         || !toParity(settings.parity, &parity) || !toStopBits(settings.stopBits, &stopBits)) {
+        m_error = QStringLiteral("unsupported line settings (%1 bit/s, parity %2, %3 data "
+                                 "bits, %4 stop bits)")
+                      .arg(settings.baudRate)
+                      .arg(settings.parity)
+                      .arg(settings.dataBits)
+                      .arg(settings.stopBits);
         return false;
     }
     // Everything is set before open(): a pseudo-terminal refuses a parity change afterwards.
-    m_port.setPortName(settings.device);
+    m_port.setPortName(device);
     m_port.setBaudRate(settings.baudRate);
     m_port.setParity(parity);
     m_port.setDataBits(static_cast<QSerialPort::DataBits>(settings.dataBits));
     m_port.setStopBits(stopBits);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     m_port.setReadBufferSize(1024);
-    if (!m_port.open(QIODevice::ReadWrite))
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        m_error = m_port.errorString();
         return false;
+    }
     m_port.clear(QSerialPort::AllDirections);
+    m_error.clear();
     return true;
 }
 
@@ -86,7 +101,10 @@ bool QtSerialChannel::write(const QByteArray &bytes)
 {
     if (!m_port.isOpen())
         return false;
-    return m_port.write(bytes) == bytes.size();
+    if (m_port.write(bytes) == bytes.size())
+        return true;
+    m_error = m_port.errorString();
+    return false;
 }
 
 QByteArray QtSerialChannel::readAll()
@@ -117,6 +135,7 @@ void QtSerialChannel::onError(QSerialPort::SerialPortError error)
     }
     if (!m_port.isOpen())
         return;
+    m_error = m_port.errorString();
     m_port.close();
     emit lost();
 }

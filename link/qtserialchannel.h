@@ -11,16 +11,18 @@ class QtSerialChannel : public SerialChannel
 public:
     explicit QtSerialChannel(QObject *parent = nullptr);
 
-    bool open(const LineSettings &settings) override;
+    bool open(const QString &device, const PortSettings &settings) override;
     bool close() override;
     bool isOpen() const override;
     bool write(const QByteArray &bytes) override;
     QByteArray readAll() override;
     qint64 bytesAvailable() const override;
     void discardInput() override;
+    QString errorString() const override { return m_error; }
 
 private:
     void onError(QSerialPort::SerialPortError error);
 
     QSerialPort m_port;
+    QString m_error;
 };

@@ -1,18 +1,10 @@
 #pragma once
 
+#include "link/portsettings.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-
-// Line settings handed to the serial service when a port is opened.
-struct LineSettings
-{
-    QString device;          // the system's name of the port, e.g. "/dev/ttyUSB0" or "COM3"
-    qint32 baudRate = 38400;
-    QString parity = QStringLiteral("E");
-    qint16 dataBits = 8;
-    QString stopBits = QStringLiteral("1");
-};
 
 // The serial line as the link sees it. The link never touches a concrete port, so tests can
 // hand it a fake and the protocol code stays free of platform details.
@@ -23,7 +15,9 @@ public:
     using QObject::QObject;
     ~SerialChannel() override = default;
 
-    virtual bool open(const LineSettings &settings) = 0;
+    // Opens `device` ("/dev/ttyUSB0", "COM3") with the line settings; the port number of the
+    // settings is not looked at.
+    virtual bool open(const QString &device, const PortSettings &settings) = 0;
     // False when the port was not open.
     virtual bool close() = 0;
     virtual bool isOpen() const = 0;
@@ -32,6 +26,8 @@ public:
     virtual QByteArray readAll() = 0;
     virtual qint64 bytesAvailable() const = 0;
     virtual void discardInput() = 0;
+    // Why the last open, read or write failed, in the operating system's words.
+    virtual QString errorString() const = 0;
 
 signals:
     void readyRead();

@@ -1,11 +1,18 @@
 #include "settings/commandset.h"
 
-#include "link/link.h"
 #include "settings/panelvalues.h"
 
-void queueParameterCommand(Link &link, const SettingsForm &form, ParameterKey key)
+QString parameterCommand(const SettingsForm &form, ParameterKey key)
 {
-    link.queueCommand(keyName(key) + parameterValue(form, key));
+    return keyName(key) + parameterValue(form, key);
+}
+
+QStringList groupCommands(const SettingsForm &form, const QList<ParameterKey> &keys)
+{
+    QStringList commands;
+    for (ParameterKey key : keys)
+        commands << parameterCommand(form, key);
+    return commands;
 }
 
 QList<ParameterKey> frequencyGroup()
@@ -38,10 +45,4 @@ QList<ParameterKey> allGroups(int selectedTab)
 {
     return frequencyGroup() + digitalGroup(selectedTab) + analogGroup(selectedTab)
         + communicationGroup();
-}
-
-void queueGroup(Link &link, const SettingsForm &form, const QList<ParameterKey> &keys)
-{
-    for (ParameterKey key : keys)
-        queueParameterCommand(link, form, key);
 }

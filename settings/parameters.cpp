@@ -138,8 +138,3 @@ qint16 isDirectionText(QStringView text)
     }
     return 0;
 }
-
-QString directionCaption(QStringView flag)
-{
-    return flag == QLatin1String("0") ? QStringLiteral("出力") : QStringLiteral("入力");
-}

@@ -61,5 +61,3 @@ QString frequencyText(int bandIndex, int channelIndex);
 
 // 0 when `text` is four characters each "0" or "1", else -1.
 qint16 isDirectionText(QStringView text);
-// The caption a direction flag goes with.
-QString directionCaption(QStringView flag);

@@ -177,7 +177,7 @@ void ApplicationTest::closingWhileConnectedClosesThePortFirst()
     QVERIFY(fixture.start());
     QTest::mouseClick(fixture.button("cmdPort"), Qt::LeftButton);
     QVERIFY(fixture.link()->state().portOpen);
-    QCOMPARE(channel.lastSettings.device, QStringLiteral("fake"));
+    QCOMPARE(channel.lastDevice, QStringLiteral("fake"));
     QTRY_COMPARE(channel.written.size(), 1);
     channel.receive("ZRT48210\r\nVer1.02\r\n");
     QTRY_COMPARE(fixture.button("cmdPort")->text(), QStringLiteral("切断"));
@@ -233,7 +233,7 @@ void ApplicationTest::rememberedPortIsUsedToConnect()
     ini.close();
     QVERIFY(fixture.start());
     QTest::mouseClick(fixture.button("cmdPort"), Qt::LeftButton);
-    QCOMPARE(channel.lastSettings.device, QStringLiteral("/dev/unit4"));
+    QCOMPARE(channel.lastDevice, QStringLiteral("/dev/unit4"));
     QCOMPARE(channel.lastSettings.baudRate, 9600);
     QCOMPARE(channel.lastSettings.parity, QStringLiteral("O"));
     QCOMPARE(channel.lastSettings.dataBits, qint16(7));

@@ -1,7 +1,7 @@
 #include "fakes/appfixture.h"
 #include "link/link.h"
 #include "link/qtserialchannel.h"
-#include "link/status.h"
+#include "fakes/statustexts.h"
 #include "settings/panelvalues.h"
 #include "ui/mainwindow.h"
 #include "unitsim/ptyunit.h"
@@ -130,6 +130,8 @@ void ConnectionTest::unknownModelStaysOpenButNotConnected()
     startUnit(options);
     click("cmdPort");
     QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::WrongUnit, 3000);
+    QCOMPARE(m_app->label("lblStat")->palette().color(QPalette::WindowText),
+             QColor::fromRgba(StatusColour::LinkError));
     QTRY_COMPARE(m_app->link()->state().phase, ExchangePhase::Idle);
     QVERIFY(m_app->link()->state().portOpen);
     QCOMPARE(m_app->button("cmdPort")->text(), QStringLiteral("接続"));

@@ -1,7 +1,6 @@
 #include "fakes/fakechannel.h"
 #include "fakes/fakehost.h"
 #include "link/link.h"
-#include "link/status.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -38,12 +37,22 @@ private slots:
     void failedWriteCountsAsUnplugged();
     void portOutsideOneToNineIsNeverOpened();
     void disconnectReportsOnlyForAnIdentifiedUnit();
+    void trafficReportsEveryLineAndEvent();
 
 private:
     void connectUnit();
+    // Starts a read-back and answers its identification request, so that DISP goes out next.
+    void startReadBack();
     void reply(const QByteArray &bytes) { m_channel->receive(bytes); }
-    bool waitForWrites(int count, int timeoutMs = 2000);
-    bool waitIdle(int timeoutMs = 2000);
+    // The unit answers right after the count-th line it receives, whatever the watchdog does.
+    void replyAfterWrite(int count, const QByteArray &bytes);
+    int writes() const { return static_cast<int>(m_channel->written.size()); }
+    // Nothing queued and nothing awaited, or the port closed.
+    bool idle() const
+    {
+        const LinkState &state = m_link->state();
+        return !state.portOpen || (!state.awaitingReply && state.pendingText.isEmpty());
+    }
     QByteArray command(const char *text) { return QByteArray("@") + text + "\r\n"; }
 
     FakeChannel *m_channel = nullptr;
@@ -67,58 +76,62 @@ void LinkTest::cleanup()
     delete m_channel;
 }
 
-bool LinkTest::waitForWrites(int count, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (m_channel->written.size() < count && clock.elapsed() < timeoutMs)
-        QTest::qWait(1);
-    return m_channel->written.size() >= count;
-}
-
-bool LinkTest::waitIdle(int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while ((m_link->state().awaitingReply || !m_link->state().pendingText.isEmpty())
-           && m_link->state().portOpen && clock.elapsed() < timeoutMs) {
-        QTest::qWait(1);
-    }
-    return !m_link->state().awaitingReply;
-}
-
 void LinkTest::connectUnit()
 {
     m_channel->written.clear();
     m_link->connectUnit();
     QVERIFY(m_link->state().portOpen);
-    QVERIFY(waitForWrites(1));
+    QTRY_COMPARE(writes(), 1);
     reply("ZRT48210\r\nVer1.02\r\n");
-    QVERIFY(waitIdle());
+    QTRY_VERIFY(idle());
     m_channel->written.clear();
+    m_host->statuses.clear();
+}
+
+void LinkTest::replyAfterWrite(int count, const QByteArray &bytes)
+{
+    auto *once = new QObject(this);
+    connect(m_channel, &FakeChannel::wrote, once, [this, count, bytes, once] {
+        if (writes() != count)
+            return;
+        QTimer::singleShot(0, m_channel, [this, bytes] { reply(bytes); });
+        once->deleteLater();
+    });
+}
+
+void LinkTest::startReadBack()
+{
+    m_link->readBack();
+    QCOMPARE(m_host->lastStatus(), LinkStatus::ReadingSettings);
+    QCOMPARE(m_link->state().phase, ExchangePhase::Reading);
+    QTRY_COMPARE(writes(), 1);
+    QCOMPARE(m_channel->written.first(), command("UVER"));
+    reply("ZRT48210\r\nVer1.02\r\n");
+    QTRY_COMPARE(writes(), 2);
+    QCOMPARE(m_channel->written.at(1), command("DISP"));
     m_host->statuses.clear();
 }
 
 void LinkTest::queuedCommandsGoOutOneExchangeEach()
 {
     connectUnit();
-    m_link->queueCommand(QStringLiteral("FRBD3"));
-    m_link->queueCommand(QStringLiteral("FRCH7"));
-    QVERIFY(waitForWrites(1));
+    m_link->writeGroup({QStringLiteral("FRBD3"), QStringLiteral("FRCH7")});
+    QCOMPARE(m_host->lastStatus(), LinkStatus::Writing);
+    m_host->statuses.clear();
+    QTRY_COMPARE(writes(), 1);
     QVERIFY(m_host->locked);
-    // The second line waits for the reply to the first.
+    // A fixed wait, to show that the second line waits for the reply to the first.
     QTest::qWait(50);
     QCOMPARE(m_channel->written, QList<QByteArray>{command("FRBD3")});
     QCOMPARE(m_link->state().pendingText, command("FRCH7"));
 
     reply("ACK\r\n");
-    QVERIFY(waitForWrites(2));
+    QTRY_COMPARE(writes(), 2);
     QCOMPARE(m_channel->written.at(1), command("FRCH7"));
     QVERIFY(m_host->statuses.isEmpty());  // an ACK with more to send passes silently
     reply("ACK\r\n");
-    QVERIFY(waitIdle());
-    QCOMPARE(m_host->lastStatus(), StatusText::WriteDone);
-    QCOMPARE(m_host->statuses.last().colour, StatusColour::Progress);
+    QTRY_VERIFY(idle());
+    QCOMPARE(m_host->lastStatus(), LinkStatus::WriteDone);
     QVERIFY(!m_host->locked);
     QCOMPARE(m_link->state().lastSentLine, command("FRCH7"));
 }
@@ -126,31 +139,27 @@ void LinkTest::queuedCommandsGoOutOneExchangeEach()
 void LinkTest::bytesBeforeTheCommandNeverReachTheDispatcher()
 {
     connectUnit();
-    m_link->state().phase = ExchangePhase::Reading;
     // Announced while nobody waits, and sitting unannounced in the buffer at transmission.
     reply("MODE=1\r\n");
     m_channel->receive("TYPE=2\r\n", false);
-    m_link->queueReadAll();
-    QVERIFY(waitForWrites(1));
+    startReadBack();
     reply("FRBD=1\r\n");
-    QVERIFY(waitIdle());
+    QTRY_VERIFY(idle());
     QCOMPARE(m_host->applied, QStringList{QStringLiteral("FRBD=1")});
-    QCOMPARE(m_host->lastStatus(), StatusText::ReadDone);
+    QCOMPARE(m_host->lastStatus(), LinkStatus::ReadDone);
     QCOMPARE(m_link->state().phase, ExchangePhase::Idle);
 }
 
 void LinkTest::silentUnitIsSentTheSameLineThreeMoreTimesThenGivenUp()
 {
     connectUnit();
-    m_link->queueCommand(QStringLiteral("MYID001"));
-    m_link->queueCommand(QStringLiteral("SNUM001"));
-    QVERIFY(waitForWrites(4));
+    m_link->writeGroup({QStringLiteral("MYID001"), QStringLiteral("SNUM001")});
+    QTRY_COMPARE(writes(), 4);
     for (const QByteArray &line : std::as_const(m_channel->written))
         QCOMPARE(line, command("MYID001"));
-    QVERIFY(waitIdle());
-    QCOMPARE(m_channel->written.size(), 4);
-    QCOMPARE(m_host->lastStatus(), StatusText::NoAnswer);
-    QCOMPARE(m_host->statuses.last().colour, StatusColour::LinkError);
+    QTRY_VERIFY(idle());
+    QCOMPARE(writes(), 4);
+    QCOMPARE(m_host->lastStatus(), LinkStatus::NoAnswer);
     QVERIFY(m_link->state().pendingText.isEmpty());
     QCOMPARE(m_link->state().phase, ExchangePhase::Idle);
     QCOMPARE(m_link->state().retryCount, 3);
@@ -162,80 +171,75 @@ void LinkTest::silentUnitIsSentTheSameLineThreeMoreTimesThenGivenUp()
 void LinkTest::silentUnitWhileConnectingIsDisconnectedQuietly()
 {
     m_link->connectUnit();
-    QCOMPARE(m_host->lastStatus(), StatusText::Connecting);
-    QVERIFY(waitForWrites(4));
-    QVERIFY(waitIdle());
+    QCOMPARE(m_host->lastStatus(), LinkStatus::Connecting);
+    QTRY_COMPARE(writes(), 4);
+    QTRY_VERIFY(!m_link->state().awaitingReply);
     QVERIFY(!m_link->state().portOpen);
     QCOMPARE(m_channel->closeCount, 1);
-    QCOMPARE(m_host->lastStatus(), StatusText::NoAnswer);
-    for (const auto &status : std::as_const(m_host->statuses))
-        QVERIFY(status.text != StatusText::Disconnected);
+    QCOMPARE(m_host->lastStatus(), LinkStatus::NoAnswer);
+    QVERIFY(!m_host->statuses.contains(LinkStatus::Disconnected));
     QVERIFY(!m_host->connectedLook);
 }
 
 void LinkTest::lateAnswerEndsTheWaitNormally()
 {
     connectUnit();
-    m_link->queueCommand(QStringLiteral("FRBD0"));
     // First sending and two resends, then the answer before the third tick.
-    QVERIFY(waitForWrites(3));
-    reply("ACK\r\n");
-    QVERIFY(waitIdle());
-    QCOMPARE(m_channel->written.size(), 3);
-    QCOMPARE(m_host->lastStatus(), StatusText::WriteDone);
+    replyAfterWrite(3, "ACK\r\n");
+    m_link->writeGroup({QStringLiteral("FRBD0")});
+    QTRY_VERIFY(idle());
+    QCOMPARE(writes(), 3);
+    QCOMPARE(m_host->lastStatus(), LinkStatus::WriteDone);
 }
 
 void LinkTest::twoAcksInOnePieceReportSuccess()
 {
     connectUnit();
-    m_link->queueCommand(QStringLiteral("LOGI0"));
-    QVERIFY(waitForWrites(1));
+    m_link->writeGroup({QStringLiteral("LOGI0")});
+    m_host->statuses.clear();
+    QTRY_COMPARE(writes(), 1);
     reply("ACK\r\nACK\r\n");
-    QVERIFY(waitIdle());
-    QCOMPARE(m_host->statuses.size(), 2);
-    QCOMPARE(m_host->statuses.at(0).text, StatusText::WriteDone);
-    QCOMPARE(m_host->statuses.at(1).text, StatusText::WriteDone);
+    QTRY_VERIFY(idle());
+    QCOMPARE(m_host->statuses, (QList<LinkStatus>{LinkStatus::WriteDone, LinkStatus::WriteDone}));
 }
 
 void LinkTest::nakDropsTheRestOfTheBatch()
 {
     connectUnit();
+    QStringList batch;
     for (int i = 0; i < 10; ++i)
-        m_link->queueCommand(QStringLiteral("MODE%1").arg(i % 6));
-    QVERIFY(waitForWrites(1));
+        batch << QStringLiteral("MODE%1").arg(i % 6);
+    m_link->writeGroup(batch);
+    QTRY_COMPARE(writes(), 1);
     reply("ACK\r\n");
-    QVERIFY(waitForWrites(2));
+    QTRY_COMPARE(writes(), 2);
     reply("NAK\r\n");
-    QTRY_COMPARE(m_host->lastStatus(), StatusText::WriteFailed);
+    QTRY_COMPARE(m_host->lastStatus(), LinkStatus::WriteFailed);
     QTRY_VERIFY(m_link->state().pendingText.isEmpty());
     QCOMPARE(m_link->state().phase, ExchangePhase::Idle);
+    // A fixed wait, to show that nothing more goes out.
     QTest::qWait(50);
-    QCOMPARE(m_channel->written.size(), 2);
-    QCOMPARE(m_host->statuses.last().colour, StatusColour::Progress);
+    QCOMPARE(writes(), 2);
 }
 
 void LinkTest::identificationCompletesTheConnection()
 {
     m_link->connectUnit();
     QVERIFY(m_host->kind.isEmpty());
-    QVERIFY(waitForWrites(1));
+    QTRY_COMPARE(writes(), 1);
     QCOMPARE(m_channel->written.first(), command("UVER"));
-    QCOMPARE(m_channel->lastSettings.device, QStringLiteral("fake1"));
+    QCOMPARE(m_channel->lastDevice, QStringLiteral("fake1"));
     QCOMPARE(m_channel->lastSettings.parity, QStringLiteral("E"));
     reply("ZRT48210\r\nVer1.02 2004\r\n");
-    QVERIFY(waitIdle());
+    QTRY_VERIFY(idle());
     QVERIFY(m_host->connectedLook);
-    QCOMPARE(m_host->lastStatus(), StatusText::Connected);
+    QCOMPARE(m_host->lastStatus(), LinkStatus::Connected);
     QCOMPARE(m_host->version, QStringLiteral("Ver1.02 2004"));
     QCOMPARE(m_link->state().phase, ExchangePhase::Idle);
 
     // The same identification during a read-back reports nothing of its own.
-    m_host->statuses.clear();
-    m_link->state().phase = ExchangePhase::Reading;
-    m_link->queueIdentify();
-    QVERIFY(waitForWrites(2));
-    reply("ZRT48210\r\nVer1.02\r\n");
-    QVERIFY(waitIdle());
+    m_channel->written.clear();
+    startReadBack();
     QVERIFY(m_host->statuses.isEmpty());
     QCOMPARE(m_link->state().phase, ExchangePhase::Reading);
 }
@@ -243,31 +247,33 @@ void LinkTest::identificationCompletesTheConnection()
 void LinkTest::wrongModelLeavesThePortOpenButNotConnected()
 {
     m_link->connectUnit();
-    QVERIFY(waitForWrites(1));
+    QTRY_COMPARE(writes(), 1);
     reply("ZRT48299\r\nVer1.00\r\n");
-    QVERIFY(waitIdle());
+    QTRY_VERIFY(idle());
     QTRY_COMPARE(m_link->state().phase, ExchangePhase::Idle);
-    QCOMPARE(m_host->lastStatus(), StatusText::WrongUnit);
+    QCOMPARE(m_host->lastStatus(), LinkStatus::WrongUnit);
     QVERIFY(!m_host->connectedLook);
     QVERIFY(m_link->state().portOpen);
     // The next click closes the port without a word.
     m_link->disconnectUnit();
     QVERIFY(!m_link->state().portOpen);
-    QCOMPARE(m_host->lastStatus(), StatusText::WrongUnit);
+    QCOMPARE(m_host->lastStatus(), LinkStatus::WrongUnit);
 }
 
 void LinkTest::errLineEndsTheExchangeAndDropsWhatFollows()
 {
     connectUnit();
-    m_link->state().phase = ExchangePhase::Reading;
-    m_link->queueReadError();
-    QVERIFY(waitForWrites(1));
+    m_link->readError();
+    QCOMPARE(m_link->state().phase, ExchangePhase::Reading);
+    QTRY_COMPARE(writes(), 1);
     QCOMPARE(m_channel->written.first(), command("UERR"));
     reply("Err1003\r\nFRBD=1\r\nACK\r\n");
-    QVERIFY(waitIdle());
+    QTRY_VERIFY(idle());
     QCOMPARE(m_host->errorLines, QStringList{QStringLiteral("Err1003")});
     QVERIFY(m_host->applied.isEmpty());
-    QVERIFY(m_host->statuses.isEmpty());
+    // "読込成功" with the report, and nothing for the lines after it.
+    QCOMPARE(m_host->statuses,
+             (QList<LinkStatus>{LinkStatus::ReadingError, LinkStatus::ReadDone}));
     QCOMPARE(m_link->state().phase, ExchangePhase::Idle);
     QVERIFY(!m_link->watchdogRunning());
 }
@@ -275,86 +281,79 @@ void LinkTest::errLineEndsTheExchangeAndDropsWhatFollows()
 void LinkTest::readBackCompletesOnlyWithAnAppliedLastLine()
 {
     connectUnit();
-    m_link->state().phase = ExchangePhase::Reading;
     m_host->refuse << QStringLiteral("MODE=9");
-    m_link->queueReadAll();
-    QVERIFY(waitForWrites(1));
+    startReadBack();
     // A refused line in the middle does not stop the read-back.
     reply("MODE=9\r\nTYPE=1\r\n");
-    QVERIFY(waitIdle());
+    QTRY_VERIFY(idle());
     QCOMPARE(m_host->applied, (QStringList{QStringLiteral("MODE=9"), QStringLiteral("TYPE=1")}));
-    QCOMPARE(m_host->lastStatus(), StatusText::ReadDone);
+    QCOMPARE(m_host->lastStatus(), LinkStatus::ReadDone);
     QCOMPARE(m_link->state().phase, ExchangePhase::Idle);
 }
 
 void LinkTest::refusedLastLineIsAskedForAgain()
 {
     connectUnit();
-    m_link->state().phase = ExchangePhase::Reading;
     m_host->refuse << QStringLiteral("MYID=000");
-    m_link->queueReadAll();
-    QVERIFY(waitForWrites(1));
+    startReadBack();
     reply("TYPE=0\r\nMYID=000\r\n");
-    QTest::qWait(30);
+    QTRY_COMPARE(m_host->applied.size(), 2);
     QVERIFY(m_link->state().awaitingReply);
     QVERIFY(m_host->statuses.isEmpty());
     QCOMPARE(m_link->state().phase, ExchangePhase::Reading);
     // The watchdog sends DISP again, and a good answer completes the read.
-    QVERIFY(waitForWrites(2));
-    QCOMPARE(m_channel->written.at(1), command("DISP"));
+    QTRY_COMPARE(writes(), 3);
+    QCOMPARE(m_channel->written.at(2), command("DISP"));
     reply("MYID=005\r\n");
-    QVERIFY(waitIdle());
-    QCOMPARE(m_host->lastStatus(), StatusText::ReadDone);
+    QTRY_VERIFY(idle());
+    QCOMPARE(m_host->lastStatus(), LinkStatus::ReadDone);
 }
 
 void LinkTest::emptyLineCompletesAReadBack()
 {
     connectUnit();
-    m_link->state().phase = ExchangePhase::Reading;
-    m_link->queueReadAll();
-    QVERIFY(waitForWrites(1));
+    startReadBack();
     reply("FRBD=2\r\n\r\n");
-    QVERIFY(waitIdle());
+    QTRY_VERIFY(idle());
     QCOMPARE(m_host->applied, (QStringList{QStringLiteral("FRBD=2"), QString()}));
-    QCOMPARE(m_host->lastStatus(), StatusText::ReadDone);
+    QCOMPARE(m_host->lastStatus(), LinkStatus::ReadDone);
 }
 
 void LinkTest::nakDuringReadReportsAFailedRead()
 {
     connectUnit();
-    m_link->state().phase = ExchangePhase::Reading;
-    m_link->queueReadAll();
-    QVERIFY(waitForWrites(1));
+    startReadBack();
     reply("NAK\r\n");
-    QVERIFY(waitIdle());
-    QCOMPARE(m_host->lastStatus(), StatusText::ReadFailed);
-    QCOMPARE(m_host->statuses.last().colour, StatusColour::Progress);
+    QTRY_VERIFY(idle());
+    QCOMPARE(m_host->lastStatus(), LinkStatus::ReadFailed);
 }
 
 void LinkTest::lineCutByAPauseIsJoinedWithItsRest()
 {
     connectUnit();
-    m_link->queueCommand(QStringLiteral("DIVR1"));
-    QVERIFY(waitForWrites(1));
+    m_link->writeGroup({QStringLiteral("DIVR1")});
+    m_host->statuses.clear();
+    QTRY_COMPARE(writes(), 1);
     reply("AC");
-    QTest::qWait(40);  // well past the quiet time: the fragment is on its own
+    // A fixed wait well past the quiet time: the fragment is a collection on its own.
+    QTest::qWait(40);
     QVERIFY(m_link->state().awaitingReply);
     reply("K\r\n");
-    QVERIFY(waitIdle());
-    QCOMPARE(m_host->statuses.size(), 1);
-    QCOMPARE(m_host->lastStatus(), StatusText::WriteDone);
+    QTRY_VERIFY(idle());
+    QCOMPARE(m_host->statuses, QList<LinkStatus>{LinkStatus::WriteDone});
 }
 
 void LinkTest::oversizedFragmentIsDropped()
 {
     connectUnit();
-    m_link->queueCommand(QStringLiteral("DIVR1"));
-    QVERIFY(waitForWrites(1));
+    m_link->writeGroup({QStringLiteral("DIVR1")});
+    QTRY_COMPARE(writes(), 1);
     reply(QByteArray(1024 * 1024, 'x'));
+    // A fixed wait past the quiet time, so that the answer is a collection of its own.
     QTest::qWait(30);
     reply("ACK\r\n");
-    QVERIFY(waitIdle());
-    QCOMPARE(m_host->lastStatus(), StatusText::WriteDone);
+    QTRY_VERIFY(idle());
+    QCOMPARE(m_host->lastStatus(), LinkStatus::WriteDone);
 }
 
 void LinkTest::chatteringLineIsGivenUpAfterFourTicks()
@@ -365,28 +364,27 @@ void LinkTest::chatteringLineIsGivenUpAfterFourTicks()
     chatter.start(3);
     QElapsedTimer clock;
     clock.start();
-    m_link->queueCommand(QStringLiteral("HOLD1"));
-    QVERIFY(waitIdle(3000));
+    m_link->writeGroup({QStringLiteral("HOLD1")});
+    QTRY_VERIFY(idle());
     chatter.stop();
-    QCOMPARE(m_host->lastStatus(), StatusText::NoAnswer);
+    QCOMPARE(m_host->lastStatus(), LinkStatus::NoAnswer);
     // Never resent: bytes kept coming, so the unit was not silent.
-    QCOMPARE(m_channel->written.size(), 1);
+    QCOMPARE(writes(), 1);
     QVERIFY(clock.elapsed() >= 4 * 100);
 }
 
 void LinkTest::unpluggedAdapterEndsEverything()
 {
     connectUnit();
-    m_link->queueCommand(QStringLiteral("ETIM005"));
-    m_link->queueCommand(QStringLiteral("PTIM000"));
-    QVERIFY(waitForWrites(1));
+    m_link->writeGroup({QStringLiteral("ETIM005"), QStringLiteral("PTIM000")});
+    QTRY_COMPARE(writes(), 1);
     m_channel->unplug();
     QVERIFY(!m_link->state().portOpen);
     QVERIFY(!m_link->state().awaitingReply);
     QVERIFY(!m_link->watchdogRunning());
     QVERIFY(m_link->state().pendingText.isEmpty());
     QCOMPARE(m_link->state().phase, ExchangePhase::Idle);
-    QCOMPARE(m_host->lastStatus(), StatusText::NoAnswer);
+    QCOMPARE(m_host->lastStatus(), LinkStatus::NoAnswer);
     QVERIFY(!m_host->connectedLook);
     QVERIFY(!m_host->locked);
     // Connecting again works once the adapter is back.
@@ -398,9 +396,9 @@ void LinkTest::failedWriteCountsAsUnplugged()
 {
     connectUnit();
     m_channel->failWrites = true;
-    m_link->queueCommand(QStringLiteral("DOUT1"));
+    m_link->writeGroup({QStringLiteral("DOUT1")});
     QTRY_VERIFY(!m_link->state().portOpen);
-    QCOMPARE(m_host->lastStatus(), StatusText::NoAnswer);
+    QCOMPARE(m_host->lastStatus(), LinkStatus::NoAnswer);
     QVERIFY(!m_link->state().awaitingReply);
     QVERIFY(!m_host->locked);
 }
@@ -408,26 +406,25 @@ void LinkTest::failedWriteCountsAsUnplugged()
 void LinkTest::portOutsideOneToNineIsNeverOpened()
 {
     for (int number : {0, 10, 255}) {
-        m_link->state().portNumber = static_cast<quint8>(number);
+        m_link->setPortNumber(number);
         m_link->connectUnit();
         QVERIFY(!m_channel->isOpen());
         QVERIFY(!m_link->state().portOpen);
-        QCOMPARE(m_host->lastStatus(), StatusText::OpenFailed);
-        QCOMPARE(m_host->statuses.last().colour, StatusColour::LinkError);
+        QCOMPARE(m_host->lastStatus(), LinkStatus::OpenFailed);
     }
-    m_link->state().portNumber = 1;
+    m_link->setPortNumber(1);
     m_channel->refuseOpen = true;
     m_host->statuses.clear();
     m_link->connectUnit();
-    QCOMPARE(m_host->lastStatus(), StatusText::OpenFailed);
+    QCOMPARE(m_host->lastStatus(), LinkStatus::OpenFailed);
 }
 
 void LinkTest::disconnectReportsOnlyForAnIdentifiedUnit()
 {
     connectUnit();
-    m_link->queueCommand(QStringLiteral("FRBD1"));  // left in the queue by the disconnect
+    m_link->writeGroup({QStringLiteral("FRBD1")});  // left in the queue by the disconnect
     m_link->disconnectUnit();
-    QCOMPARE(m_host->lastStatus(), StatusText::Disconnected);
+    QCOMPARE(m_host->lastStatus(), LinkStatus::Disconnected);
     QVERIFY(m_host->statusResetRunning);
     QVERIFY(m_link->state().pendingText.isEmpty());
     QVERIFY(!m_host->connectedLook);
@@ -437,7 +434,54 @@ void LinkTest::disconnectReportsOnlyForAnIdentifiedUnit()
     // Closing a port that is not open is reported.
     m_link->disconnectUnit();
     m_link->disconnectUnit();
-    QCOMPARE(m_host->lastStatus(), StatusText::CloseFailed);
+    QCOMPARE(m_host->lastStatus(), LinkStatus::CloseFailed);
+}
+
+void LinkTest::trafficReportsEveryLineAndEvent()
+{
+    using Kind = TrafficEvent::Kind;
+    QList<TrafficEvent> events;
+    connect(m_link, &Link::traffic, this, [&events](const TrafficEvent &event) {
+        events << event;
+    });
+    m_channel->refuseOpen = true;
+    m_channel->error = QStringLiteral("Permission denied");
+    m_link->connectUnit();
+    QCOMPARE(events.size(), 1);
+    QCOMPARE(events.first().kind, Kind::OpenFailed);
+    QCOMPARE(events.first().device, QStringLiteral("fake1"));
+    QCOMPARE(events.first().reason, QStringLiteral("Permission denied"));
+
+    m_channel->refuseOpen = false;
+    events.clear();
+    connectUnit();
+    reply("stray\r\n");  // nobody asked
+    replyAfterWrite(3, "ACK\r\n");  // sent, then resent twice
+    m_link->writeGroup({QStringLiteral("MODE1")});
+    QTRY_VERIFY(idle());
+    m_link->writeGroup({QStringLiteral("MODE2")});
+    QTRY_VERIFY(idle());  // silent: given up
+    m_channel->error = QStringLiteral("Input/output error");
+    m_link->writeGroup({QStringLiteral("MODE3")});
+    QTRY_COMPARE(writes(), 8);
+    m_channel->unplug();
+
+    QList<Kind> kinds;
+    for (const TrafficEvent &event : std::as_const(events))
+        kinds << event.kind;
+    QCOMPARE(kinds, (QList<Kind>{Kind::Opened, Kind::Sent, Kind::Received, Kind::Unrequested,
+                                 Kind::Sent, Kind::Resent, Kind::Resent, Kind::Received,
+                                 Kind::Sent, Kind::Resent, Kind::Resent, Kind::Resent,
+                                 Kind::GaveUp, Kind::Sent, Kind::Lost}));
+    QCOMPARE(events.at(1).bytes, command("UVER"));
+    QCOMPARE(events.at(2).bytes, QByteArray("ZRT48210\r\nVer1.02\r\n"));
+    QCOMPARE(events.at(3).bytes, QByteArray("stray\r\n"));
+    QCOMPARE(events.at(6).bytes, command("MODE1"));
+    QCOMPARE(events.at(6).attempt, 2);
+    QCOMPARE(events.at(11).attempt, 3);
+    QCOMPARE(events.last().reason, QStringLiteral("Input/output error"));
+    for (const TrafficEvent &event : std::as_const(events))
+        QCOMPARE(event.device, QStringLiteral("fake1"));
 }
 
 QTEST_GUILESS_MAIN(LinkTest)

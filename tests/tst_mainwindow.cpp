@@ -1,7 +1,7 @@
 #include "fakes/appfixture.h"
 #include "fakes/fakechannel.h"
 #include "link/link.h"
-#include "link/status.h"
+#include "fakes/statustexts.h"
 #include "settings/panelvalues.h"
 #include "ui/directionbutton.h"
 #include "ui/mainwindow.h"
@@ -45,6 +45,7 @@ private slots:
     void writeAllQueuesSeventeenCommands();
     void panelWritesQueueTheirGroups();
     void cancelledWriteQueuesNothing();
+    void statusLineShowsTextAndColour_data();
     void statusLineShowsTextAndColour();
     void statusReturnsToIdleAfterFiveSeconds();
     void statusResetKeepsAMessageWhilePortOpen();
@@ -73,7 +74,7 @@ private:
 void MainWindowTest::init()
 {
     m_channel = new FakeChannel;
-    m_fixture = new AppFixture(m_channel);
+    m_fixture = new AppFixture(m_channel, {QStringLiteral("COM1=fake")});
     QVERIFY(m_fixture->start());
     QVERIFY(QTest::qWaitForWindowExposed(window()));
 }
@@ -458,10 +459,11 @@ void MainWindowTest::writeAllQueuesSeventeenCommands()
 void MainWindowTest::panelWritesQueueTheirGroups()
 {
     enableWrites();
+    // The port is closed, so what each button queues stays in the queue behind the last.
     auto queued = [this](const char *button) {
-        m_fixture->link()->state().pendingText.clear();
+        const qsizetype before = m_fixture->link()->state().pendingText.size();
         QTest::mouseClick(m_fixture->button(button), Qt::LeftButton);
-        return m_fixture->link()->state().pendingText;
+        return m_fixture->link()->state().pendingText.mid(before);
     };
     QCOMPARE(queued("cmdFrqSet"), QByteArray("@FRBD0\r\n@FRCH0\r\n"));
     QCOMPARE(queued("cmdDSet"), QByteArray("@PDIR0000\r\n@LOGI0\r\n"));
@@ -477,7 +479,7 @@ void MainWindowTest::panelWritesQueueTheirGroups()
 void MainWindowTest::cancelledWriteQueuesNothing()
 {
     enableWrites();
-    window()->showStatus(QStringLiteral("接続完了"), StatusColour::Progress);
+    window()->showLinkStatus(LinkStatus::Connected);
     m_fixture->prompter.answers << Prompter::Answer::Cancel;
     QTest::mouseClick(m_fixture->button("cmdAllSet"), Qt::LeftButton);
     QCOMPARE(m_fixture->prompter.shown.size(), 1);
@@ -485,21 +487,53 @@ void MainWindowTest::cancelledWriteQueuesNothing()
     QCOMPARE(statusText(), QStringLiteral("接続完了"));
 }
 
+void MainWindowTest::statusLineShowsTextAndColour_data()
+{
+    QTest::addColumn<LinkStatus>("status");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<quint32>("colour");
+    using namespace StatusColour;
+    const struct
+    {
+        LinkStatus status;
+        QString text;
+        quint32 colour;
+    } rows[] = {
+        {LinkStatus::Connecting, StatusText::Connecting, Progress},
+        {LinkStatus::Connected, StatusText::Connected, Progress},
+        {LinkStatus::OpenFailed, StatusText::OpenFailed, LinkError},
+        {LinkStatus::CloseFailed, StatusText::CloseFailed, LinkError},
+        {LinkStatus::Disconnected, StatusText::Disconnected, Progress},
+        {LinkStatus::WrongUnit, StatusText::WrongUnit, LinkError},
+        {LinkStatus::NoAnswer, StatusText::NoAnswer, LinkError},
+        {LinkStatus::Writing, StatusText::Writing, Progress},
+        {LinkStatus::WriteDone, StatusText::WriteDone, Progress},
+        {LinkStatus::WriteFailed, StatusText::WriteFailed, Progress},
+        {LinkStatus::ReadingSettings, StatusText::ReadingSettings, Progress},
+        {LinkStatus::ReadingError, StatusText::ReadingError, Progress},
+        {LinkStatus::ReadDone, StatusText::ReadDone, Progress},
+        {LinkStatus::ReadFailed, StatusText::ReadFailed, Progress},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(qPrintable(row.text)) << row.status << row.text << row.colour;
+}
+
 void MainWindowTest::statusLineShowsTextAndColour()
 {
-    window()->showStatus(StatusText::NoAnswer, StatusColour::LinkError);
-    QCOMPARE(statusText(), QStringLiteral("エラー：ユニットと通信できません。"));
-    QCOMPARE(statusColour(), QColor(255, 64, 64));
-    window()->showStatus(StatusText::WriteFailed, StatusColour::Progress);
-    QCOMPARE(statusText(), QStringLiteral("設定失敗"));
-    QCOMPARE(statusColour(), QColor(0, 0, 192));
+    QFETCH(LinkStatus, status);
+    QFETCH(QString, text);
+    QFETCH(quint32, colour);
+    window()->showLinkStatus(status);
+    QCOMPARE(statusText(), text);
+    QCOMPARE(statusColour(), QColor::fromRgba(colour));
 }
 
 void MainWindowTest::statusReturnsToIdleAfterFiveSeconds()
 {
     // The real interval, once.
-    window()->showStatus(StatusText::Disconnected, StatusColour::Progress);
+    window()->showLinkStatus(LinkStatus::Disconnected);
     window()->startStatusReset();
+    // A fixed wait, to show that the message stays until the five seconds are up.
     QTest::qWait(4500);
     QCOMPARE(statusText(), StatusText::Disconnected);
     QTRY_COMPARE_WITH_TIMEOUT(statusText(), QStringLiteral("--- 待機中 ---"), 1500);
@@ -509,13 +543,15 @@ void MainWindowTest::statusReturnsToIdleAfterFiveSeconds()
 void MainWindowTest::statusResetKeepsAMessageWhilePortOpen()
 {
     window()->setStatusResetInterval(20);
-    window()->showStatus(StatusText::Connecting, StatusColour::Progress);
-    m_fixture->link()->state().portOpen = true;
+    m_fixture->link()->connectUnit();
+    QVERIFY(m_fixture->link()->state().portOpen);
+    QCOMPARE(statusText(), StatusText::Connecting);
     window()->startStatusReset();
+    // Fixed waits, to show that nothing changes: the tick finds the port open ...
     QTest::qWait(60);
     QCOMPARE(statusText(), StatusText::Connecting);
-    m_fixture->link()->state().portOpen = false;
-    // The timer fired once and stopped.
+    // ... and the timer, having fired once, has stopped.
+    m_fixture->link()->disconnectUnit();
     QTest::qWait(60);
     QCOMPARE(statusText(), StatusText::Connecting);
 }
@@ -571,11 +607,10 @@ void MainWindowTest::identificationShowsKindAndTab()
         QCOMPARE(m_fixture->find<QGroupBox>(QStringLiteral("FrameAunit"))->isEnabled(),
                  unit.tab == 1);
     }
+    // The link reports a wrong model on the status line (see the connection tests).
     window()->clearUnitLabels();
     for (const char *wrong : {"ZRT", "ZRT4821", "ZRT48210 ", "ZRT-48210"}) {
         QVERIFY(!window()->identifyUnit(QString::fromLatin1(wrong)));
-        QCOMPARE(statusText(), QStringLiteral("エラー：接続されているユニットが違います"));
-        QCOMPARE(statusColour(), QColor(255, 64, 64));
         QVERIFY(m_fixture->label("lblUnitVer1")->text().isEmpty());
         QCOMPARE(window()->selectedTab(), 1);
     }

@@ -1,5 +1,6 @@
 #include "link/portmap.h"
 #include "settings/parameters.h"
+#include "ui/texts.h"
 
 #include <QTest>
 
@@ -120,9 +121,9 @@ void RulesTest::directionText()
         QCOMPARE(isDirectionText(QString::fromLatin1(good)), qint16(0));
     for (const char *bad : {"01", "01010", "0120", "", "O101"})
         QCOMPARE(isDirectionText(QString::fromLatin1(bad)), qint16(-1));
-    QCOMPARE(directionCaption(u"0"), QStringLiteral("出力"));
-    QCOMPARE(directionCaption(u"1"), QStringLiteral("入力"));
-    QCOMPARE(directionCaption(u""), QStringLiteral("入力"));
+    QCOMPARE(Texts::directionCaption(QStringLiteral("0")), QStringLiteral("出力"));
+    QCOMPARE(Texts::directionCaption(QStringLiteral("1")), QStringLiteral("入力"));
+    QCOMPARE(Texts::directionCaption(QString()), QStringLiteral("入力"));
 }
 
 void RulesTest::roles()

@@ -1,6 +1,6 @@
 #include "ui/directionbutton.h"
 
-#include "settings/parameters.h"
+#include "ui/texts.h"
 
 namespace {
 const QString kOutputFlag = QStringLiteral("0");
@@ -23,7 +23,7 @@ QString DirectionButton::flag() const
 void DirectionButton::setFlag(const QString &flag)
 {
     m_flag = flag;
-    setText(directionCaption(flag));
+    setText(Texts::directionCaption(flag));
 }
 
 void DirectionButton::toggleDirection()

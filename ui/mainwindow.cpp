@@ -4,9 +4,9 @@
 #include "file/settingsfile.h"
 #include "link/link.h"
 #include "link/portmap.h"
-#include "link/status.h"
 #include "settings/commandset.h"
 #include "settings/panelvalues.h"
+#include "settings/unitmodels.h"
 #include "ui/captionframe.h"
 #include "ui/directionbutton.h"
 #include "ui/enterkey.h"
@@ -14,6 +14,7 @@
 #include "ui/portdialog.h"
 #include "ui/prompter.h"
 #include "ui/tabcontrol.h"
+#include "ui/texts.h"
 #include "ui/updown.h"
 
 #include <QAction>
@@ -31,24 +32,7 @@ namespace {
 constexpr int ClientWidth = 10095 / 15;
 constexpr int ClientHeight = 8250 / 15;
 constexpr int StatusResetMs = 5000;
-
-const QString InvalidInput = QStringLiteral("入力値が正しくありません。");
-const QString InvalidInputTitle = QStringLiteral("入力値エラー");
-const QString ConfirmWriteText = QStringLiteral("設定を開始します。\r\nよろしいですか？");
-const QString ConfirmWriteTitle = QStringLiteral("設定確認");
-
-struct UnitModel
-{
-    const char *model;
-    const char16_t *kind;
-    int tab;
-};
-
-constexpr UnitModel Models[] = {
-    {"48210", u"デジタルユニット", DigitalTab},
-    {"48220", u"アナログ入力ユニット", AnalogTab},
-    {"48221", u"アナログ出力ユニット", AnalogTab},
-};
+const QString SettingsSuffix = QStringLiteral("txt");
 
 bool isInputEvent(QEvent::Type type)
 {
@@ -279,7 +263,13 @@ void MainWindow::selectTab(int tab)
 
 // ---- LinkHost ----
 
-void MainWindow::showStatus(const QString &text, quint32 colour)
+void MainWindow::showLinkStatus(LinkStatus status)
+{
+    const Texts::StatusMessage message = Texts::status(status);
+    showStatus(message.text, message.colour);
+}
+
+void MainWindow::showStatus(const QString &text, QRgb colour)
 {
     QPalette palette = m_controls.lblStat->palette();
     palette.setColor(QPalette::WindowText, QColor::fromRgb(colour));
@@ -312,16 +302,12 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 
 bool MainWindow::identifyUnit(const QString &line)
 {
-    const QStringView model = QStringView(line).mid(3);
-    for (const UnitModel &unit : Models) {
-        if (model == QLatin1String(unit.model)) {
-            m_controls.lblUnitVer1->setText(QString::fromUtf16(unit.kind));
-            selectTab(unit.tab);
-            return true;
-        }
-    }
-    showStatus(StatusText::WrongUnit, StatusColour::LinkError);
-    return false;
+    const std::optional<UnitModel> unit = unitModelOf(line);
+    if (!unit)
+        return false;
+    m_controls.lblUnitVer1->setText(unit->kind);
+    selectTab(unit->tab);
+    return true;
 }
 
 void MainWindow::showVersion(const QString &line)
@@ -347,22 +333,19 @@ int MainWindow::applyParameterLine(const QString &line)
 
 void MainWindow::showUnitError(const QString &line)
 {
-    // The link has stopped the watchdog before handing the line over.
-    showStatus(StatusText::ReadDone, StatusColour::Progress);
-    m_prompter->message(unitErrorMessage(unitErrorCode(line)), UnitErrorTitle,
-                        Prompter::Buttons::Ok);
+    // The link has stopped the watchdog and said "読込成功" before handing the line over.
+    showBox(Texts::unitError(unitErrorMessage(unitErrorCode(line))));
 }
 
 void MainWindow::showConnectionState(bool connected)
 {
-    m_controls.cmdPort->setText(connected ? QStringLiteral("切断") : QStringLiteral("接続"));
+    m_controls.cmdPort->setText(Texts::portButton(connected));
     m_controls.picConnect->setVisible(!connected);
     m_menus.mnuPort->setEnabled(!connected);
     m_menus.mnuErr->setEnabled(connected);
     for (QPushButton *button : std::as_const(m_linkButtons))
         button->setEnabled(connected);
-    m_controls.cmdPort->setToolTip(connected ? QStringLiteral("RS232C通信を終了します")
-                                             : QStringLiteral("RS232C通信を開始します"));
+    m_controls.cmdPort->setToolTip(Texts::portButtonHint(connected));
 }
 
 void MainWindow::startStatusReset()
@@ -377,42 +360,39 @@ void MainWindow::stopStatusReset()
 
 void MainWindow::onStatusReset()
 {
-    if (!m_link || !m_link->state().portOpen)
-        showStatus(StatusText::Waiting, StatusColour::Idle);
+    if (!m_link || !m_link->state().portOpen) {
+        const Texts::StatusMessage idle = Texts::idleAgain();
+        showStatus(idle.text, idle.colour);
+    }
     m_statusReset.stop();
 }
 
 // ---- user actions ----
 
+Prompter::Answer MainWindow::showBox(const Texts::Box &box, Prompter::Buttons buttons)
+{
+    return m_prompter->message(box.text, box.title, buttons);
+}
+
 bool MainWindow::confirmWrite()
 {
-    if (m_prompter->message(ConfirmWriteText, ConfirmWriteTitle, Prompter::Buttons::OkCancel)
-        != Prompter::Answer::Ok) {
-        return false;
-    }
-    showStatus(StatusText::Writing, StatusColour::Progress);
-    return true;
+    return showBox(Texts::confirmWrite(), Prompter::Buttons::OkCancel) == Prompter::Answer::Ok;
 }
 
 void MainWindow::writeGroup(const QList<ParameterKey> &keys)
 {
     if (confirmWrite())
-        queueGroup(*m_link, *this, keys);
+        m_link->writeGroup(groupCommands(*this, keys));
 }
 
 void MainWindow::readBack()
 {
-    m_link->queueIdentify();
-    m_link->queueReadAll();
-    showStatus(StatusText::ReadingSettings, StatusColour::Progress);
-    m_link->state().phase = ExchangePhase::Reading;
+    m_link->readBack();
 }
 
 void MainWindow::requestUnitError()
 {
-    m_link->queueReadError();
-    showStatus(StatusText::ReadingError, StatusColour::Progress);
-    m_link->state().phase = ExchangePhase::Reading;
+    m_link->readError();
 }
 
 void MainWindow::togglePort()
@@ -427,7 +407,7 @@ void MainWindow::choosePort()
 {
     PortDialog dialog(m_link->state().portNumber, m_portMap->devices(), this);
     if (dialog.exec() == QDialog::Accepted)
-        m_link->state().portNumber = static_cast<quint8>(dialog.portNumber());
+        m_link->setPortNumber(dialog.portNumber());
 }
 
 void MainWindow::checkField(ParameterKey key)
@@ -436,7 +416,7 @@ void MainWindow::checkField(ParameterKey key)
     const QString text = field->text();
     // Pasted text bypasses the key filter, so plain digits are checked here as well.
     if (!isPlainNumberText(text) || isOutOfRange(text, fieldMinimum(key), fieldMaximum(key))) {
-        m_prompter->message(InvalidInput, InvalidInputTitle, Prompter::Buttons::Ok);
+        showBox(Texts::invalidInput());
         selectFieldText(field);
         return;
     }
@@ -451,18 +431,16 @@ void MainWindow::selectFieldText(NumberField *field)
 
 void MainWindow::saveSettingsFromMenu()
 {
-    const auto path = m_prompter->saveFileName({SettingsFileText::SaveTitle, m_programDirectory,
-                                                SettingsFileText::Filter,
-                                                SettingsFileText::DefaultSuffix});
+    const auto path = m_prompter->saveFileName(
+        {Texts::saveDialogTitle(), m_programDirectory, Texts::fileFilter(), SettingsSuffix});
     if (path)
         saveSettings(*path);
 }
 
 void MainWindow::loadSettingsFromMenu()
 {
-    const auto path = m_prompter->openFileName({SettingsFileText::LoadTitle, m_programDirectory,
-                                                SettingsFileText::Filter,
-                                                SettingsFileText::DefaultSuffix});
+    const auto path = m_prompter->openFileName(
+        {Texts::loadDialogTitle(), m_programDirectory, Texts::fileFilter(), SettingsSuffix});
     if (path)
         loadSettings(*path);
 }
@@ -471,40 +449,29 @@ void MainWindow::saveSettings(const QString &path)
 {
     // Any file in the way is asked about, hidden ones too: replacing one unasked loses it.
     if (QFileInfo(path).isFile()
-        && m_prompter->message(SettingsFileText::Overwrite, SettingsFileText::OverwriteTitle,
-                               Prompter::Buttons::OkCancel) != Prompter::Answer::Ok) {
+        && showBox(Texts::overwrite(), Prompter::Buttons::OkCancel) != Prompter::Answer::Ok) {
         return;
     }
-    if (!writeSettingsFile(path, buildSettingsFile(*this)).ok) {
-        m_prompter->message(SettingsFileText::SaveFailed, SettingsFileText::SaveFailedTitle,
-                            Prompter::Buttons::Ok);
-    }
+    if (!writeSettingsFile(path, buildSettingsFile(*this)).ok)
+        showBox(Texts::saveFailed());
 }
 
 void MainWindow::loadSettings(const QString &path)
 {
     const LoadOutcome outcome = loadSettingsFile(path, *this);
-    if (outcome != LoadOutcome::Loaded) {
-        m_prompter->message(loadOutcomeMessage(outcome), SettingsFileText::LoadFailedTitle,
-                            Prompter::Buttons::Ok);
-    }
+    if (outcome != LoadOutcome::Loaded)
+        showBox(Texts::loadFailed(outcome));
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // No close in the middle of an exchange: the window refuses all input then.
-    if (m_inputLocked) {
-        event->ignore();
-        return;
-    }
-    const auto answer = m_prompter->message(
-        QStringLiteral("プログラムを終了します。\r\nよろしいですか？"),
-        QStringLiteral("終了確認"), Prompter::Buttons::OkCancel);
-    if (answer != Prompter::Answer::Ok) {
+    if (m_inputLocked
+        || showBox(Texts::confirmExit(), Prompter::Buttons::OkCancel) != Prompter::Answer::Ok) {
         event->ignore();
         return;
     }
     if (m_link)
-        m_link->state().quitRequested = true;
+        m_link->quit();
     event->accept();
 }

@@ -3,6 +3,8 @@
 #include "link/linkhost.h"
 #include "settings/settingsform.h"
 #include "ui/controls.h"
+#include "ui/prompter.h"
+#include "ui/texts.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -55,7 +57,7 @@ public:
     void selectTab(int tab) override;
 
     // LinkHost
-    void showStatus(const QString &text, quint32 colour) override;
+    void showLinkStatus(LinkStatus status) override;
     void setWindowLocked(bool locked) override;
     bool identifyUnit(const QString &line) override;
     void showVersion(const QString &line) override;
@@ -67,6 +69,8 @@ public:
     void startStatusReset() override;
     void stopStatusReset() override;
 
+    // The one writer of the status line.
+    void showStatus(const QString &text, QRgb colour);
     bool confirmWrite();
     void saveSettings(const QString &path);
     void loadSettings(const QString &path);
@@ -77,6 +81,7 @@ protected:
 
 private:
     DirectionButton *directionButton(DirectionGroup group, int index) const;
+    Prompter::Answer showBox(const Texts::Box &box, Prompter::Buttons buttons = Prompter::Buttons::Ok);
     void connectControls();
     void runListHandling(ParameterKey key);
     void writeGroup(const QList<ParameterKey> &keys);

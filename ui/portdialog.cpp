@@ -1,6 +1,7 @@
 #include "ui/portdialog.h"
 
 #include "ui/fonts.h"
+#include "ui/texts.h"
 #include "ui/captionframe.h"
 #include "ui/twips.h"
 
@@ -19,7 +20,7 @@ constexpr int kEntries = 9;
 
 QString deviceText(const QString &device)
 {
-    return device.isEmpty() ? QStringLiteral("未検出") : device;
+    return device.isEmpty() ? Texts::noDeviceFound() : device;
 }
 
 } // namespace
@@ -31,10 +32,10 @@ PortDialog::PortDialog(int portNumber, QStringList deviceNames, QWidget *parent)
     , m_deviceNames(std::move(deviceNames))
 {
     setObjectName(QStringLiteral("frmCom"));
-    setWindowTitle(QStringLiteral("通信設定"));
+    setWindowTitle(Texts::portDialogTitle());
     setFixedSize(pixelRect(0, 0, 3405, 2295).size());
 
-    m_frame = new CaptionFrame(QStringLiteral("使用ポート"), this);
+    m_frame = new CaptionFrame(Texts::portFrameCaption(), this);
     m_frame->setObjectName(QStringLiteral("Frame1"));
     m_frame->setFont(gothicFont(14.25));
     m_frame->setGeometry(pixelRect(240, 240, 2895, 1215));
@@ -44,9 +45,9 @@ PortDialog::PortDialog(int portNumber, QStringList deviceNames, QWidget *parent)
     m_list->setFont(gothicFont(12));
     m_list->setEditable(false);
     m_list->setGeometry(pixelRect(840, 480, 1215, 360));
-    const QString digits = QStringLiteral("１２３４５６７８９");
+    const QStringList entries = Texts::portEntries();
     for (int i = 0; i < kEntries; ++i) {
-        m_list->addItem(QStringLiteral("ＣＯＭ") + digits.at(i));
+        m_list->addItem(entries.value(i));
         m_list->setItemData(i, deviceText(m_deviceNames.value(i)), Qt::ToolTipRole);
     }
 
@@ -61,13 +62,13 @@ PortDialog::PortDialog(int portNumber, QStringList deviceNames, QWidget *parent)
     m_device->setGeometry(frameInside.left(), deviceTop, frameInside.width(),
                           m_device->fontMetrics().height());
 
-    m_ok = new QPushButton(QStringLiteral("設定"), this);
+    m_ok = new QPushButton(Texts::portOk(), this);
     m_ok->setObjectName(QStringLiteral("cmdOK"));
     m_ok->setFont(fixedGothicFont(14.25));
     m_ok->setGeometry(pixelRect(600, 1680, 1095, 495));
     m_ok->setDefault(true);
 
-    m_cancel = new QPushButton(QStringLiteral("中止"), this);
+    m_cancel = new QPushButton(Texts::portCancel(), this);
     m_cancel->setObjectName(QStringLiteral("cmdCancel"));
     m_cancel->setFont(gothicFont(14.25));
     m_cancel->setGeometry(pixelRect(2040, 1680, 1095, 495));

@@ -1,5 +1,7 @@
 #include "ui/updown.h"
 
+#include "ui/texts.h"
+
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -19,8 +21,8 @@ UpDown::UpDown(QWidget *parent)
     : QWidget(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
-    setAccessibleName(QStringLiteral("増減ボタン"));
-    setAccessibleDescription(QStringLiteral("上で 1 増やし、下で 1 減らします"));
+    setAccessibleName(Texts::upDownName());
+    setAccessibleDescription(Texts::upDownDescription());
     m_repeat.setSingleShot(false);
     connect(&m_repeat, &QTimer::timeout, this, &UpDown::repeatStep);
 }

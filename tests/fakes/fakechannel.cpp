@@ -1,7 +1,8 @@
 #include "fakes/fakechannel.h"
 
-bool FakeChannel::open(const LineSettings &settings)
+bool FakeChannel::open(const QString &device, const PortSettings &settings)
 {
+    lastDevice = device;
     lastSettings = settings;
     if (refuseOpen || m_open)
         return false;

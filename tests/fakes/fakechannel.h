@@ -11,13 +11,14 @@ class FakeChannel : public SerialChannel
 public:
     using SerialChannel::SerialChannel;
 
-    bool open(const LineSettings &settings) override;
+    bool open(const QString &device, const PortSettings &settings) override;
     bool close() override;
     bool isOpen() const override { return m_open; }
     bool write(const QByteArray &bytes) override;
     QByteArray readAll() override;
     qint64 bytesAvailable() const override { return m_input.size(); }
     void discardInput() override { m_input.clear(); }
+    QString errorString() const override { return error; }
 
     // The unit sends bytes; readyRead follows as from a real port unless `announce` is false
     // (bytes already sitting in the driver's buffer).
@@ -27,7 +28,10 @@ public:
 
     bool refuseOpen = false;
     bool failWrites = false;
-    LineSettings lastSettings;
+    QString lastDevice;
+    PortSettings lastSettings;
+    // What errorString() says after a refused open, a failed write or an unplug.
+    QString error = QStringLiteral("Input/output error");
     QList<QByteArray> written;
     int closeCount = 0;
 

@@ -1,12 +1,6 @@
 #include "fakes/fakehost.h"
 
-#include "link/status.h"
 #include "settings/panelvalues.h"
-
-void FakeHost::showStatus(const QString &text, quint32 colour)
-{
-    statuses << Status{text, colour};
-}
 
 bool FakeHost::identifyUnit(const QString &line)
 {
@@ -15,7 +9,6 @@ bool FakeHost::identifyUnit(const QString &line)
         kind = QStringLiteral("デジタルユニット");
         return true;
     }
-    showStatus(StatusText::WrongUnit, StatusColour::LinkError);
     return false;
 }
 

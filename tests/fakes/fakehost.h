@@ -3,6 +3,7 @@
 #include "link/linkhost.h"
 
 #include <QList>
+#include <optional>
 #include <QStringList>
 
 class SettingsForm;
@@ -11,13 +12,7 @@ class SettingsForm;
 class FakeHost : public LinkHost
 {
 public:
-    struct Status
-    {
-        QString text;
-        quint32 colour;
-    };
-
-    void showStatus(const QString &text, quint32 colour) override;
+    void showLinkStatus(LinkStatus status) override { statuses << status; }
     void setWindowLocked(bool locked) override { this->locked = locked; }
     bool identifyUnit(const QString &line) override;
     void showVersion(const QString &line) override { version = line; }
@@ -29,9 +24,12 @@ public:
     void startStatusReset() override { statusResetRunning = true; }
     void stopStatusReset() override { statusResetRunning = false; }
 
-    QString lastStatus() const { return statuses.isEmpty() ? QString() : statuses.last().text; }
+    std::optional<LinkStatus> lastStatus() const
+    {
+        return statuses.isEmpty() ? std::nullopt : std::optional(statuses.last());
+    }
 
-    QList<Status> statuses;
+    QList<LinkStatus> statuses;
     bool locked = false;
     QString kind;
     QString version;

@@ -19,10 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FakeHost host;
     host.form = &form;
     Link link(&channel, &host);
-    link.state().portNumber = 1;
+    link.setPortNumber(1);
     link.setDeviceResolver([](int) { return QStringLiteral("fuzz"); });
     link.connectUnit();
-    link.state().phase = static_cast<ExchangePhase>(data[0] % 4);
+    link.m_state.phase = static_cast<ExchangePhase>(data[0] % 4);
     link.queueCommand(QStringLiteral("DISP"));
     link.queueCommand(QStringLiteral("UVER"));
     link.transmitNextLine();

@@ -2,6 +2,7 @@
 // read-back, each beside its floor, and the CPU the link uses while a port sits open and idle.
 #include "link/link.h"
 #include "link/linkhost.h"
+#include "link/linkstatus.h"
 #include "link/qtserialchannel.h"
 
 #include <QCommandLineParser>
@@ -26,7 +27,7 @@ namespace {
 class QuietHost : public LinkHost
 {
 public:
-    void showStatus(const QString &, quint32) override {}
+    void showLinkStatus(LinkStatus) override {}
     void setWindowLocked(bool) override {}
     bool identifyUnit(const QString &line) override
     {
@@ -203,13 +204,11 @@ void measureResourceBounds()
     for (const Case &misbehaviour : cases) {
         unit.arm(misbehaviour.payload, misbehaviour.repeat);
         const long before = peakKiB();
-        link.state().phase = ExchangePhase::Reading;
-        link.queueReadAll();
+        link.readBack();
         const double lockedMs = runUntilIdle(link);
         unit.stop();
         std::printf("| %s | %.0f ms | %.1f MB | %ld KiB |\n", misbehaviour.name, lockedMs,
                     unit.m_sent / 1e6, peakKiB() - before);
-        link.state().phase = ExchangePhase::Idle;
     }
 }
 
@@ -250,13 +249,13 @@ int main(int argc, char *argv[])
     qint64 writeCharacters = 0;
     for (const char *command : WriteAll)
         writeCharacters += qstrlen(command) + 3 + 5;  // "@" + command + CR LF, "ACK" CR LF
+    QStringList writeAll;
+    for (const char *command : WriteAll)
+        writeAll << QString::fromLatin1(command);
     for (int round = 0; round < rounds; ++round) {
-        for (const char *command : WriteAll)
-            link.queueCommand(QString::fromLatin1(command));
+        link.writeGroup(writeAll);
         writes << runUntilIdle(link);
-        link.queueIdentify();
-        link.queueReadAll();
-        link.state().phase = ExchangePhase::Reading;
+        link.readBack();
         reads << runUntilIdle(link);
     }
     // UVER and DISP out; identification, version and seventeen parameter lines back.

@@ -3,6 +3,9 @@
 #include <QString>
 #include <QtGlobal>
 
+// What the status line must show, written out here rather than taken from the program, so that
+// the tests hold the program to the exact wording and colours.
+
 // Colours of the status line, as 0xAARRGGBB.
 namespace StatusColour {
 inline constexpr quint32 Progress = 0xff0000c0u;   // work under way and outcomes

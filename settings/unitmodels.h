@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+// A model of the family, as the unit names itself on the identification line ("ZRT48210").
+struct UnitModel
+{
+    QString model;  // "48210"
+    QString kind;   // "デジタルユニット", or the installed translation
+    int tab;        // the unit panel that goes with it: DigitalTab or AnalogTab
+};
+
+// The model of an identification line, compared exactly; none for a model of another family.
+std::optional<UnitModel> unitModelOf(QStringView identificationLine);

@@ -1,0 +1,179 @@
+#include "ui/texts.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+// Status-line colours.
+constexpr QRgb Progress = qRgb(0, 0, 192);   // work under way and outcomes
+constexpr QRgb LinkError = qRgb(255, 64, 64);  // the port, a silent or wrong unit
+constexpr QRgb Idle = qRgb(0, 0, 0);
+
+} // namespace
+
+Texts::StatusMessage Texts::status(LinkStatus status)
+{
+    switch (status) {
+    case LinkStatus::Connecting:
+        return {tr("*** 接続中 ***"), Progress};
+    case LinkStatus::Connected:
+        return {tr("接続完了"), Progress};
+    case LinkStatus::OpenFailed:
+        return {tr("エラー：シリアルポートが開けませんでした"), LinkError};
+    case LinkStatus::CloseFailed:
+        return {tr("エラー：シリアルポートは開かれていません"), LinkError};
+    case LinkStatus::Disconnected:
+        return {tr("切断完了"), Progress};
+    case LinkStatus::WrongUnit:
+        return {tr("エラー：接続されているユニットが違います"), LinkError};
+    case LinkStatus::NoAnswer:
+        return {tr("エラー：ユニットと通信できません。"), LinkError};
+    case LinkStatus::Writing:
+        return {tr("*** 設定中 ***"), Progress};
+    case LinkStatus::WriteDone:
+        return {tr("設定成功"), Progress};
+    case LinkStatus::WriteFailed:
+        return {tr("設定失敗"), Progress};
+    case LinkStatus::ReadingSettings:
+        return {tr("*** 設定値読込中 ***"), Progress};
+    case LinkStatus::ReadingError:
+        return {tr("*** エラー情報読込中 ***"), Progress};
+    case LinkStatus::ReadDone:
+        return {tr("読込成功"), Progress};
+    case LinkStatus::ReadFailed:
+        return {tr("読込失敗"), Progress};
+    }
+    return {};
+}
+
+Texts::StatusMessage Texts::idleAgain()
+{
+    return {tr("--- 待機中 ---"), Idle};
+}
+
+Texts::Box Texts::duplicateStart()
+{
+    return {tr("現在起動中です。"), tr("重複起動")};
+}
+
+Texts::Box Texts::confirmExit()
+{
+    return {tr("プログラムを終了します。\r\nよろしいですか？"), tr("終了確認")};
+}
+
+Texts::Box Texts::confirmWrite()
+{
+    return {tr("設定を開始します。\r\nよろしいですか？"), tr("設定確認")};
+}
+
+Texts::Box Texts::invalidInput()
+{
+    return {tr("入力値が正しくありません。"), tr("入力値エラー")};
+}
+
+Texts::Box Texts::overwrite()
+{
+    return {tr("ファイルが既に存在します。\r\n上書きしますか？"), tr("保存確認")};
+}
+
+Texts::Box Texts::saveFailed()
+{
+    return {tr("ファイルに保存できません。"), tr("保存エラー")};
+}
+
+Texts::Box Texts::loadFailed(LoadOutcome outcome)
+{
+    const QString title = tr("読込エラー");
+    switch (outcome) {
+    case LoadOutcome::Missing:
+        return {tr("ファイルが存在しません。"), title};
+    case LoadOutcome::WrongFormat:
+        return {tr("ファイル形式が違います。"), title};
+    case LoadOutcome::Unreadable:
+    case LoadOutcome::Loaded:
+        break;
+    }
+    return {tr("ファイルから読込できません。"), title};
+}
+
+Texts::Box Texts::unitError(const QString &message)
+{
+    return {message, tr("エラー情報")};
+}
+
+QString Texts::windowTitle()
+{
+    return tr("ZRT48210設定プログラム") + QStringLiteral("  ") + QStringLiteral("Ver. 1.02");
+}
+
+QString Texts::portButton(bool connected)
+{
+    return connected ? tr("切断") : tr("接続");
+}
+
+QString Texts::portButtonHint(bool connected)
+{
+    return connected ? tr("RS232C通信を終了します") : tr("RS232C通信を開始します");
+}
+
+QString Texts::directionCaption(const QString &flag)
+{
+    return flag == QLatin1String("0") ? tr("出力") : tr("入力");
+}
+
+QString Texts::saveDialogTitle()
+{
+    return tr("保存");
+}
+
+QString Texts::loadDialogTitle()
+{
+    return tr("読込");
+}
+
+QString Texts::fileFilter()
+{
+    return tr("すべてのファイル（*.*）|*|テキストファイル（*.txt）|*.txt");
+}
+
+QString Texts::portDialogTitle()
+{
+    return tr("通信設定");
+}
+
+QString Texts::portFrameCaption()
+{
+    return tr("使用ポート");
+}
+
+QStringList Texts::portEntries()
+{
+    return tr("ＣＯＭ１|ＣＯＭ２|ＣＯＭ３|ＣＯＭ４|ＣＯＭ５|ＣＯＭ６|ＣＯＭ７|ＣＯＭ８|ＣＯＭ９")
+        .split(u'|');
+}
+
+QString Texts::portOk()
+{
+    return tr("設定");
+}
+
+QString Texts::portCancel()
+{
+    return tr("中止");
+}
+
+QString Texts::noDeviceFound()
+{
+    return tr("未検出");
+}
+
+QString Texts::upDownName()
+{
+    return tr("増減ボタン");
+}
+
+QString Texts::upDownDescription()
+{
+    return tr("上で 1 増やし、下で 1 減らします");
+}
+

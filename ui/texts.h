@@ -1,0 +1,72 @@
+#pragma once
+
+#include "file/settingsfile.h"
+#include "link/linkstatus.h"
+
+#include <QCoreApplication>
+#include <QRgb>
+#include <QString>
+#include <QStringList>
+
+// Every text the window shows, and the colours of the status line, in one place. The sources
+// are the Japanese texts the window has always shown; they are marked for translation, and
+// --lang en brings in the English ones. The captions of the controls stand in the control
+// table (ui/controls.cpp); the unit kinds and the error-code explanations stand with their
+// tables in the core, since the command-line tool shows them too.
+class Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Texts)
+
+public:
+    struct StatusMessage
+    {
+        QString text;
+        QRgb colour;
+    };
+
+    // A message box: text (lines joined by CR LF) and title.
+    struct Box
+    {
+        QString text;
+        QString title;
+    };
+
+    // The status line: what the link reports, and the idle text five seconds after a
+    // disconnection.
+    static StatusMessage status(LinkStatus status);
+    static StatusMessage idleAgain();
+
+    static Box duplicateStart();
+    static Box confirmExit();
+    static Box confirmWrite();
+    static Box invalidInput();
+    static Box overwrite();
+    static Box saveFailed();
+    // Loading a settings file that ended other than Loaded.
+    static Box loadFailed(LoadOutcome outcome);
+    // The unit's error report; `message` is the explanation of its code.
+    static Box unitError(const QString &message);
+
+    static QString windowTitle();
+    static QString portButton(bool connected);
+    static QString portButtonHint(bool connected);
+    static QString directionCaption(const QString &flag);
+
+    // The file dialogs of ファイル → 保存 and 読込.
+    static QString saveDialogTitle();
+    static QString loadDialogTitle();
+    // "description|pattern|description|pattern".
+    static QString fileFilter();
+
+    // The port dialog: its title, frame, list entries ＣＯＭ１ … ＣＯＭ９ and buttons.
+    static QString portDialogTitle();
+    static QString portFrameCaption();
+    static QStringList portEntries();
+    static QString portOk();
+    static QString portCancel();
+    static QString noDeviceFound();
+
+    // Read by screen readers for the up-down arrows.
+    static QString upDownName();
+    static QString upDownDescription();
+};
