@@ -63,6 +63,7 @@ bool Application::start()
     m_link = std::make_unique<Link>(m_channel, m_window.get());
     m_link->setTimings(m_options.timings);
     m_link->setDeviceResolver([this](int number) { return m_portMap.device(number); });
+    QObject::connect(m_link.get(), &Link::traffic, &m_trafficLog, &TrafficLog::record);
     m_window->attachLink(m_link.get());
 
     m_link->setPortSettings(loadPortSettings(portSettingsPath(m_programDirectory)));

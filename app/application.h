@@ -2,6 +2,7 @@
 
 #include "link/link.h"
 #include "link/portmap.h"
+#include "link/trafficlog.h"
 
 #include <QString>
 #include <QStringList>
@@ -36,6 +37,8 @@ public:
 
     MainWindow *window() const { return m_window.get(); }
     Link *link() const { return m_link.get(); }
+    // What went over the line since the start, whether or not anyone looks.
+    TrafficLog *trafficLog() { return &m_trafficLog; }
     QString programDirectory() const { return m_programDirectory; }
 
     static QString withTrailingSeparator(const QString &directory);
@@ -47,6 +50,7 @@ private:
     StartOptions m_options;
     QString m_programDirectory;
     PortMap m_portMap;
+    TrafficLog m_trafficLog;
     std::unique_ptr<QLockFile> m_lock;
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<Link> m_link;
