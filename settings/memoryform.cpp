@@ -10,6 +10,13 @@ MemoryForm::MemoryForm()
     setCommunicationDefaults(*this);
 }
 
+void MemoryForm::selectListIndex(ParameterKey key, int index)
+{
+    m_lists.insert(key, index);
+    if (key == ParameterKey::TYPE)
+        setFieldText(ParameterKey::MYID, roleOwnId(index).text);
+}
+
 int MemoryForm::listCount(ParameterKey key) const
 {
     switch (key) {

@@ -8,7 +8,9 @@
 #include <array>
 
 // The parameter controls without widgets: lists of the window's sizes, fields with their
-// up-down bounds, and the direction flags. For tests and fuzzing of the widget-free code.
+// up-down bounds, and the direction flags, starting at the panel defaults. Choosing a role
+// fixes or frees the own ID as on the window. Holds the values where there is no window: the
+// command-line tool, a read-back kept apart for comparison, tests and fuzzing.
 class MemoryForm : public SettingsForm
 {
 public:
@@ -16,7 +18,7 @@ public:
 
     int listIndex(ParameterKey key) const override { return m_lists.value(key, -1); }
     int listCount(ParameterKey key) const override;
-    void selectListIndex(ParameterKey key, int index) override { m_lists.insert(key, index); }
+    void selectListIndex(ParameterKey key, int index) override;
     QString fieldText(ParameterKey key) const override { return m_fields.value(key); }
     void setFieldText(ParameterKey key, const QString &text) override;
     int fieldMinimum(ParameterKey key) const override;

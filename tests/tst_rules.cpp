@@ -1,5 +1,7 @@
 #include "link/portmap.h"
+#include "settings/commandset.h"
 #include "settings/parameters.h"
+#include "settings/verify.h"
 #include "ui/texts.h"
 
 #include <QTest>
@@ -23,6 +25,8 @@ private slots:
     void keys();
     void portOrder();
     void portBindings();
+    void memoryFormFollowsTheRoleRule();
+    void reportedValuesCompareAsTheWindowWrites();
 };
 
 void RulesTest::rangeCheck_data()
@@ -174,6 +178,40 @@ void RulesTest::portBindings()
     QCOMPARE(map.device(4), QString());
     QCOMPARE(map.devices().size(), 9);
 #endif
+}
+
+void RulesTest::memoryFormFollowsTheRoleRule()
+{
+    MemoryForm form;
+    QCOMPARE(parameterCommand(form, ParameterKey::MYID), QStringLiteral("MYID001"));
+    form.selectListIndex(ParameterKey::TYPE, Role::Master);
+    QCOMPARE(parameterCommand(form, ParameterKey::MYID), QStringLiteral("MYID000"));
+    form.selectListIndex(ParameterKey::TYPE, Role::Repeater);
+    QCOMPARE(parameterCommand(form, ParameterKey::MYID), QStringLiteral("MYID220"));
+    form.selectListIndex(ParameterKey::TYPE, Role::Slave);
+    QCOMPARE(form.fieldText(ParameterKey::MYID), QStringLiteral("001"));
+}
+
+void RulesTest::reportedValuesCompareAsTheWindowWrites()
+{
+    const QStringList written{"TYPE1", "MYID000", "ETIM005", "PDIR0101", "MODE3", "SNUM010"};
+    ReportedValues reported;
+    // A master listed with its own ID before its role, a number without its zeros, a value the
+    // rules refuse, and SNUM not listed at all.
+    for (const char *line : {"MYID=000", "TYPE:1", "ETIM=5", "PDIR=0101", "MODE=9"})
+        reported.take(QString::fromLatin1(line));
+    const QList<Mismatch> mismatches = findMismatches(written, reported);
+    QCOMPARE(mismatches.size(), 2);
+    QCOMPARE(mismatches.at(0).key, ParameterKey::MODE);
+    QCOMPARE(mismatches.at(0).written, QStringLiteral("3"));
+    QCOMPARE(mismatches.at(0).reported, QStringLiteral("9"));
+    QCOMPARE(mismatches.at(1).key, ParameterKey::SNUM);
+    QVERIFY(mismatches.at(1).reported.isEmpty());
+    QVERIFY(!reported.has(ParameterKey::SNUM));
+
+    reported.clear();
+    QVERIFY(!reported.has(ParameterKey::TYPE));
+    QCOMPARE(findMismatches({"DOUT1"}, reported).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(RulesTest)

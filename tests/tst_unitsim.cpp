@@ -228,6 +228,15 @@ void UnitSimTest::silenceAndRefusalOptions()
     QCOMPARE(grumpy.value("MYID"), QByteArray("001"));
     QCOMPARE(grumpy.respond("@UVER"), QByteArray("NAK\r\n"));
     QCOMPARE(grumpy.respond("@SNUM123"), QByteArray("ACK\r\n"));
+
+    // Acknowledges, and lists the old value afterwards.
+    options = {};
+    options.forgetKeys = {"ETIM"};
+    UnitSimulator forgetful(options);
+    QCOMPARE(forgetful.respond("@ETIM010"), QByteArray("ACK\r\n"));
+    QCOMPARE(forgetful.respond("@PTIM010"), QByteArray("ACK\r\n"));
+    QCOMPARE(forgetful.value("ETIM"), QByteArray("005"));
+    QCOMPARE(forgetful.value("PTIM"), QByteArray("010"));
 }
 
 void UnitSimTest::roundTripOverPtyAndReopen()

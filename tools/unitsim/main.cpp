@@ -125,6 +125,9 @@ int main(int argc, char *argv[])
          QStringLiteral("K1,K2")},
         {QStringLiteral("nak-keys"), QStringLiteral("Refuse these keywords with NAK."),
          QStringLiteral("K1,K2")},
+        {QStringLiteral("forget-keys"),
+         QStringLiteral("Acknowledge these keywords but keep the old value."),
+         QStringLiteral("K1,K2")},
         {QStringLiteral("chunks"), QStringLiteral("Send each reply in k pieces."),
          QStringLiteral("k"), QStringLiteral("1")},
         {QStringLiteral("chunk-pause"), QStringLiteral("Pause between two pieces."),
@@ -174,6 +177,7 @@ int main(int argc, char *argv[])
         options.silentAfter = toNumber(parser, QStringLiteral("silent-after"), 0);
     options.silentKeys = toKeywords(parser, QStringLiteral("silent-keys"));
     options.nakKeys = toKeywords(parser, QStringLiteral("nak-keys"));
+    options.forgetKeys = toKeywords(parser, QStringLiteral("forget-keys"));
 
     ReplyShape shape;
     shape.delayMs = toNumber(parser, QStringLiteral("delay"), 0);

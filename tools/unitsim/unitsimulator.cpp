@@ -161,7 +161,8 @@ QByteArray UnitSimulator::answer(const QByteArray &line)
         return value.isEmpty() ? "Err" + m_options.errorCode + kLineEnd : nak;
     if (!isParameterKey(keyword) || !accepts(keyword, value))
         return nak;
-    m_values[keyword] = value;
+    if (!m_options.forgetKeys.contains(keyword))
+        m_values[keyword] = value;
     return ack;
 }
 

@@ -26,6 +26,7 @@ struct UnitOptions
     int silentAfter = -1;         // answer this many lines, then nothing; negative: no limit
     QSet<QByteArray> silentKeys{};  // keywords (UVER, DISP, MYID ...) that get no answer
     QSet<QByteArray> nakKeys{};     // keywords that are always refused
+    QSet<QByteArray> forgetKeys{};  // acknowledged, but the old value is kept
 };
 
 // The unit's side of the serial protocol, without any I/O: one received line in, the reply

@@ -1,0 +1,41 @@
+#include "settings/verify.h"
+
+#include "settings/panelvalues.h"
+
+int ReportedValues::take(QStringView line)
+{
+    const int result = applyParameterLine(m_form, line);
+    const std::optional<ParameterKey> key = keyFromName(line.left(4));
+    if (!key)
+        return result;
+    // Taken now: a later line (a role fixing the own ID) must not change what was reported.
+    const QString received = line.size() > 5 ? line.mid(5).toString() : QString();
+    m_reported.insert(*key, result == 0 ? parameterValue(m_form, *key) : received);
+    return result;
+}
+
+QString ReportedValues::value(ParameterKey key) const
+{
+    return m_reported.value(key);
+}
+
+void ReportedValues::clear()
+{
+    m_form = MemoryForm();
+    m_reported.clear();
+}
+
+QList<Mismatch> findMismatches(const QStringList &commands, const ReportedValues &reported)
+{
+    QList<Mismatch> mismatches;
+    for (const QString &command : commands) {
+        const std::optional<ParameterKey> key = keyFromName(QStringView(command).left(4));
+        if (!key)
+            continue;
+        const QString written = command.mid(4);
+        const QString value = reported.value(*key);
+        if (!reported.has(*key) || value != written)
+            mismatches << Mismatch{*key, written, value};
+    }
+    return mismatches;
+}
