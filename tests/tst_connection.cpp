@@ -186,6 +186,7 @@ void ConnectionTest::disconnectReturnsToIdleText()
     click("cmdPort");
     click("cmdPort");
     QCOMPARE(statusText(), StatusText::Connecting);
+    // A fixed wait past the reset interval, to show that the idle text does not come back.
     QTest::qWait(400);
     QVERIFY(statusText() != StatusText::Waiting);
 }
@@ -282,6 +283,7 @@ void ConnectionTest::nakInTheMiddleOfAWriteDropsTheRest()
     click("cmdTuuSet");
     QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::WriteFailed, 3000);
     QTRY_VERIFY(m_app->link()->state().pendingText.isEmpty());
+    // A fixed wait, to show that nothing more reaches the unit.
     QTest::qWait(100);
     QCOMPARE(received().mid(before),
              (QList<QByteArray>{"@MODE0", "@TYPE0", "@MYID001", "@SNUM001"}));

@@ -2,12 +2,13 @@
 # The real program under Xvfb, driven by clicks and keys from the X server, against the unit
 # simulator on a pseudo-terminal. Checks what reaches the line and the disk: connect, read-back,
 # write-all with changed values, the error report, saving a file, and closing with OK.
-#   e2e.sh PROGRAM SIMULATOR
+#   e2e.sh PROGRAM SIMULATOR CONTROLPLACES
 set -euo pipefail
 # Window titles are Japanese: xdotool matches them only in a UTF-8 locale.
 export LC_ALL=C.UTF-8
 program=$1
 simulator=$2
+places=$3
 for tool in xvfb-run xdotool; do
   command -v "$tool" > /dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
@@ -60,14 +61,19 @@ window=$(xdotool search --onlyvisible --name 'ZRT48210' | head -n 1)
 eval "$(xdotool getwindowgeometry --shell "$window")"
 top=$((HEIGHT - 550))  # the client area lies under the menu bar
 
-click() {  # x y in client pixels
-  xdotool mousemove --window "$window" "$1" $((top + $2)) click 1
+# Where each control is, from the control table, measured on this display.
+declare -A X Y
+while read -r name x y; do X[$name]=$x; Y[$name]=$y; done < <("$places" 2>/dev/null)
+[ -n "${X[cmdPort]:-}" ] || fail "no control places"
+
+click() {  # a control by its name
+  xdotool mousemove --window "$window" "${X[$1]}" $((top + Y[$1])) click 1
   sleep 0.3
 }
-menu() {  # x of the menu title, then the item's row (0 first)
-  xdotool mousemove --window "$window" "$1" $((top / 2)) click 1
+menu() {  # a menu, then one of its items, by their names
+  xdotool mousemove --window "$window" "${X[$1]}" "${Y[$1]}" click 1
   sleep 0.4
-  xdotool mousemove --window "$window" $(($1 + 20)) $((top + 12 + 24 * $2)) click 1
+  xdotool mousemove --window "$window" "${X[$2]}" "${Y[$2]}" click 1
   sleep 0.4
 }
 answer() {  # title of a message box or dialog, then the keys
@@ -82,22 +88,22 @@ answer() {  # title of a message box or dialog, then the keys
 }
 
 # Connect and read back.
-click 96 480                                        # 接続
+click cmdPort
 wait_for "the identification request" log_has "@UVER"
 sleep 0.5
-click 256 480                                       # 設定値読込
+click cmdDISP
 wait_for "the read-back" log_has "@DISP"
 sleep 0.5
 
 # Change values as a person would.
-click 244 111; xdotool key Down Return; sleep 0.3  # バンド → １
-click 544 111; xdotool key Down Down Return; sleep 0.3  # 動作モード → third entry
-click 168 301                                       # I/O1 → 入力
-click 606 201; xdotool key ctrl+a; xdotool type 42; xdotool key Tab; sleep 0.3  # 子機台数
+click cmbFRBD; xdotool key Down Return; sleep 0.3          # バンド → １
+click cmbMODE; xdotool key Down Down Return; sleep 0.3     # 動作モード → third entry
+click cmdPDIR_0                                            # I/O1 → 入力
+click txtSNUM; xdotool key ctrl+a; xdotool type 42; xdotool key Tab; sleep 0.3  # 子機台数
 
 # Write all: seventeen commands with the changed values.
 before=$(wc -l < "$work/unit.log")
-click 416 480                                       # 一括設定
+click cmdAllSet
 answer 設定確認 Return
 wait_for "the write" log_count $((before + 17))
 expected="@FRBD1 @FRCH0 @PDIR1000 @LOGI0 @AUIO0 @ADSL0 @DASL0 @MODE2 @TYPE0 @MYID001 \
@@ -107,12 +113,12 @@ written=$(tail -n 17 "$work/unit.log" | tr '\n' ' ' | sed 's/ $//')
 sleep 0.5
 
 # The error report.
-menu 122 0                                          # 情報 → エラー情報
+menu mnuProp mnuErr
 wait_for "the error request" log_has "@UERR"
 answer エラー情報 Return
 
 # Save to a file.
-menu 20 0                                           # ファイル → 保存
+menu mnuFile mnuSave
 answer 保存 ctrl+a
 xdotool type --delay 20 "$work/saved.txt"
 xdotool key Return
@@ -122,7 +128,7 @@ printf '\x83\x66\x83\x57\x83\x5e\x83\x8b\x83\x86\x83\x6a\x83\x62\x83\x67\r\nTYPE
 cmp "$work/saved.txt" "$work/expected.txt" || fail "the saved file differs"
 
 # Close with OK: the port is closed and system.ini written.
-click 576 480                                       # 終了
+click cmdEnd
 answer 終了確認 Return
 for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.05; done
 kill -0 "$app" 2>/dev/null && fail "the program did not end"
