@@ -57,25 +57,9 @@ pty=$(head -n 1 "$work/pty")
 app=$!
 pids+=("$app")
 wait_for "the main window" visible 'ZRT48210'
-window=$(xdotool search --onlyvisible --name 'ZRT48210' | head -n 1)
-eval "$(xdotool getwindowgeometry --shell "$window")"
-top=$((HEIGHT - 550))  # the client area lies under the menu bar
-
-# Where each control is, from the control table, measured on this display.
-declare -A X Y
-while read -r name x y; do X[$name]=$x; Y[$name]=$y; done < <("$places" 2>/dev/null)
-[ -n "${X[cmdPort]:-}" ] || fail "no control places"
-
-click() {  # a control by its name
-  xdotool mousemove --window "$window" "${X[$1]}" $((top + Y[$1])) click 1
-  sleep 0.3
-}
-menu() {  # a menu, then one of its items, by their names
-  xdotool mousemove --window "$window" "${X[$1]}" "${Y[$1]}" click 1
-  sleep 0.4
-  xdotool mousemove --window "$window" "${X[$2]}" "${Y[$2]}" click 1
-  sleep 0.4
-}
+. "$(dirname "$0")/../../scripts/drive.sh"
+drive_window "$(xdotool search --onlyvisible --name 'ZRT48210' | head -n 1)" "$places" \
+  || fail "no control places"
 answer() {  # title of a message box or dialog, then the keys
   local title=$1
   shift
