@@ -17,6 +17,8 @@ QString helpText()
         "Options:\n"
         "  --port COMn=DEVICE  Let the port entry COMn (n from 1 to 9) stand for DEVICE,\n"
         "                      e.g. --port COM1=/dev/ttyUSB0. Repeatable.\n"
+        "  --lang LANG         ja (Japanese, the default whatever the system's language)\n"
+        "                      or en (English).\n"
         "  -h, --help          Print this help and exit.\n"
         "  -v, --version       Print the version and exit.\n");
 }
@@ -37,7 +39,8 @@ WindowCommandLine parseWindowCommandLine(const QStringList &arguments)
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("COMn=DEVICE"));
-    parser.addOptions({help, version, port});
+    const QCommandLineOption lang(QStringLiteral("lang"), QString(), QStringLiteral("LANG"));
+    parser.addOptions({help, version, port, lang});
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
@@ -61,6 +64,11 @@ WindowCommandLine parseWindowCommandLine(const QStringList &arguments)
             return refuse(QStringLiteral("--port %1: expected COMn=DEVICE with n from 1 to 9")
                               .arg(binding));
         line.portBindings << binding;
+    }
+    if (parser.isSet(lang)) {
+        line.language = parser.value(lang);
+        if (line.language != QLatin1String("ja") && line.language != QLatin1String("en"))
+            return refuse(QStringLiteral("--lang %1: expected ja or en").arg(line.language));
     }
     return line;
 }

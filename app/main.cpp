@@ -1,12 +1,11 @@
 #include "app/application.h"
 #include "app/commandline.h"
+#include "app/language.h"
 #include "link/qtserialchannel.h"
 #include "ui/mainwindow.h"
 #include "ui/qtprompter.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 #include <cstdio>
 
@@ -32,12 +31,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zrt48210"));
 
-    // Qt's own buttons and dialogs speak Japanese too.
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QStringLiteral("qtbase_ja"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTranslator);
-    }
+    installLanguage(commandLine.language, &app);
 
     StartOptions options;
     options.programDirectory = QCoreApplication::applicationDirPath();

@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(
   cmake g++ make
-  qt6-base-dev qt6-serialport-dev qt6-qpa-plugins qt6-translations-l10n libgl-dev
+  qt6-base-dev qt6-serialport-dev qt6-qpa-plugins qt6-translations-l10n qt6-l10n-tools
+  libgl-dev
   fonts-ipafont-gothic
   xvfb xauth imagemagick xdotool socat
   clang libclang-rt-14-dev

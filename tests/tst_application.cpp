@@ -1,4 +1,7 @@
+#include "app/commandline.h"
+#include "app/language.h"
 #include "fakes/appfixture.h"
+#include "fakes/statustexts.h"
 #include "fakes/fakechannel.h"
 #include "file/fileexists.h"
 #include "ui/mainwindow.h"
@@ -10,8 +13,10 @@
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
+#include <QLabel>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 
 // Start-up, the single instance, and what the program leaves behind when it ends.
 class ApplicationTest : public QObject
@@ -29,6 +34,7 @@ private slots:
     void rememberedPortIsUsedToConnect();
     void commandLineWithoutADisplay_data();
     void commandLineWithoutADisplay();
+    void japaneseUnlessEnglishIsAsked();
 };
 
 namespace {
@@ -282,6 +288,53 @@ void ApplicationTest::commandLineWithoutADisplay()
     QVERIFY2(out.contains(stdoutHas), qPrintable(out));
     QVERIFY2(err.contains(stderrHas), qPrintable(err));
     QVERIFY2(exitCode == 0 ? err.isEmpty() : out.isEmpty(), qPrintable(out + err));
+}
+
+void ApplicationTest::japaneseUnlessEnglishIsAsked()
+{
+    QCOMPARE(parseWindowCommandLine({QStringLiteral("zrt48210")}).language, QStringLiteral("ja"));
+    QCOMPARE(parseWindowCommandLine({QStringLiteral("zrt48210"), QStringLiteral("--lang"),
+                                     QStringLiteral("en")})
+                 .language,
+             QStringLiteral("en"));
+    QCOMPARE(parseWindowCommandLine({QStringLiteral("zrt48210"), QStringLiteral("--lang=de")})
+                 .action,
+             WindowCommandLine::Action::Refuse);
+
+    // An English system changes nothing by itself.
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QTranslator *japanese = installLanguage(QStringLiteral("ja"), qApp);
+    {
+        FakeChannel channel;
+        AppFixture fixture(&channel);
+        QVERIFY(fixture.start());
+        QCOMPARE(fixture.window()->windowTitle(),
+                 QStringLiteral("ZRT48210設定プログラム  Ver. 1.02"));
+        QCOMPARE(fixture.button("cmdPort")->text(), QStringLiteral("接続"));
+    }
+    QCoreApplication::removeTranslator(japanese);
+    QLocale::setDefault(before);
+
+    QTranslator *english = installLanguage(QStringLiteral("en"), qApp);
+    QVERIFY(english);
+    FakeChannel channel;
+    AppFixture fixture(&channel);
+    QVERIFY(fixture.start());
+    QCOMPARE(fixture.window()->windowTitle(), QStringLiteral("ZRT48210 Settings  Ver. 1.02"));
+    QCOMPARE(fixture.button("cmdPort")->text(), QStringLiteral("Connect"));
+    QCOMPARE(fixture.list("cmbTYPE")->itemText(1), QStringLiteral("Master"));
+    fixture.window()->showLinkStatus(LinkStatus::NoAnswer);
+    QCOMPARE(fixture.label("lblStat")->text(), QStringLiteral("Error: the unit does not answer."));
+    QVERIFY(fixture.window()->identifyUnit(QStringLiteral("ZRT48220")));
+    QCOMPARE(fixture.label("lblUnitVer1")->text(), QStringLiteral("Analog input unit"));
+    // The settings file keeps its Japanese kind line: it is data, not a text on the screen.
+    const QString saved = fixture.dir.filePath(QStringLiteral("en.txt"));
+    fixture.window()->saveSettings(saved);
+    QFile file(saved);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readLine(), QByteArray::fromHex("83418369838d834f8386836a83628367") + "\r\n");
+    QCoreApplication::removeTranslator(english);
 }
 
 QTEST_MAIN(ApplicationTest)

@@ -452,23 +452,24 @@ MainControls buildMainWindowControls(QWidget *client)
 MainMenus buildMainMenus(QMenuBar *bar)
 {
     MainMenus m;
+    // A context of their own: the menu 設定 (settings) is not the button 設定 (write).
     auto menu = [bar](const char *name, const char *caption) {
-        QMenu *created = bar->addMenu(QCoreApplication::translate("Controls", caption));
+        QMenu *created = bar->addMenu(QCoreApplication::translate("Menus", caption));
         created->setObjectName(QString::fromLatin1(name));
         return created;
     };
     auto item = [](QMenu *in, const char *name, const char *caption) {
-        QAction *action = in->addAction(QCoreApplication::translate("Controls", caption));
+        QAction *action = in->addAction(QCoreApplication::translate("Menus", caption));
         action->setObjectName(QString::fromLatin1(name));
         return action;
     };
     // In menu-bar order.
-    m.mnuFile = menu("mnuFile", QT_TRANSLATE_NOOP("Controls", "ファイル"));
-    m.mnuSave = item(m.mnuFile, "mnuSave", QT_TRANSLATE_NOOP("Controls", "保存"));
-    m.mnuOpen = item(m.mnuFile, "mnuOpen", QT_TRANSLATE_NOOP("Controls", "読込"));
-    m.mnuEdit = menu("mnuEdit", QT_TRANSLATE_NOOP("Controls", "設定"));
-    m.mnuPort = item(m.mnuEdit, "mnuPort", QT_TRANSLATE_NOOP("Controls", "通信設定"));
-    m.mnuProp = menu("mnuProp", QT_TRANSLATE_NOOP("Controls", "情報"));
-    m.mnuErr = item(m.mnuProp, "mnuErr", QT_TRANSLATE_NOOP("Controls", "エラー情報"));
+    m.mnuFile = menu("mnuFile", QT_TRANSLATE_NOOP("Menus", "ファイル"));
+    m.mnuSave = item(m.mnuFile, "mnuSave", QT_TRANSLATE_NOOP("Menus", "保存"));
+    m.mnuOpen = item(m.mnuFile, "mnuOpen", QT_TRANSLATE_NOOP("Menus", "読込"));
+    m.mnuEdit = menu("mnuEdit", QT_TRANSLATE_NOOP("Menus", "設定"));
+    m.mnuPort = item(m.mnuEdit, "mnuPort", QT_TRANSLATE_NOOP("Menus", "通信設定"));
+    m.mnuProp = menu("mnuProp", QT_TRANSLATE_NOOP("Menus", "情報"));
+    m.mnuErr = item(m.mnuProp, "mnuErr", QT_TRANSLATE_NOOP("Menus", "エラー情報"));
     return m;
 }

@@ -1,0 +1,562 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>Controls</name>
+    <message>
+        <source>ZRT-４８２１０シリーズ&#x3000;設定プログラム</source>
+        <translation>ZRT-48210 Series Settings Program</translation>
+    </message>
+    <message>
+        <source>ユニット種類</source>
+        <translation>Unit type</translation>
+    </message>
+    <message>
+        <source>バージョン</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>未接続</source>
+        <translation>Not connected</translation>
+    </message>
+    <message>
+        <source>周波数設定</source>
+        <translation>Frequency</translation>
+    </message>
+    <message>
+        <source>バンド</source>
+        <translation>Band</translation>
+    </message>
+    <message>
+        <source>チャンネル</source>
+        <translation>Channel</translation>
+    </message>
+    <message>
+        <source>周波数</source>
+        <translation>Frequency</translation>
+    </message>
+    <message>
+        <source>ﾃﾞﾌｫﾙﾄ</source>
+        <translation>Default</translation>
+    </message>
+    <message>
+        <source>設定</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>デジタルユニット|アナログユニット</source>
+        <translation>Digital unit|Analog unit</translation>
+    </message>
+    <message>
+        <source>ＺＲＴ－４８２１０設定</source>
+        <translation>ZRT-48210 settings</translation>
+    </message>
+    <message>
+        <source>Ｉ／Ｏポート設定</source>
+        <translation>I/O ports</translation>
+    </message>
+    <message>
+        <source>ポート出力論理</source>
+        <translation>Output logic</translation>
+    </message>
+    <message>
+        <source>正論理|負論理（反転出力）</source>
+        <translation>Positive|Negative (inverted)</translation>
+    </message>
+    <message>
+        <source>ＺＲＴ－４８２２０，４８２２１設定</source>
+        <translation>ZRT-48220, 48221 settings</translation>
+    </message>
+    <message>
+        <source>使用|未使用</source>
+        <translation>Used|Not used</translation>
+    </message>
+    <message>
+        <source>Ａ／Ｄコンバータ</source>
+        <translation>A/D converter</translation>
+    </message>
+    <message>
+        <source>１２ビット|１０ビット</source>
+        <translation>12-bit|10-bit</translation>
+    </message>
+    <message>
+        <source>Ｄ／Ａコンバータ</source>
+        <translation>D/A converter</translation>
+    </message>
+    <message>
+        <source>通信設定</source>
+        <translation>Communication</translation>
+    </message>
+    <message>
+        <source>動作モード</source>
+        <translation>Operating mode</translation>
+    </message>
+    <message>
+        <source>１対１通信|１対Ｎ通信・ユニット分散|１対Ｎ通信・１チャンネル分散|１対Ｎ通信・２チャンネル分散|１対Ｎ通信・４チャンネル分散|１対Ｎ通信・データ収集</source>
+        <translation>1:1|1:N, unit distribution|1:N, 1-channel distribution|1:N, 2-channel distribution|1:N, 4-channel distribution|1:N, data collection</translation>
+    </message>
+    <message>
+        <source>機種設定</source>
+        <translation>Station type</translation>
+    </message>
+    <message>
+        <source>スレーブ|マスター|リピーター</source>
+        <translation>Slave|Master|Repeater</translation>
+    </message>
+    <message>
+        <source>自己ＩＤ [001～200]</source>
+        <translation>Own ID [001-200]</translation>
+    </message>
+    <message>
+        <source>子機台数 [001～200]</source>
+        <translation>Slaves [001-200]</translation>
+    </message>
+    <message>
+        <source>中継機経由</source>
+        <translation>Via repeater</translation>
+    </message>
+    <message>
+        <source>なし|あり</source>
+        <translation>No|Yes</translation>
+    </message>
+    <message>
+        <source>通信断時間 [001～255]</source>
+        <translation>Link-loss time [001-255]</translation>
+    </message>
+    <message>
+        <source>アンテナ</source>
+        <translation>Antenna</translation>
+    </message>
+    <message>
+        <source>シングル|ダイバーシティ</source>
+        <translation>Single|Diversity</translation>
+    </message>
+    <message>
+        <source>ポーリング間隔 [000～100]</source>
+        <translation>Polling interval [000-100]</translation>
+    </message>
+    <message>
+        <source>ポート出力状態</source>
+        <translation>Outputs on link loss</translation>
+    </message>
+    <message>
+        <source>ポート出力ＯＦＦ|直前の出力状態を保持</source>
+        <translation>Outputs off|Hold the last state</translation>
+    </message>
+    <message>
+        <source>受信データ出力</source>
+        <translation>Received data</translation>
+    </message>
+    <message>
+        <source>ＲＳ－２３２Ｃ出力しない|ＲＳ－２３２Ｃ出力する</source>
+        <translation>Not on RS-232C|Out on RS-232C</translation>
+    </message>
+    <message>
+        <source>接続</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>設定値読込</source>
+        <translation>Read settings</translation>
+    </message>
+    <message>
+        <source>一括設定</source>
+        <translation>Write all</translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>*** 待機中 ***</source>
+        <translation>*** Waiting ***</translation>
+    </message>
+</context>
+<context>
+    <name>Menus</name>
+    <message>
+        <source>ファイル</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>読込</source>
+        <translation>Load</translation>
+    </message>
+    <message>
+        <source>設定</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>通信設定</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>情報</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>エラー情報</source>
+        <translation>Error information</translation>
+    </message>
+</context>
+<context>
+    <name>Texts</name>
+    <message>
+        <source>*** 接続中 ***</source>
+        <translation>*** Connecting ***</translation>
+    </message>
+    <message>
+        <source>接続完了</source>
+        <translation>Connected</translation>
+    </message>
+    <message>
+        <source>エラー：シリアルポートが開けませんでした</source>
+        <translation>Error: the serial port could not be opened</translation>
+    </message>
+    <message>
+        <source>エラー：シリアルポートは開かれていません</source>
+        <translation>Error: the serial port is not open</translation>
+    </message>
+    <message>
+        <source>切断完了</source>
+        <translation>Disconnected</translation>
+    </message>
+    <message>
+        <source>エラー：接続されているユニットが違います</source>
+        <translation>Error: the connected unit is of another model</translation>
+    </message>
+    <message>
+        <source>エラー：ユニットと通信できません。</source>
+        <translation>Error: the unit does not answer.</translation>
+    </message>
+    <message>
+        <source>*** 設定中 ***</source>
+        <translation>*** Writing ***</translation>
+    </message>
+    <message>
+        <source>設定成功</source>
+        <translation>Written</translation>
+    </message>
+    <message>
+        <source>設定失敗</source>
+        <translation>Write refused</translation>
+    </message>
+    <message>
+        <source>*** 設定値読込中 ***</source>
+        <translation>*** Reading the settings ***</translation>
+    </message>
+    <message>
+        <source>*** エラー情報読込中 ***</source>
+        <translation>*** Reading the error information ***</translation>
+    </message>
+    <message>
+        <source>読込成功</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>読込失敗</source>
+        <translation>Read refused</translation>
+    </message>
+    <message>
+        <source>--- 待機中 ---</source>
+        <translation>--- Waiting ---</translation>
+    </message>
+    <message>
+        <source>現在起動中です。</source>
+        <translation>The program is already running.</translation>
+    </message>
+    <message>
+        <source>重複起動</source>
+        <translation>Already running</translation>
+    </message>
+    <message>
+        <source>プログラムを終了します。<byte value="xd"/>
+よろしいですか？</source>
+        <translation>The program will end.<byte value="xd"/>
+Are you sure?</translation>
+    </message>
+    <message>
+        <source>終了確認</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>設定を開始します。<byte value="xd"/>
+よろしいですか？</source>
+        <translation>The settings will be written to the unit.<byte value="xd"/>
+Are you sure?</translation>
+    </message>
+    <message>
+        <source>設定確認</source>
+        <translation>Write settings</translation>
+    </message>
+    <message>
+        <source>入力値が正しくありません。</source>
+        <translation>The value is not valid.</translation>
+    </message>
+    <message>
+        <source>入力値エラー</source>
+        <translation>Invalid value</translation>
+    </message>
+    <message>
+        <source>ファイルが既に存在します。<byte value="xd"/>
+上書きしますか？</source>
+        <translation>The file already exists.<byte value="xd"/>
+Replace it?</translation>
+    </message>
+    <message>
+        <source>保存確認</source>
+        <translation>Replace file</translation>
+    </message>
+    <message>
+        <source>ファイルに保存できません。</source>
+        <translation>The file cannot be saved.</translation>
+    </message>
+    <message>
+        <source>保存エラー</source>
+        <translation>Save error</translation>
+    </message>
+    <message>
+        <source>読込エラー</source>
+        <translation>Load error</translation>
+    </message>
+    <message>
+        <source>ファイルが存在しません。</source>
+        <translation>The file does not exist.</translation>
+    </message>
+    <message>
+        <source>ファイル形式が違います。</source>
+        <translation>This is not a settings file.</translation>
+    </message>
+    <message>
+        <source>ファイルから読込できません。</source>
+        <translation>The file cannot be read.</translation>
+    </message>
+    <message>
+        <source>エラー情報</source>
+        <translation>Error information</translation>
+    </message>
+    <message>
+        <source>ZRT48210設定プログラム</source>
+        <translation>ZRT48210 Settings</translation>
+    </message>
+    <message>
+        <source>切断</source>
+        <translation>Disconnect</translation>
+    </message>
+    <message>
+        <source>接続</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>RS232C通信を終了します</source>
+        <translation>Ends RS-232C communication</translation>
+    </message>
+    <message>
+        <source>RS232C通信を開始します</source>
+        <translation>Starts RS-232C communication</translation>
+    </message>
+    <message>
+        <source>出力</source>
+        <translation>Out</translation>
+    </message>
+    <message>
+        <source>入力</source>
+        <translation>In</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>読込</source>
+        <translation>Load</translation>
+    </message>
+    <message>
+        <source>すべてのファイル（*.*）|*|テキストファイル（*.txt）|*.txt</source>
+        <translation>All files (*.*)|*|Text files (*.txt)|*.txt</translation>
+    </message>
+    <message>
+        <source>通信設定</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>使用ポート</source>
+        <translation>Port to use</translation>
+    </message>
+    <message>
+        <source>ＣＯＭ１|ＣＯＭ２|ＣＯＭ３|ＣＯＭ４|ＣＯＭ５|ＣＯＭ６|ＣＯＭ７|ＣＯＭ８|ＣＯＭ９</source>
+        <translation>COM1|COM2|COM3|COM4|COM5|COM6|COM7|COM8|COM9</translation>
+    </message>
+    <message>
+        <source>設定</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>中止</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>未検出</source>
+        <translation>none found</translation>
+    </message>
+    <message>
+        <source>増減ボタン</source>
+        <translation>Up-down buttons</translation>
+    </message>
+    <message>
+        <source>上で 1 増やし、下で 1 減らします</source>
+        <translation>Up adds 1, down takes 1 away</translation>
+    </message>
+</context>
+<context>
+    <name>TrafficLog</name>
+    <message>
+        <source>送信</source>
+        <translation>Sent</translation>
+    </message>
+    <message>
+        <source>受信</source>
+        <translation>Received</translation>
+    </message>
+    <message>
+        <source>ポートを開きました</source>
+        <translation>Port opened</translation>
+    </message>
+    <message>
+        <source>ポートを開けません：%1</source>
+        <translation>Cannot open the port: %1</translation>
+    </message>
+    <message>
+        <source>ポートを閉じました</source>
+        <translation>Port closed</translation>
+    </message>
+    <message>
+        <source>ポートが失われました：%1</source>
+        <translation>Port lost: %1</translation>
+    </message>
+    <message>
+        <source>再送 %1/3：%2</source>
+        <translation>Resend %1/3: %2</translation>
+    </message>
+    <message>
+        <source>応答がないため中止しました</source>
+        <translation>No answer: given up</translation>
+    </message>
+    <message>
+        <source>応答が長すぎるため破棄しました</source>
+        <translation>Reply too long: dropped</translation>
+    </message>
+    <message>
+        <source>（要求していない受信のため破棄）</source>
+        <translation> (not asked for: dropped)</translation>
+    </message>
+    <message>
+        <source>…（ほか %1 バイト）</source>
+        <translation>... (%1 more bytes)</translation>
+    </message>
+</context>
+<context>
+    <name>UnitError</name>
+    <message>
+        <source>エラーはありません。</source>
+        <translation>No error.</translation>
+    </message>
+    <message>
+        <source>モデムエラーです。</source>
+        <translation>Modem error.</translation>
+    </message>
+    <message>
+        <source>EEPROMエラーです。</source>
+        <translation>EEPROM error.</translation>
+    </message>
+    <message>
+        <source>動作モード設定エラーです。</source>
+        <translation>Operating mode setting error.</translation>
+    </message>
+    <message>
+        <source>スレーブ台数設定が０台です。</source>
+        <translation>The number of slaves is set to 0.</translation>
+    </message>
+    <message>
+        <source>スレーブ台数がマスター信号数より<byte value="xd"/>
+多いです。</source>
+        <translation>There are more slaves than the master<byte value="xd"/>
+has signals.</translation>
+    </message>
+    <message>
+        <source>スレーブ台数が違います。</source>
+        <translation>The number of slaves does not match.</translation>
+    </message>
+    <message>
+        <source>チャンネル分散モードエラー<byte value="xd"/>
+&#x3000;設定エラーです。</source>
+        <translation>Channel distribution mode error:<byte value="xd"/>
+ setting error.</translation>
+    </message>
+    <message>
+        <source>チャンネル分散モードエラー<byte value="xd"/>
+&#x3000;スレーブ設定エラーです。</source>
+        <translation>Channel distribution mode error:<byte value="xd"/>
+ slave setting error.</translation>
+    </message>
+    <message>
+        <source>チャンネル分散モードエラー<byte value="xd"/>
+&#x3000;送信データがありません。</source>
+        <translation>Channel distribution mode error:<byte value="xd"/>
+ no data to send.</translation>
+    </message>
+    <message>
+        <source>ユニット種類相違エラーです。</source>
+        <translation>Unit type mismatch.</translation>
+    </message>
+    <message>
+        <source>デジタルユニット<byte value="xd"/>
+入出力相違エラーです。</source>
+        <translation>Digital unit:<byte value="xd"/>
+input/output mismatch.</translation>
+    </message>
+    <message>
+        <source>ユニットが入力でありません。</source>
+        <translation>The unit is not an input unit.</translation>
+    </message>
+    <message>
+        <source>スレーブにアナログ出力ユニットが<byte value="xd"/>
+取付けられています。</source>
+        <translation>An analog output unit is fitted<byte value="xd"/>
+as a slave.</translation>
+    </message>
+    <message>
+        <source>アナログユニット<byte value="xd"/>
+入出力相違エラーです。</source>
+        <translation>Analog unit:<byte value="xd"/>
+input/output mismatch.</translation>
+    </message>
+    <message>
+        <source>自己ＩＤエラーです。</source>
+        <translation>Own ID error.</translation>
+    </message>
+    <message>
+        <source>その他のエラーです。</source>
+        <translation>Other error.</translation>
+    </message>
+</context>
+<context>
+    <name>UnitModel</name>
+    <message>
+        <source>デジタルユニット</source>
+        <translation>Digital unit</translation>
+    </message>
+    <message>
+        <source>アナログ入力ユニット</source>
+        <translation>Analog input unit</translation>
+    </message>
+    <message>
+        <source>アナログ出力ユニット</source>
+        <translation>Analog output unit</translation>
+    </message>
+</context>
+</TS>
