@@ -65,6 +65,7 @@ MainWindow::MainWindow(Prompter *prompter, const PortMap *portMap,
     , m_programDirectory(programDirectory)
 {
     setObjectName(QStringLiteral("frmMain"));
+    // The title the layout stores; start-up replaces it before the window is shown.
     setWindowTitle(QStringLiteral("メインメニュー"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
