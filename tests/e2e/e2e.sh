@@ -35,18 +35,9 @@ fail() {
     && echo "screen at the failure: /tmp/zrt-e2e-failure.png" >&2
   exit 1
 }
-wait_for() {  # description, then a command that succeeds when the state is reached
-  local what=$1
-  shift
-  for _ in $(seq 200); do
-    "$@" && return 0
-    sleep 0.05
-  done
-  fail "timed out waiting for $what"
-}
+. "$(dirname "$0")/../../scripts/drive.sh"
 log_has() { grep -qxF -- "$1" "$work/unit.log" 2>/dev/null; }
 log_count() { [ "$(wc -l < "$work/unit.log" 2>/dev/null || echo 0)" -ge "$1" ]; }
-visible() { xdotool search --onlyvisible --name "$1" > /dev/null 2>&1; }
 
 "$simulator" --quiet --model 48210 --error-code 1003 --log "$work/unit.log" > "$work/pty" &
 pids+=($!)
@@ -57,19 +48,8 @@ pty=$(head -n 1 "$work/pty")
 app=$!
 pids+=("$app")
 wait_for "the main window" visible 'ZRT48210'
-. "$(dirname "$0")/../../scripts/drive.sh"
 drive_window "$(xdotool search --onlyvisible --name 'ZRT48210' | head -n 1)" "$places" \
   || fail "no control places"
-answer() {  # title of a message box or dialog, then the keys
-  local title=$1
-  shift
-  wait_for "the box $title" visible "^$title\$"
-  local box
-  box=$(xdotool search --onlyvisible --name "^$title\$" | head -n 1)
-  xdotool windowfocus --sync "$box" 2>/dev/null || true
-  xdotool key --delay 50 "$@"
-  sleep 0.4
-}
 
 # Connect and read back.
 click cmdPort
