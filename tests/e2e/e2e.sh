@@ -4,18 +4,11 @@
 # write-all with changed values, the error report, saving a file, and closing with OK.
 #   e2e.sh PROGRAM SIMULATOR CONTROLPLACES
 set -euo pipefail
-# Window titles are Japanese: xdotool matches them only in a UTF-8 locale.
-export LC_ALL=C.UTF-8
 program=$1
 simulator=$2
 places=$3
-for tool in xvfb-run xdotool; do
-  command -v "$tool" > /dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-unset QT_QPA_PLATFORM
-if [ -z "${E2E_UNDER_X:-}" ]; then
-  E2E_UNDER_X=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$@"
-fi
+. "$(dirname "$0")/../../scripts/drive.sh"
+under_xvfb "$@"
 
 work=$(mktemp -d)
 mkdir -m 700 "$work/run"
@@ -35,7 +28,6 @@ fail() {
     && echo "screen at the failure: /tmp/zrt-e2e-failure.png" >&2
   exit 1
 }
-. "$(dirname "$0")/../../scripts/drive.sh"
 log_has() { grep -qxF -- "$1" "$work/unit.log" 2>/dev/null; }
 log_count() { [ "$(wc -l < "$work/unit.log" 2>/dev/null || echo 0)" -ge "$1" ]; }
 

@@ -5,18 +5,11 @@
 # program still ends.
 #   readonly.sh BUILD_DIR SIMULATOR CONTROLPLACES
 set -euo pipefail
-# Window titles are Japanese: xdotool matches them only in a UTF-8 locale.
-export LC_ALL=C.UTF-8
 build=$1
 simulator=$2
 places=$3
-for tool in xvfb-run xdotool; do
-  command -v "$tool" > /dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-unset QT_QPA_PLATFORM
-if [ -z "${UNDER_X:-}" ]; then
-  UNDER_X=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$@"
-fi
+. "$(dirname "$0")/../../scripts/drive.sh"
+under_xvfb "$@"
 
 work=$(mktemp -d)
 mkdir -m 700 "$work/run"
@@ -30,7 +23,6 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
-. "$(dirname "$0")/../../scripts/drive.sh"
 
 # Read-only for real: root ignores permission bits, so it gets a read-only bind mount.
 read_only() {
