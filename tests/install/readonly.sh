@@ -17,7 +17,9 @@ pids=()
 mounts=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for folder in "${mounts[@]}"; do umount "$folder" 2>/dev/null || true; done
+  # A program still running from a mounted folder keeps it busy.
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  for folder in "${mounts[@]}"; do umount "$folder" 2>/dev/null || umount -l "$folder" || true; done
   chmod -R u+w "$work" 2>/dev/null || true
   rm -rf "$work"
 }
