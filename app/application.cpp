@@ -9,6 +9,18 @@
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace {
+
+// Permission bits do not tell (root ignores them, a read-only mount overrides them): try it.
+bool takesNewFiles(const QString &directory)
+{
+    QTemporaryFile probe(directory + QStringLiteral(".zrt48210-probe-XXXXXX"));
+    return probe.open();  // and the probe goes again with it
+}
+
+} // namespace
 
 Application::Application(Prompter *prompter, SerialChannel *channel, StartOptions options)
     : m_prompter(prompter)
@@ -38,6 +50,18 @@ QString Application::defaultLockDirectory()
     return runtime.isEmpty() ? QDir::tempPath() : runtime;
 }
 
+QString Application::portSettingsDirectory(const QString &programDirectory)
+{
+    if (takesNewFiles(programDirectory))
+        return programDirectory;
+    // Named after the program rather than the running binary, so that every build finds it.
+    const QString user = withTrailingSeparator(QStandardPaths::writableLocation(
+                             QStandardPaths::GenericConfigLocation))
+        + QStringLiteral("zrt48210") + QDir::separator();
+    QDir().mkpath(user);  // a failure shows when system.ini is written at the end
+    return user;
+}
+
 bool Application::start()
 {
     const QString lockDirectory = m_options.lockDirectory.isEmpty() ? defaultLockDirectory()
@@ -54,6 +78,7 @@ bool Application::start()
     }
 
     m_programDirectory = withTrailingSeparator(m_options.programDirectory);
+    m_portSettingsFile = portSettingsPath(portSettingsDirectory(m_programDirectory));
     if (m_options.scanSystemPorts)
         m_portMap.setSystemPorts(PortMap::systemPorts());
     for (const QString &binding : std::as_const(m_options.portBindings))
@@ -66,7 +91,7 @@ bool Application::start()
     QObject::connect(m_link.get(), &Link::traffic, &m_trafficLog, &TrafficLog::record);
     m_window->attachLink(m_link.get());
 
-    m_link->setPortSettings(loadPortSettings(portSettingsPath(m_programDirectory)));
+    m_link->setPortSettings(loadPortSettings(m_portSettingsFile));
     setFrequencyDefaults(*m_window);
     setDigitalDefaults(*m_window);
     setAnalogDefaults(*m_window);
@@ -84,5 +109,11 @@ void Application::shutdown()
         return;
     if (m_link->state().portOpen)
         m_link->disconnectUnit();
-    savePortSettings(portSettingsPath(m_programDirectory), m_link->portSettings());
+    const FileWriteResult saved = savePortSettings(m_portSettingsFile, m_link->portSettings());
+    if (!saved.ok) {
+        // Said once, and the program ends anyway: the port chosen now will not be there at the
+        // next start.
+        const Texts::Box failure = Texts::portSettingsNotSaved(m_portSettingsFile, saved.reason);
+        m_prompter->message(failure.text, failure.title, Prompter::Buttons::Ok);
+    }
 }

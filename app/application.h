@@ -16,7 +16,7 @@ class SerialChannel;
 
 struct StartOptions
 {
-    QString programDirectory;  // where system.ini lives
+    QString programDirectory;  // system.ini lives here when this folder is writable
     QString lockDirectory;     // where the single-instance lock lives
     QStringList portBindings;  // "COMn=device"
     bool scanSystemPorts = true;
@@ -24,7 +24,7 @@ struct StartOptions
 };
 
 // The program's spine: refuses a second instance, prepares the values and the window, and
-// after the window has closed, disconnects and writes system.ini.
+// after the window has closed, disconnects and writes system.ini (saying so when it cannot).
 class Application
 {
 public:
@@ -40,15 +40,21 @@ public:
     // What went over the line since the start, whether or not anyone looks.
     TrafficLog *trafficLog() { return &m_trafficLog; }
     QString programDirectory() const { return m_programDirectory; }
+    // The system.ini read at start and written at the end, chosen once at start.
+    QString portSettingsFile() const { return m_portSettingsFile; }
 
     static QString withTrailingSeparator(const QString &directory);
     static QString defaultLockDirectory();
+    // Beside the program when that folder takes new files (a portable copy keeps its settings
+    // with it), else the user's configuration folder for the tool, created if need be.
+    static QString portSettingsDirectory(const QString &programDirectory);
 
 private:
     Prompter *m_prompter;
     SerialChannel *m_channel;
     StartOptions m_options;
     QString m_programDirectory;
+    QString m_portSettingsFile;
     PortMap m_portMap;
     TrafficLog m_trafficLog;
     std::unique_ptr<QLockFile> m_lock;

@@ -6,6 +6,7 @@
 #include "ui/qtprompter.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <cstdio>
 
@@ -30,6 +31,9 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zrt48210"));
+    // An installed copy: the desktop finds its menu entry and icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(ZRT_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(ZRT_APP_ID)));
 
     installLanguage(commandLine.language, &app);
 

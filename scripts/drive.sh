@@ -1,8 +1,24 @@
 # Sourced by the scripts that drive the real program under X: clicks on controls by their names,
-# at the places the control table gives them, as zrt-controlplaces measures them on this display.
+# at the places the control table gives them, as zrt-controlplaces measures them on this display;
+# waits for a state and answers to message boxes.
+#   under_xvfb "$@"              first thing in a test: runs the test again on a display of its own
 #   drive_window WINDOW-ID PATH-OF-zrt-controlplaces    (fails when the places cannot be read)
 #   click NAME                                          a control of the main window
 #   menu MENU ITEM                                      an item of a menu of the main window
+#   wait_for WHAT COMMAND...     until COMMAND succeeds (10 s), else calls the caller's `fail`
+#   visible TITLE                whether a window whose title matches TITLE is shown
+#   answer TITLE KEYS...         the keys to the message box or dialog of that title, once shown
+under_xvfb() {
+  for tool in xvfb-run xdotool; do
+    command -v "$tool" > /dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+  done
+  # Window titles are Japanese: xdotool matches them only in a UTF-8 locale.
+  export LC_ALL=C.UTF-8
+  unset QT_QPA_PLATFORM
+  if [ -z "${ZRT_UNDER_XVFB:-}" ]; then
+    ZRT_UNDER_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$@"
+  fi
+}
 drive_window() {
   window=$1
   eval "$(xdotool getwindowgeometry --shell "$window")"
@@ -21,5 +37,26 @@ menu() {
   xdotool mousemove --window "$window" "${X[$1]}" "${Y[$1]}" click 1
   sleep 0.4
   xdotool mousemove --window "$window" "${X[$2]}" "${Y[$2]}" click 1
+  sleep 0.4
+}
+wait_for() {
+  local what=$1
+  shift
+  for _ in $(seq 200); do
+    "$@" && return 0
+    sleep 0.05
+  done
+  fail "timed out waiting for $what"
+}
+visible() { xdotool search --onlyvisible --name "$1" > /dev/null 2>&1; }
+answer() {
+  local title=$1
+  shift
+  wait_for "the box $title" visible "^$title\$"
+  local box
+  box=$(xdotool search --onlyvisible --name "^$title\$" | head -n 1)
+  # Without a window manager a new box does not take the focus by itself.
+  xdotool windowfocus --sync "$box" 2>/dev/null || true
+  xdotool key --delay 50 "$@"
   sleep 0.4
 }

@@ -9,6 +9,7 @@ packages=(
   fonts-ipafont-gothic
   xvfb xauth imagemagick xdotool socat
   clang libclang-rt-14-dev
+  librsvg2-bin dpkg-dev groff-base desktop-file-utils appstream lintian
 )
 
 as_root() {

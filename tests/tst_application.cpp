@@ -3,13 +3,16 @@
 #include "fakes/appfixture.h"
 #include "fakes/statustexts.h"
 #include "fakes/fakechannel.h"
+#include "fakes/scratchdisk.h"
 #include "file/fileexists.h"
+#include "file/systemini.h"
 #include "ui/mainwindow.h"
 #include "ui/portdialog.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
@@ -32,6 +35,8 @@ private slots:
     void closingWhileConnectedClosesThePortFirst();
     void portDialogChoiceIsRemembered();
     void rememberedPortIsUsedToConnect();
+    void readOnlyProgramFolderKeepsSettingsInTheUserFolder();
+    void unwritableSettingsAreSaidOnceAtClose();
     void commandLineWithoutADisplay_data();
     void commandLineWithoutADisplay();
     void japaneseUnlessEnglishIsAsked();
@@ -67,6 +72,37 @@ void onModal(std::function<void(QWidget *)> action)
         QTRY_VERIFY(QApplication::activeModalWidget());
         action(QApplication::activeModalWidget());
     });
+}
+
+// Points the user's configuration folder elsewhere for the life of the object.
+class ConfigHome
+{
+public:
+    explicit ConfigHome(const QString &path)
+        : m_old(qgetenv("XDG_CONFIG_HOME"))
+        , m_wasSet(qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
+    {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(path));
+    }
+    ~ConfigHome()
+    {
+        if (m_wasSet)
+            qputenv("XDG_CONFIG_HOME", m_old);
+        else
+            qunsetenv("XDG_CONFIG_HOME");
+    }
+
+private:
+    QByteArray m_old;
+    bool m_wasSet;
+};
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+    QVERIFY(file.flush());
 }
 
 // Starts the real program with its lock in `runtime` and waits until it holds the lock.
@@ -168,6 +204,10 @@ void ApplicationTest::closingWithoutAPortWritesSystemIni()
     const QString ini = fixture.dir.filePath(QStringLiteral("system.ini"));
     QVERIFY(fixture.start());
     QVERIFY(!QFile::exists(ini));
+    QCOMPARE(fixture.app->portSettingsFile(), ini);
+    // The test whether the folder takes files leaves nothing behind.
+    QCOMPARE(QDir(fixture.dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("zrt48210.lock")});
     fixture.prompter.answers << Prompter::Answer::Ok;
     QVERIFY(fixture.window()->close());
     fixture.app->shutdown();
@@ -244,6 +284,65 @@ void ApplicationTest::rememberedPortIsUsedToConnect()
     QCOMPARE(channel.lastSettings.parity, QStringLiteral("O"));
     QCOMPARE(channel.lastSettings.dataBits, qint16(7));
     QCOMPARE(channel.lastSettings.stopBits, QStringLiteral("2"));
+}
+
+void ApplicationTest::readOnlyProgramFolderKeepsSettingsInTheUserFolder()
+{
+    ScratchDisk program;
+    if (!program.isMounted())
+        QSKIP(qPrintable(program.skipReason()));
+    // A file beside a read-only program is not the one in use: it could never be written.
+    writeFile(program.path(QStringLiteral("system.ini")), " 2 \r\n 4800 \r\nN\r\n 8 \r\n1\r\n");
+    QVERIFY(program.makeReadOnly());
+    QTemporaryDir home;
+    ConfigHome configHome(home.path());
+    const QString userIni = home.filePath(QStringLiteral("zrt48210/system.ini"));
+    const QByteArray remembered = " 4 \r\n 9600 \r\nO\r\n 7 \r\n2\r\n";
+
+    for (const QByteArray &expected : {DefaultIni, remembered}) {
+        FakeChannel channel;
+        AppFixture fixture(&channel);
+        fixture.app = std::make_unique<Application>(
+            &fixture.prompter, &channel,
+            StartOptions{program.root(), fixture.dir.path(), {}, false, {}});
+        QVERIFY(fixture.start());
+        QCOMPARE(fixture.app->portSettingsFile(), userIni);
+        QCOMPARE(formatPortSettings(fixture.link()->portSettings()), expected);
+        fixture.app->shutdown();
+        QCOMPARE(readFile(userIni), expected);
+        QVERIFY(fixture.prompter.shown.isEmpty());
+        writeFile(userIni, remembered);
+    }
+}
+
+void ApplicationTest::unwritableSettingsAreSaidOnceAtClose()
+{
+    ScratchDisk disk;
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.skipReason()));
+    QVERIFY(disk.makeReadOnly());
+    // The user's folder lies on the read-only disk too: neither place can take the file.
+    ConfigHome configHome(disk.path(QStringLiteral("config")));
+
+    FakeChannel channel;
+    AppFixture fixture(&channel);
+    fixture.app = std::make_unique<Application>(
+        &fixture.prompter, &channel, StartOptions{disk.root(), fixture.dir.path(), {}, false, {}});
+    QVERIFY(fixture.start());
+    QVERIFY(fixture.prompter.shown.isEmpty());
+    fixture.prompter.answers << Prompter::Answer::Ok;
+    QVERIFY(fixture.window()->close());
+    fixture.app->shutdown();
+
+    QCOMPARE(fixture.prompter.shown.size(), 2);
+    const ScriptedPrompter::Shown &box = fixture.prompter.shown.last();
+    QCOMPARE(box.title, QStringLiteral("保存エラー"));
+    QVERIFY2(box.text.startsWith(QStringLiteral("通信設定（system.ini）を保存できませんでした。\r\n")),
+             qPrintable(box.text));
+    QVERIFY2(box.text.contains(disk.path(QStringLiteral("config/zrt48210/system.ini"))),
+             qPrintable(box.text));
+    QCOMPARE(box.buttons, Prompter::Buttons::Ok);
+    QCOMPARE(box.icon, Prompter::Icon::None);
 }
 
 void ApplicationTest::commandLineWithoutADisplay_data()

@@ -320,6 +320,16 @@ Replace it?</translation>
         <translation>Save error</translation>
     </message>
     <message>
+        <source>通信設定（system.ini）を保存できませんでした。<byte value="xd"/>
+次回の起動では、今回の通信設定は使われません。<byte value="xd"/>
+保存先：%1<byte value="xd"/>
+原因：%2</source>
+        <translation>The communication settings (system.ini) could not be saved.<byte value="xd"/>
+The next start will not use the settings of this session.<byte value="xd"/>
+Location: %1<byte value="xd"/>
+Reason: %2</translation>
+    </message>
+    <message>
         <source>読込エラー</source>
         <translation>Load error</translation>
     </message>

@@ -81,6 +81,16 @@ Texts::Box Texts::saveFailed()
     return {tr("ファイルに保存できません。"), tr("保存エラー")};
 }
 
+Texts::Box Texts::portSettingsNotSaved(const QString &path, const QString &reason)
+{
+    return {tr("通信設定（system.ini）を保存できませんでした。\r\n"
+               "次回の起動では、今回の通信設定は使われません。\r\n"
+               "保存先：%1\r\n"
+               "原因：%2")
+                .arg(path, reason),
+            tr("保存エラー")};
+}
+
 Texts::Box Texts::loadFailed(LoadOutcome outcome)
 {
     const QString title = tr("読込エラー");

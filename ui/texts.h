@@ -42,6 +42,8 @@ public:
     static Box invalidInput();
     static Box overwrite();
     static Box saveFailed();
+    // system.ini could not be written at the end; `reason` is the system's.
+    static Box portSettingsNotSaved(const QString &path, const QString &reason);
     // Loading a settings file that ended other than Loaded.
     static Box loadFailed(LoadOutcome outcome);
     // The unit's error report; `message` is the explanation of its code.

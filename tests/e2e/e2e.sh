@@ -4,18 +4,11 @@
 # write-all with changed values, the error report, saving a file, and closing with OK.
 #   e2e.sh PROGRAM SIMULATOR CONTROLPLACES
 set -euo pipefail
-# Window titles are Japanese: xdotool matches them only in a UTF-8 locale.
-export LC_ALL=C.UTF-8
 program=$1
 simulator=$2
 places=$3
-for tool in xvfb-run xdotool; do
-  command -v "$tool" > /dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-unset QT_QPA_PLATFORM
-if [ -z "${E2E_UNDER_X:-}" ]; then
-  E2E_UNDER_X=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$@"
-fi
+. "$(dirname "$0")/../../scripts/drive.sh"
+under_xvfb "$@"
 
 work=$(mktemp -d)
 mkdir -m 700 "$work/run"
@@ -35,18 +28,8 @@ fail() {
     && echo "screen at the failure: /tmp/zrt-e2e-failure.png" >&2
   exit 1
 }
-wait_for() {  # description, then a command that succeeds when the state is reached
-  local what=$1
-  shift
-  for _ in $(seq 200); do
-    "$@" && return 0
-    sleep 0.05
-  done
-  fail "timed out waiting for $what"
-}
 log_has() { grep -qxF -- "$1" "$work/unit.log" 2>/dev/null; }
 log_count() { [ "$(wc -l < "$work/unit.log" 2>/dev/null || echo 0)" -ge "$1" ]; }
-visible() { xdotool search --onlyvisible --name "$1" > /dev/null 2>&1; }
 
 "$simulator" --quiet --model 48210 --error-code 1003 --log "$work/unit.log" > "$work/pty" &
 pids+=($!)
@@ -57,19 +40,8 @@ pty=$(head -n 1 "$work/pty")
 app=$!
 pids+=("$app")
 wait_for "the main window" visible 'ZRT48210'
-. "$(dirname "$0")/../../scripts/drive.sh"
 drive_window "$(xdotool search --onlyvisible --name 'ZRT48210' | head -n 1)" "$places" \
   || fail "no control places"
-answer() {  # title of a message box or dialog, then the keys
-  local title=$1
-  shift
-  wait_for "the box $title" visible "^$title\$"
-  local box
-  box=$(xdotool search --onlyvisible --name "^$title\$" | head -n 1)
-  xdotool windowfocus --sync "$box" 2>/dev/null || true
-  xdotool key --delay 50 "$@"
-  sleep 0.4
-}
 
 # Connect and read back.
 click cmdPort

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds the Debian package build-package/zrt48210_<version>_<architecture>.deb with Debian's
+# hardening flags, checks it with lintian and prints its path. Install it with
+#   sudo apt install ./build-package/zrt48210_*.deb
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+dir=build-package
+rm -rf "$dir"
+# The compiler and linker flags a package built by dpkg-buildpackage gets.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+CPPFLAGS=$(dpkg-buildflags --get CPPFLAGS)
+CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $CPPFLAGS"
+LDFLAGS=$(dpkg-buildflags --get LDFLAGS)
+export CXXFLAGS LDFLAGS
+scripts/build.sh "$dir" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+(cd "$dir" && cpack > cpack.log 2>&1) || { cat "$dir/cpack.log"; exit 1; }
+deb=$(ls "$dir"/zrt48210_*.deb)
+lintian --fail-on error "$deb"
+echo "$deb"
