@@ -50,9 +50,12 @@ QString Application::defaultLockDirectory()
     return runtime.isEmpty() ? QDir::tempPath() : runtime;
 }
 
-QString Application::portSettingsDirectory(const QString &programDirectory)
+QString Application::portSettingsDirectory(const QString &programDirectory,
+                                           const QString &installedDirectory)
 {
-    if (takesNewFiles(programDirectory))
+    const bool installed = !installedDirectory.isEmpty()
+        && QDir(programDirectory).canonicalPath() == QDir(installedDirectory).canonicalPath();
+    if (!installed && takesNewFiles(programDirectory))
         return programDirectory;
     // Named after the program rather than the running binary, so that every build finds it.
     const QString user = withTrailingSeparator(QStandardPaths::writableLocation(
@@ -78,7 +81,8 @@ bool Application::start()
     }
 
     m_programDirectory = withTrailingSeparator(m_options.programDirectory);
-    m_portSettingsFile = portSettingsPath(portSettingsDirectory(m_programDirectory));
+    m_portSettingsFile = portSettingsPath(
+        portSettingsDirectory(m_programDirectory, m_options.installedDirectory));
     if (m_options.scanSystemPorts)
         m_portMap.setSystemPorts(PortMap::systemPorts());
     for (const QString &binding : std::as_const(m_options.portBindings))

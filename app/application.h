@@ -21,6 +21,9 @@ struct StartOptions
     QStringList portBindings;  // "COMn=device"
     bool scanSystemPorts = true;
     LinkTimings timings;
+    // The folder the program was installed to; system.ini never goes there, even when that
+    // folder can be written (a program run as root).
+    QString installedDirectory;
 };
 
 // The program's spine: refuses a second instance, prepares the values and the window, and
@@ -45,9 +48,11 @@ public:
 
     static QString withTrailingSeparator(const QString &directory);
     static QString defaultLockDirectory();
-    // Beside the program when that folder takes new files (a portable copy keeps its settings
-    // with it), else the user's configuration folder for the tool, created if need be.
-    static QString portSettingsDirectory(const QString &programDirectory);
+    // Beside the program when that folder takes new files and is not the folder the program
+    // was installed to (a portable copy keeps its settings with it), else the user's
+    // configuration folder for the tool, created if need be.
+    static QString portSettingsDirectory(const QString &programDirectory,
+                                         const QString &installedDirectory = {});
 
 private:
     Prompter *m_prompter;

@@ -40,6 +40,7 @@ int main(int argc, char *argv[])
     StartOptions options;
     options.programDirectory = QCoreApplication::applicationDirPath();
     options.portBindings = commandLine.portBindings;
+    options.installedDirectory = QStringLiteral(ZRT_INSTALLED_BINDIR);
 
     QtPrompter prompter;
     QtSerialChannel channel;

@@ -37,6 +37,7 @@ private slots:
     void rememberedPortIsUsedToConnect();
     void readOnlyProgramFolderKeepsSettingsInTheUserFolder();
     void unwritableSettingsAreSaidOnceAtClose();
+    void installedProgramKeepsSettingsInTheUserFolder();
     void commandLineWithoutADisplay_data();
     void commandLineWithoutADisplay();
     void japaneseUnlessEnglishIsAsked();
@@ -130,7 +131,7 @@ void ApplicationTest::secondInstanceIsRefused()
     AppFixture second(&channel);
     second.app = std::make_unique<Application>(
         &second.prompter, &channel,
-        StartOptions{second.dir.path(), runtime.path(), {}, false, {}});
+        StartOptions{second.dir.path(), runtime.path(), {}, false, {}, {}});
     QVERIFY(!second.start());
     QCOMPARE(second.prompter.shown.size(), 1);
     QCOMPARE(second.prompter.shown.first().text, QStringLiteral("現在起動中です。"));
@@ -157,7 +158,8 @@ void ApplicationTest::lockOfAKilledProcessDoesNotBlock()
     FakeChannel channel;
     AppFixture next(&channel);
     next.app = std::make_unique<Application>(
-        &next.prompter, &channel, StartOptions{next.dir.path(), runtime.path(), {}, false, {}});
+        &next.prompter, &channel,
+        StartOptions{next.dir.path(), runtime.path(), {}, false, {}, {}});
     QVERIFY(next.start());
     QVERIFY(next.prompter.shown.isEmpty());
 }
@@ -304,7 +306,7 @@ void ApplicationTest::readOnlyProgramFolderKeepsSettingsInTheUserFolder()
         AppFixture fixture(&channel);
         fixture.app = std::make_unique<Application>(
             &fixture.prompter, &channel,
-            StartOptions{program.root(), fixture.dir.path(), {}, false, {}});
+            StartOptions{program.root(), fixture.dir.path(), {}, false, {}, {}});
         QVERIFY(fixture.start());
         QCOMPARE(fixture.app->portSettingsFile(), userIni);
         QCOMPARE(formatPortSettings(fixture.link()->portSettings()), expected);
@@ -327,7 +329,8 @@ void ApplicationTest::unwritableSettingsAreSaidOnceAtClose()
     FakeChannel channel;
     AppFixture fixture(&channel);
     fixture.app = std::make_unique<Application>(
-        &fixture.prompter, &channel, StartOptions{disk.root(), fixture.dir.path(), {}, false, {}});
+        &fixture.prompter, &channel,
+        StartOptions{disk.root(), fixture.dir.path(), {}, false, {}, {}});
     QVERIFY(fixture.start());
     QVERIFY(fixture.prompter.shown.isEmpty());
     fixture.prompter.answers << Prompter::Answer::Ok;
@@ -343,6 +346,20 @@ void ApplicationTest::unwritableSettingsAreSaidOnceAtClose()
              qPrintable(box.text));
     QCOMPARE(box.buttons, Prompter::Buttons::Ok);
     QCOMPARE(box.icon, Prompter::Icon::None);
+}
+
+void ApplicationTest::installedProgramKeepsSettingsInTheUserFolder()
+{
+    // Run as root, an installed program could write beside itself; it must not.
+    QTemporaryDir installed;
+    QTemporaryDir home;
+    ConfigHome configHome(home.path());
+    const QString beside = installed.path() + QLatin1Char('/');
+    QCOMPARE(Application::portSettingsDirectory(beside, installed.path()),
+             home.filePath(QStringLiteral("zrt48210")) + QLatin1Char('/'));
+    QCOMPARE(Application::portSettingsDirectory(beside, home.path()), beside);
+    QCOMPARE(Application::portSettingsDirectory(beside), beside);
+    QVERIFY(QDir(installed.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
 void ApplicationTest::commandLineWithoutADisplay_data()
