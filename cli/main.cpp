@@ -89,7 +89,8 @@ int main(int argc, char *argv[])
     switch (command.action) {
     case CliCommand::Action::Help:
     case CliCommand::Action::Version:
-        return writeAll(stdout, command.message.toUtf8()) ? ExitStatus::Done : ExitStatus::LinkFailed;
+        return writeAll(stdout, command.message.toUtf8()) ? ExitStatus::Done
+                                                          : ExitStatus::LinkFailed;
     case CliCommand::Action::Refuse:
         writeAll(stderr, command.message.toUtf8());
         return ExitStatus::BadUsage;
@@ -111,7 +112,8 @@ int main(int argc, char *argv[])
     if (!command.logPath.isEmpty()) {
         QString reason;
         if (!log.appendTo(command.logPath, &reason)) {
-            complain(QStringLiteral("--log %1: %2\nnothing was sent").arg(command.logPath, reason));
+            complain(QStringLiteral("--log %1: %2\nnothing was sent")
+                         .arg(command.logPath, reason));
             return ExitStatus::BadUsage;
         }
         QObject::connect(&log, &TrafficLog::fileFailed, &app, [&](const QString &why) {
@@ -139,8 +141,8 @@ int main(int argc, char *argv[])
 
     const QList<UnitReport> reports = runner.reports();
     int status = overallExitStatus(reports);
-    const QByteArray out =
-        command.json ? renderJson(command.verb, reports) : renderText(command.verb, reports).toUtf8();
+    const QByteArray out = command.json ? renderJson(command.verb, reports)
+                                        : renderText(command.verb, reports).toUtf8();
     if (!writeAll(stdout, out))
         status = std::max(status, ExitStatus::LinkFailed);
     return status;

@@ -20,9 +20,10 @@ QList<PortEntry> systemPortEntries()
     QList<PortEntry> entries;
     for (qsizetype i = 0; i < ordered.size(); ++i) {
         const QSerialPortInfo &info = infos.at(devices.indexOf(ordered.at(i)));
-        entries << PortEntry{i < PortMap::PortCount ? QStringLiteral("COM%1").arg(i + 1) : QString(),
-                             info.systemLocation(), info.manufacturer(), info.description(),
-                             info.serialNumber()};
+        const QString entry =
+            i < PortMap::PortCount ? QStringLiteral("COM%1").arg(i + 1) : QString();
+        entries << PortEntry{entry, info.systemLocation(), info.manufacturer(),
+                             info.description(), info.serialNumber()};
     }
     return entries;
 }

@@ -59,8 +59,9 @@ QString applyAssignments(const QStringList &assignments, MemoryForm &form,
         keys << *key;
         given << std::pair{*key, assignment.mid(equals + 1)};
     }
-    std::stable_sort(given.begin(), given.end(),
-                     [](const auto &a, const auto &b) { return writeOrder(a.first) < writeOrder(b.first); });
+    std::stable_sort(given.begin(), given.end(), [](const auto &a, const auto &b) {
+        return writeOrder(a.first) < writeOrder(b.first);
+    });
     for (const auto &[key, value] : given) {
         // No selection (-1) is the window's state before a first pick, not a value to send.
         if (valueKind(key) == ValueKind::List && parseListValue(value) == -1) {
@@ -119,8 +120,10 @@ PlanResult planUnits(const CliCommand &command, const PortMap &ports)
             return {{}, QStringLiteral("MYID and --myid are both given")};
         if (keys.contains(ParameterKey::TYPE) && !keys.contains(ParameterKey::MYID)) {
             // As on the window, choosing a role sets the own ID; a slave's must be said.
-            if (roleOwnId(assigned.listIndex(ParameterKey::TYPE)).editable && !ownIdGiven)
-                return {{}, QStringLiteral("TYPE=0 (slave) needs an own ID: add MYID=N or --myid N")};
+            if (roleOwnId(assigned.listIndex(ParameterKey::TYPE)).editable && !ownIdGiven) {
+                return {{}, QStringLiteral("TYPE=0 (slave) needs an own ID: add MYID=N or "
+                                           "--myid N")};
+            }
             keys << ParameterKey::MYID;
         } else if (ownIdGiven) {
             keys << ParameterKey::MYID;
@@ -132,6 +135,12 @@ PlanResult planUnits(const CliCommand &command, const PortMap &ports)
         plan.verb = command.verb;
         plan.port = command.ports.at(i);
         plan.device = resolveDevice(plan.port, ports);
+        for (const UnitPlan &other : std::as_const(result.plans)) {
+            if (!plan.device.isEmpty() && other.device == plan.device) {
+                return {{}, QStringLiteral("--port %1 and --port %2 are the same device %3")
+                                .arg(other.port, plan.port, plan.device)};
+            }
+        }
         plan.position = i + 1;
         plan.values = command.verb == Verb::Set ? assigned : files.value(files.size() > 1 ? i : 0);
         plan.keys = keys;

@@ -163,8 +163,9 @@ QString summaryTable(Verb verb, const QList<UnitReport> &reports)
     QList<QStringList> rows{{QStringLiteral("PORT"), QStringLiteral("MODEL"),
                              QStringLiteral("RESULT"), QStringLiteral("DETAIL")}};
     for (const UnitReport &report : reports) {
-        rows << QStringList{report.port, report.model.isEmpty() ? QStringLiteral("-") : report.model,
-                            outcomeName(report.outcome), summaryDetail(verb, report)};
+        const QString model = report.model.isEmpty() ? QStringLiteral("-") : report.model;
+        rows << QStringList{report.port, model, outcomeName(report.outcome),
+                            summaryDetail(verb, report)};
     }
     QList<qsizetype> widths(3, 0);
     for (const QStringList &row : rows) {

@@ -244,8 +244,11 @@ void UnitSession::afterWrite()
     // Every command went out and none was refused, yet the last was not acknowledged: the unit
     // answered it with something else, such as an error line.
     if (!m_statuses.contains(LinkStatus::WriteDone)) {
-        finish(Outcome::Refused, QStringLiteral("the unit did not acknowledge %1 (%2 of %3 written)")
-                                     .arg(lastCommand()).arg(m_report.written).arg(m_report.toWrite));
+        finish(Outcome::Refused,
+               QStringLiteral("the unit did not acknowledge %1 (%2 of %3 written)")
+                   .arg(lastCommand())
+                   .arg(m_report.written)
+                   .arg(m_report.toWrite));
         return;
     }
     if (!m_plan.verify) {
@@ -271,9 +274,10 @@ void UnitSession::afterRead()
         }
         const QString value = m_reported.value(key);
         m_report.values << std::pair{key, value};
+        const QString line = keyName(key) + QLatin1Char('=') + value;
         QString why;
-        if (::applyParameterLine(form, QString(keyName(key) + QLatin1Char('=') + value), &why) != 0)
-            unusable = QStringLiteral("the unit reported %1=%2: %3").arg(keyName(key), value, why);
+        if (::applyParameterLine(form, line, &why) != 0)
+            unusable = QStringLiteral("the unit reported %1: %2").arg(line, why);
     }
 
     if (m_plan.verb == Verb::Read) {

@@ -63,7 +63,12 @@ private:
     QString writeFile(const QString &name, const QByteArray &bytes);
     QString settingsFile(const QString &name, const QString &kind,
                          const QMap<QString, QString> &values = {});
-    static QByteArray settingsBytes(const QString &kind, const QMap<QString, QString> &values = {});
+    static QByteArray settingsBytes(const QString &kind,
+                                    const QMap<QString, QString> &values = {});
+    static QJsonArray jsonUnits(const QString &out)
+    {
+        return QJsonDocument::fromJson(out.toUtf8()).object().value("units").toArray();
+    }
     static QList<QByteArray> parameterLines(const PtyUnit *unit);
 
     std::vector<std::unique_ptr<PtyUnit>> m_units;
@@ -233,7 +238,8 @@ void CliTest::everyVerbOnEachModel()
 
     Run error = run(QStringList{"error"} + ports());
     QCOMPARE(error.exitCode, 0);
-    QCOMPARE(error.out, QStringLiteral("1003\nスレーブ台数がマスター信号数より\n多いです。\n"));
+    QCOMPARE(error.out,
+             QStringLiteral("1003\nスレーブ台数がマスター信号数より\n多いです。\n"));
 }
 
 void CliTest::readSavesTheWindowsBytes_data()
@@ -296,8 +302,7 @@ void CliTest::verifyCatchesAUnitThatKeepsOldValues()
 
     Run write = run(QStringList{"write", file, "--verify", "--json"} + ports());
     QCOMPARE(write.exitCode, 1);
-    const QJsonObject unit =
-        QJsonDocument::fromJson(write.out.toUtf8()).object().value("units").toArray().at(0).toObject();
+    const QJsonObject unit = jsonUnits(write.out).at(0).toObject();
     QCOMPARE(unit.value("outcome").toString(), QStringLiteral("different"));
     QCOMPARE(unit.value("written").toInt(), 17);
     QCOMPARE(unit.value("verified").toBool(), false);
@@ -381,7 +386,8 @@ void CliTest::parallelUnitsEndOnTheirOwn()
     const QStringList summary = write.out.section(QLatin1String("\n\n"), -1).split('\n');
     QCOMPARE(summary.at(0).simplified(), QStringLiteral("PORT MODEL RESULT DETAIL"));
     QCOMPARE(summary.at(1).simplified(),
-             QStringLiteral("%1 - no answer no answer to UVER, sent 4 times").arg(mute->devicePath()));
+             QStringLiteral("%1 - no answer no answer to UVER, sent 4 times")
+                 .arg(mute->devicePath()));
     QCOMPARE(summary.at(2).simplified(),
              QStringLiteral("%1 48210 refused the unit refused SNUM001 (10 of 17 written)")
                  .arg(refuser->devicePath()));
@@ -405,13 +411,17 @@ void CliTest::parallelUnitsEndOnTheirOwn()
                 && fields.at(3).startsWith(text);
         });
     };
-    QCOMPARE(rowsOf(mute->devicePath(), QString(), QStringLiteral("再送")), 3);
-    QCOMPARE(rowsOf(mute->devicePath(), QString(), QStringLiteral("応答がないため中止")), 1);
-    QCOMPARE(rowsOf(refuser->devicePath(), QStringLiteral("受信"), QStringLiteral("NAK<CR><LF>")), 1);
-    QCOMPARE(rowsOf(good->devicePath(), QStringLiteral("送信"), QStringLiteral("@MODE3<CR><LF>")), 1);
-    QCOMPARE(rowsOf(good->devicePath(), QStringLiteral("受信"), QStringLiteral("ACK<CR><LF>")), 17);
-    QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}\\t"))
-                .match(rows.first()).hasMatch());
+    const QString event;
+    const QString sent = QStringLiteral("送信");
+    const QString received = QStringLiteral("受信");
+    QCOMPARE(rowsOf(mute->devicePath(), event, QStringLiteral("再送")), 3);
+    QCOMPARE(rowsOf(mute->devicePath(), event, QStringLiteral("応答がないため中止")), 1);
+    QCOMPARE(rowsOf(refuser->devicePath(), received, QStringLiteral("NAK<CR><LF>")), 1);
+    QCOMPARE(rowsOf(good->devicePath(), sent, QStringLiteral("@MODE3<CR><LF>")), 1);
+    QCOMPARE(rowsOf(good->devicePath(), received, QStringLiteral("ACK<CR><LF>")), 17);
+    const QRegularExpression stamp(
+        QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}\\t"));
+    QVERIFY(stamp.match(rows.first()).hasMatch());
 }
 
 void CliTest::unplugMidWriteStopsThatUnitOnly()
@@ -425,7 +435,7 @@ void CliTest::unplugMidWriteStopsThatUnitOnly()
     const QString file = settingsFile(QStringLiteral("unit.txt"), Digital);
     Run write = run(QStringList{"write", file, "--verify", "--json"} + ports());
     QCOMPARE(write.exitCode, 3);
-    const QJsonArray units = QJsonDocument::fromJson(write.out.toUtf8()).object().value("units").toArray();
+    const QJsonArray units = jsonUnits(write.out);
     QCOMPARE(units.at(0).toObject().value("outcome").toString(), QStringLiteral("port lost"));
     QCOMPARE(units.at(0).toObject().value("written").toInt(), 3);
     QVERIFY(units.at(0).toObject().value("detail").toString().startsWith("the port went away"));
@@ -447,10 +457,12 @@ void CliTest::badInputSendsNothing_data()
     QTest::newRow("unknown key, LF line ends")
         << QStringList{"diff", "FILE"} << QByteArray(head).replace("\r\n", "\n") + "MYIX=1\n"
         << "FILE: line 4: 'MYIX' is not a parameter key";
-    QTest::newRow("not a settings file") << QStringList{"write", "FILE"} << QByteArray("TYPE=0\r\n")
-                                         << "FILE: line 1: the first line is not a unit kind";
-    QTest::newRow("parameters missing") << QStringList{"write", "FILE"} << head
-                                        << "FILE: no line for FRBD, FRCH, PDIR, LOGI, AUIO, ADSL, DASL, MYID, SNUM";
+    QTest::newRow("not a settings file")
+        << QStringList{"write", "FILE"} << QByteArray("TYPE=0\r\n")
+        << "FILE: line 1: the first line is not a unit kind";
+    QTest::newRow("parameters missing")
+        << QStringList{"write", "FILE"} << head
+        << "FILE: no line for FRBD, FRCH, PDIR, LOGI, AUIO, ADSL, DASL, MYID, SNUM";
     QTest::newRow("own ID of a master")
         << QStringList{"write", "FILE", "--myid", "3"}
         << settingsBytes(Digital, {{"TYPE", "1"}, {"MYID", "000"}})
@@ -541,8 +553,9 @@ void CliTest::helpVersionAndPorts()
 {
     Run help = run({"--help"});
     QCOMPARE(help.exitCode, 0);
-    for (const char *text : {"identify", "read [-o FILE]", "write FILE", "set KEY=VALUE", "diff FILE",
-                             "--myid-from N", "--json", "--log FILE", "Exit status"}) {
+    for (const char *text : {"identify", "read [-o FILE]", "write FILE", "set KEY=VALUE",
+                             "diff FILE", "--myid-from N", "--json", "--log FILE",
+                             "Exit status"}) {
         QVERIFY2(help.out.contains(QLatin1String(text)), text);
     }
     QCOMPARE(run({"--version"}).out, QStringLiteral("zrt48210-cli 1.02\n"));

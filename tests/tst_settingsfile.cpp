@@ -436,9 +436,9 @@ void SettingsFileTest::refusalNamesItsLineAndRule_data()
     QTest::newRow("role own ID") << DigitalKind + "\r\nTYPE=0\r\nMYID=220\r\n" << 3
                                  << "own ID 220 belongs to a repeater (TYPE=2)"
                                  << QStringList{"TYPE"};
-    QTest::newRow("kind line") << QByteArray("\r\nTYPE=0\r\n") << 1
-                               << "the first line is not a unit kind (デジタルユニット or アナログユニット)"
-                               << QStringList{};
+    QTest::newRow("kind line")
+        << QByteArray("\r\nTYPE=0\r\n") << 1
+        << "the first line is not a unit kind (デジタルユニット or アナログユニット)" << QStringList{};
 }
 
 void SettingsFileTest::refusalNamesItsLineAndRule()

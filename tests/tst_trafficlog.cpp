@@ -111,7 +111,8 @@ void TrafficLogTest::portsSharingTheLogKeepTheirLinesApart()
     log.record(on("/dev/ttyUSB1", Kind::Received, "AC"));
     log.record(on("/dev/ttyUSB1", Kind::Sent, "@MODE1\r\n"));  // ends USB1's line, not USB0's
     log.record(on("/dev/ttyUSB0", Kind::Received, "210\r\n"));
-    QCOMPARE(texts(log), (QStringList{"受信|AC", "送信|@MODE1<CR><LF>", "受信|ZRT48210<CR><LF>"}));
+    QCOMPARE(texts(log),
+             (QStringList{"受信|AC", "送信|@MODE1<CR><LF>", "受信|ZRT48210<CR><LF>"}));
     QCOMPARE(log.rows().at(0).port, QStringLiteral("/dev/ttyUSB1"));
     QCOMPARE(log.rows().at(2).port, QStringLiteral("/dev/ttyUSB0"));
 }
