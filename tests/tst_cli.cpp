@@ -226,6 +226,16 @@ void CliTest::everyVerbOnEachModel()
     QVERIFY2(read.out.contains(QLatin1String("FRCH=6\nPDIR=1010\n")), qPrintable(read.out));
     QVERIFY(read.out.contains(QLatin1String("MYID=017\n")));
     QCOMPARE(read.out.count(QLatin1Char('\n')), 17);
+    Run json = run(QStringList{"read", "--json"} + ports());
+    QCOMPARE(json.exitCode, 0);
+    const QJsonObject reported = jsonUnits(json.out).at(0).toObject();
+    QCOMPARE(reported.value("model").toString(), QString::fromLatin1(model));
+    QCOMPARE(reported.value("version").toString(), QStringLiteral("Ver2.10"));
+    QCOMPARE(reported.value("outcome").toString(), QStringLiteral("done"));
+    QJsonObject held;
+    for (const QByteArray &key : UnitSimulator::parameterKeys())
+        held.insert(QString::fromLatin1(key), QString::fromLatin1(unit->simulator().value(key)));
+    QCOMPARE(reported.value("values").toObject(), held);
 
     Run diff = run(QStringList{"diff", file} + ports());
     QCOMPARE(diff.exitCode, 0);
