@@ -59,22 +59,15 @@ printf '| peak memory (VmHWM) | %d MiB | |\n' $((peak_kb / 1024))
 # simulator each). Wall and CPU time of the tool, median of $CLI_ROUNDS runs.
 echo
 rounds="${CLI_ROUNDS:-7}"
+window_unit=$UNIT_PID
 sims=()
 cli_ports=()
 for _ in $(seq 8); do
-  out=$(mktemp)
-  build/tools/zrt-unitsim --quiet > "$out" 2> /dev/null &
-  sims+=($!)
-  pty=""
-  for _ in $(seq 100); do
-    pty=$(head -n 1 "$out" 2>/dev/null || true)
-    [ -n "$pty" ] && break
-    sleep 0.05
-  done
-  rm -f "$out"
-  cli_ports+=(--port "$pty")
+  start_unit 2> /dev/null
+  sims+=("$UNIT_PID")
+  cli_ports+=(--port "$UNIT_PTY")
 done
-trap 'kill "$app" "$UNIT_PID" "${sims[@]}" 2>/dev/null || true; rm -rf "$runtime"' EXIT
+trap 'kill "$app" "$window_unit" "${sims[@]}" 2>/dev/null || true; rm -rf "$runtime"' EXIT
 build/zrt48210-cli read -o "$runtime/site.txt" "${cli_ports[@]:0:2}" > /dev/null 2>&1
 cli_run() {  # prints "wall_ms cpu_ms" of one write --verify on the given ports
   local TIMEFORMAT='%R %U %S' times
