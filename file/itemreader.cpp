@@ -38,7 +38,10 @@ std::optional<char> ItemReader::peek()
 
 void ItemReader::advance()
 {
-    ++m_pos;
+    const char c = m_buffer.at(m_pos++);
+    if (c == '\r' || (c == '\n' && !m_afterCr))
+        ++m_line;
+    m_afterCr = c == '\r';
 }
 
 bool ItemReader::atEnd()
@@ -61,6 +64,7 @@ ItemReader::Result ItemReader::next()
     if (!peek()) {
         return {m_readError ? Status::ReadError : Status::End, {}};
     }
+    m_itemLine = m_line;
     while (peek() == ' ' || peek() == '\t')
         advance();
 

@@ -26,6 +26,8 @@ public:
 
     Result next();
     bool atEnd();
+    // The line, from 1, on which the item last returned by next() begins.
+    int itemLine() const { return m_itemLine; }
 
 private:
     std::optional<char> peek();
@@ -38,4 +40,7 @@ private:
     qsizetype m_pos = 0;
     bool m_deviceDone = false;
     bool m_readError = false;
+    int m_line = 1;
+    int m_itemLine = 0;
+    bool m_afterCr = false;  // CR LF is one line end
 };

@@ -50,40 +50,63 @@ FileWriteResult writeSettingsFile(const QString &path, const QByteArray &content
     return replaceFile(path, content);
 }
 
-LoadOutcome loadSettingsFile(const QString &path, SettingsForm &form)
+namespace {
+
+LoadOutcome stop(LoadOutcome outcome, LoadDetails *details, int line, const QString &reason)
 {
-    if (!fileExists(path))
-        return LoadOutcome::Missing;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return LoadOutcome::Unreadable;
-    return loadSettings(file, form);
+    if (details) {
+        details->line = line;
+        details->reason = reason;
+    }
+    return outcome;
 }
 
-LoadOutcome loadSettings(QIODevice &device, SettingsForm &form)
+} // namespace
+
+LoadOutcome loadSettingsFile(const QString &path, SettingsForm &form, LoadDetails *details)
+{
+    if (!fileExists(path))
+        return stop(LoadOutcome::Missing, details, 0, QStringLiteral("no such file"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return stop(LoadOutcome::Unreadable, details, 0, file.errorString());
+    return loadSettings(file, form, details);
+}
+
+LoadOutcome loadSettings(QIODevice &device, SettingsForm &form, LoadDetails *details)
 {
     ItemReader reader(&device, MaxItemBytes);
     const ItemReader::Result first = reader.next();
     if (first.status == ItemReader::Status::ReadError)
-        return LoadOutcome::Unreadable;
+        return stop(LoadOutcome::Unreadable, details, 1, device.errorString());
     QStringDecoder decoder(FileEncoding);
     const QString kind = decoder.decode(first.item);
-    if (first.status != ItemReader::Status::Item || decoder.hasError())
-        return LoadOutcome::WrongFormat;
-    if (kind == DigitalKind)
+    const bool kindLine = first.status == ItemReader::Status::Item && !decoder.hasError();
+    if (kindLine && kind == DigitalKind)
         form.selectTab(DigitalTab);
-    else if (kind == AnalogKind)
+    else if (kindLine && kind == AnalogKind)
         form.selectTab(AnalogTab);
     else
-        return LoadOutcome::WrongFormat;
+        return stop(LoadOutcome::WrongFormat, details, 1,
+                    QStringLiteral("the first line is not a unit kind (%1 or %2)")
+                        .arg(DigitalKind, AnalogKind));
 
     while (!reader.atEnd()) {
         const ItemReader::Result item = reader.next();
         // Stop at the first refused item, the last one included: the rest is not read at all.
-        if (item.status != ItemReader::Status::Item
-            || applyParameterLine(form, QString::fromLatin1(item.item)) != 0) {
-            return LoadOutcome::Unreadable;
+        if (item.status == ItemReader::Status::ReadError)
+            return stop(LoadOutcome::Unreadable, details, reader.itemLine(), device.errorString());
+        if (item.status == ItemReader::Status::TooLong) {
+            return stop(LoadOutcome::Unreadable, details, reader.itemLine(),
+                        QStringLiteral("an item longer than %1 bytes").arg(MaxItemBytes));
         }
+        const QString line = QString::fromLatin1(item.item);
+        QString why;
+        if (applyParameterLine(form, line, &why) != 0)
+            return stop(LoadOutcome::Unreadable, details, reader.itemLine(), why);
+        const std::optional<ParameterKey> key = keyFromName(QStringView(line).left(4));
+        if (key && details)
+            details->applied << *key;
     }
     return LoadOutcome::Loaded;
 }

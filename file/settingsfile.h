@@ -1,8 +1,10 @@
 #pragma once
 
 #include "file/filewriter.h"
+#include "settings/parameters.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 class QIODevice;
@@ -24,6 +26,15 @@ enum class LoadOutcome {
     WrongFormat,  // the first item is not a unit-kind line; nothing was changed
     Unreadable,   // a refused item or a read failure; the items before it stay applied
 };
-LoadOutcome loadSettingsFile(const QString &path, SettingsForm &form);
+// What a load did, for tools that report it; the window shows the outcome alone.
+struct LoadDetails
+{
+    // Where the load stopped: the file's line, from 1; 0 when the file could not be read at all.
+    int line = 0;
+    QString reason;  // why, in English: the rule an item broke, or the operating system's words
+    QList<ParameterKey> applied;  // the parameters the file set, in its order
+};
+LoadOutcome loadSettingsFile(const QString &path, SettingsForm &form,
+                             LoadDetails *details = nullptr);
 // The same from an open device.
-LoadOutcome loadSettings(QIODevice &device, SettingsForm &form);
+LoadOutcome loadSettings(QIODevice &device, SettingsForm &form, LoadDetails *details = nullptr);

@@ -55,7 +55,7 @@ void TrafficLog::record(const TrafficEvent &event)
         return;
     }
     // Whatever came before this event was all the unit sent of that line.
-    flushPartialLine();
+    flushPartialLine(event.device);
     switch (event.kind) {
     case TrafficEvent::Kind::Sent:
         add(TrafficDirection::Sent, visible(event.bytes), now, event.device);
@@ -101,33 +101,33 @@ void TrafficLog::takeReceived(const TrafficEvent &event, const QDateTime &now)
 {
     qsizetype from = 0;
     while (from < event.bytes.size()) {
-        if (m_partial.isEmpty() && m_partialUnshown == 0) {
-            m_partialTime = now;
-            m_partialPort = event.device;
-        }
+        PartialLine &partial = m_partials[event.device];
+        if (partial.shown.isEmpty() && partial.unshown == 0)
+            partial.time = now;
         // A line ends with its LF; a CR LF split over two reads still ends in one row.
         const qsizetype end = event.bytes.indexOf('\n', from);
         const qsizetype stop = end < 0 ? event.bytes.size() : end + 1;
         const QByteArray piece = event.bytes.mid(from, stop - from);
-        const qsizetype room = std::max<qsizetype>(MaxShownBytes - m_partial.size(), 0);
-        m_partial += piece.left(room);
-        m_partialUnshown += std::max<qsizetype>(piece.size() - room, 0);
+        const qsizetype room = std::max<qsizetype>(MaxShownBytes - partial.shown.size(), 0);
+        partial.shown += piece.left(room);
+        partial.unshown += std::max<qsizetype>(piece.size() - room, 0);
         from = stop;
         if (end >= 0)
-            flushPartialLine();
+            flushPartialLine(event.device);
     }
 }
 
-void TrafficLog::flushPartialLine()
+void TrafficLog::flushPartialLine(const QString &port)
 {
-    if (m_partial.isEmpty() && m_partialUnshown == 0)
+    const auto found = m_partials.constFind(port);
+    if (found == m_partials.cend())
         return;
-    QString text = visible(m_partial);
-    if (m_partialUnshown > 0)
-        text += tr("…（ほか %1 バイト）").arg(m_partialUnshown);
-    m_partial.clear();
-    m_partialUnshown = 0;
-    add(TrafficDirection::Received, text, m_partialTime, m_partialPort);
+    const PartialLine partial = found.value();
+    m_partials.erase(found);
+    QString text = visible(partial.shown);
+    if (partial.unshown > 0)
+        text += tr("…（ほか %1 バイト）").arg(partial.unshown);
+    add(TrafficDirection::Received, text, partial.time, port);
 }
 
 void TrafficLog::add(TrafficDirection direction, const QString &text, const QDateTime &time,

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -25,6 +26,7 @@ struct TrafficRow
 // The record of what went over the line: one row per line sent or received and per event of the
 // link, the newest last, at most MaxRows of them. Received bytes become a row once their line is
 // complete, stamped with the time its first byte came. Costs nothing while the line is quiet.
+// Several links may feed one log: each port's unfinished line is kept apart.
 //
 // Rows can also go to a file as they come (tab-separated: time, port, direction, text).
 class TrafficLog : public QObject
@@ -63,15 +65,19 @@ private:
     void add(TrafficDirection direction, const QString &text, const QDateTime &time,
              const QString &port);
     void takeReceived(const TrafficEvent &event, const QDateTime &now);
-    void flushPartialLine();
+    void flushPartialLine(const QString &port);
     QString eventText(const TrafficEvent &event) const;
     void writeToFile(const TrafficRow &row);
 
-    QList<TrafficRow> m_rows;
     // A received line still waiting for its CR LF.
-    QByteArray m_partial;
-    qint64 m_partialUnshown = 0;
-    QDateTime m_partialTime;
-    QString m_partialPort;
+    struct PartialLine
+    {
+        QByteArray shown;
+        qint64 unshown = 0;
+        QDateTime time;
+    };
+
+    QList<TrafficRow> m_rows;
+    QHash<QString, PartialLine> m_partials;  // by port
     QFile m_file;
 };

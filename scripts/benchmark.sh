@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Prints the tool's figures: CPU while idle (disconnected and connected), start-up time to the
-# window shown, peak memory, memory over repeated work cycles, and the link's write-all and
-# read-back times against the simulator beside their floors. Runs under Xvfb when there is no
-# display.
+# window shown, peak memory, memory over repeated work cycles, the link's write-all and
+# read-back times against the simulator beside their floors, and zrt48210-cli's write --verify
+# on one unit and on eight in parallel. Runs under Xvfb when there is no display.
 set -euo pipefail
 # Window titles are Japanese: xdotool matches them only in a UTF-8 locale.
 export LC_ALL=C.UTF-8
@@ -77,3 +77,35 @@ printf '| start-up to the window shown | %d ms | < 500 ms |\n' "$startup_ms"
 printf '| peak memory (VmHWM) | %d MiB | |\n' $((peak_kb / 1024))
 printf '| memory (VmRSS) after 5 work cycles, then after %d more | %d KiB, %d KiB (%+d KiB) | flat |\n' \
   "$cycles" "$rss_warm" "$rss_after" $((rss_after - rss_warm))
+
+# The command-line tool: write --verify on one simulated unit, then on eight in parallel (one
+# simulator each). Wall and CPU time of the tool, median of $CLI_ROUNDS runs.
+echo
+rounds="${CLI_ROUNDS:-7}"
+window_unit=$UNIT_PID
+sims=()
+cli_ports=()
+for _ in $(seq 8); do
+  start_unit 2> /dev/null
+  sims+=("$UNIT_PID")
+  cli_ports+=(--port "$UNIT_PTY")
+done
+trap 'kill "$app" "$window_unit" "${sims[@]}" 2>/dev/null || true; rm -rf "$runtime"' EXIT
+build/zrt48210-cli read -o "$runtime/site.txt" "${cli_ports[@]:0:2}" > /dev/null 2>&1
+cli_run() {  # prints "wall_ms cpu_ms" of one write --verify on the given ports
+  local TIMEFORMAT='%R %U %S' times
+  times=$({ time build/zrt48210-cli write "$runtime/site.txt" --verify "$@" \
+              > /dev/null 2> /dev/null; } 2>&1)
+  awk '{ printf "%.0f %.0f\n", $1 * 1000, ($2 + $3) * 1000 }' <<< "$times"
+}
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+one=$(for _ in $(seq "$rounds"); do cli_run "${cli_ports[@]:0:2}"; done)
+eight=$(for _ in $(seq "$rounds"); do cli_run "${cli_ports[@]}" --myid-from 1; done)
+one_wall=$(cut -d' ' -f1 <<< "$one" | median);   one_cpu=$(cut -d' ' -f2 <<< "$one" | median)
+eight_wall=$(cut -d' ' -f1 <<< "$eight" | median); eight_cpu=$(cut -d' ' -f2 <<< "$eight" | median)
+printf '| zrt48210-cli write --verify (median of %s) | wall | CPU (user + system) |\n' "$rounds"
+printf '|---|---|---|\n'
+printf '| 1 unit | %d ms | %d ms |\n' "$one_wall" "$one_cpu"
+printf '| 8 units in parallel | %d ms | %d ms |\n' "$eight_wall" "$eight_cpu"
+printf '| ratio 8 / 1 (target: within 1.3) | %.2f | %.2f |\n' \
+  "$(awk "BEGIN{print $eight_wall/$one_wall}")" "$(awk "BEGIN{print $eight_cpu/$one_cpu}")"

@@ -20,23 +20,44 @@ bool isRoleOwnId(const SettingsForm &form, int value)
     return !fixed.editable && fixed.text.toInt() == value;
 }
 
-qint16 applyNumber(SettingsForm &form, ParameterKey key, QStringView value)
+qint16 refuse(QString *why, const QString &reason)
 {
-    // Only plain digits reach a field: anything else would be sent to the unit as it stands.
-    if (!isPlainNumberText(value))
-        return -1;
-    const bool inRange = !isOutOfRange(value, form.fieldMinimum(key), form.fieldMaximum(key));
-    if (!inRange && !(key == ParameterKey::MYID && isRoleOwnId(form, value.toInt())))
-        return -1;
-    form.setFieldText(key, padWithZeros(value.toString()));
-    return 0;
+    if (why)
+        *why = reason;
+    return -1;
 }
 
-qint16 applyList(SettingsForm &form, ParameterKey key, QStringView value)
+qint16 applyNumber(SettingsForm &form, ParameterKey key, QStringView value, QString *why)
+{
+    const int min = form.fieldMinimum(key);
+    const int max = form.fieldMaximum(key);
+    // Only plain digits reach a field: anything else would be sent to the unit as it stands.
+    const bool plain = isPlainNumberText(value);
+    if (plain && (!isOutOfRange(value, min, max)
+                  || (key == ParameterKey::MYID && isRoleOwnId(form, value.toInt())))) {
+        form.setFieldText(key, padWithZeros(value.toString()));
+        return 0;
+    }
+    if (plain && key == ParameterKey::MYID && (value.toInt() == 0 || value.toInt() == 220)) {
+        const bool master = value.toInt() == 0;
+        return refuse(why, QStringLiteral("own ID %1 belongs to a %2 (TYPE=%3)")
+                               .arg(padWithZeros(value.toString()),
+                                    master ? QStringLiteral("master") : QStringLiteral("repeater"),
+                                    QString::number(master ? Role::Master : Role::Repeater)));
+    }
+    return refuse(why, QStringLiteral("%1 takes a number from %2 to %3, not '%4'")
+                           .arg(keyName(key), padWithZeros(QString::number(min)),
+                                padWithZeros(QString::number(max)), value.toString()));
+}
+
+qint16 applyList(SettingsForm &form, ParameterKey key, QStringView value, QString *why)
 {
     const std::optional<int> index = parseListValue(value);
-    if (!index || *index < -1 || *index >= form.listCount(key))
-        return -1;
+    if (!index || *index < -1 || *index >= form.listCount(key)) {
+        return refuse(why, QStringLiteral("%1 takes a list index from 0 to %2, not '%3'")
+                               .arg(keyName(key), QString::number(form.listCount(key) - 1),
+                                    value.toString()));
+    }
     form.selectListIndex(key, *index);
     return 0;
 }
@@ -56,21 +77,26 @@ QString parameterValue(const SettingsForm &form, ParameterKey key)
     return {};
 }
 
-qint16 applyParameterLine(SettingsForm &form, QStringView line)
+qint16 applyParameterLine(SettingsForm &form, QStringView line, QString *why)
 {
     const QStringView name = line.left(4);
     const QStringView value = line.size() > 5 ? line.mid(5) : QStringView();
     const std::optional<ParameterKey> key = keyFromName(name);
-    if (!key)
-        return name.isEmpty() ? 0 : -1;
+    if (!key) {
+        if (name.isEmpty())
+            return 0;
+        return refuse(why, QStringLiteral("'%1' is not a parameter key").arg(name.toString()));
+    }
     switch (valueKind(*key)) {
     case ValueKind::List:
-        return applyList(form, *key, value);
+        return applyList(form, *key, value, why);
     case ValueKind::Number:
-        return applyNumber(form, *key, value);
+        return applyNumber(form, *key, value, why);
     case ValueKind::Direction:
-        if (isDirectionText(value) != 0)
-            return -1;
+        if (isDirectionText(value) != 0) {
+            return refuse(why, QStringLiteral("PDIR takes four characters, each 0 or 1, not '%1'")
+                                   .arg(value.toString()));
+        }
         showDigitalDirections(form, value);
         showAnalogDirections(form, value);
         return 0;

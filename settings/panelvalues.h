@@ -9,8 +9,9 @@
 // decimal, a field's text unchanged, or the direction text.
 QString parameterValue(const SettingsForm &form, ParameterKey key);
 
-// Applies one "KEY?value" line; 0 when applied (or empty), -1 when refused.
-qint16 applyParameterLine(SettingsForm &form, QStringView line);
+// Applies one "KEY?value" line; 0 when applied (or empty), -1 when refused. On a refusal, `why`
+// receives the rule the line broke, in English, for tools that name it (the window does not).
+qint16 applyParameterLine(SettingsForm &form, QStringView line, QString *why = nullptr);
 
 void showDigitalDirections(SettingsForm &form, QStringView text);
 void showAnalogDirections(SettingsForm &form, QStringView text);

@@ -2,6 +2,7 @@
 #include "fakes/fakechannel.h"
 #include "fakes/scratchdisk.h"
 #include "file/settingsfile.h"
+#include "settings/memoryform.h"
 #include "settings/panelvalues.h"
 #include "ui/directionbutton.h"
 #include "ui/mainwindow.h"
@@ -40,6 +41,8 @@ private slots:
     void badFilesAreRefusedCleanly();
     void hugeFilesStopAtTheFirstRefusedItem();
     void itemsFollowCommasAndQuotes();
+    void refusalNamesItsLineAndRule_data();
+    void refusalNamesItsLineAndRule();
 
 private:
     QString path(const char *name) const { return m_fixture->dir.filePath(QLatin1String(name)); }
@@ -414,6 +417,46 @@ void SettingsFileTest::itemsFollowCommasAndQuotes()
     QCOMPARE(window()->fieldText(ParameterKey::MYID), QStringLiteral("000"));
     QCOMPARE(window()->fieldText(ParameterKey::SNUM), QStringLiteral("005"));
     QCOMPARE(window()->listIndex(ParameterKey::FRBD), 2);
+}
+
+void SettingsFileTest::refusalNamesItsLineAndRule_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QStringList>("applied");
+    QTest::newRow("CR LF") << DigitalKind + "\r\nTYPE=0\r\nMODE=1\r\nPTIM=101\r\nSNUM=1\r\n" << 4
+                           << "PTIM takes a number from 000 to 100, not '101'"
+                           << QStringList{"TYPE", "MODE"};
+    // Lone CR and lone LF end a line each; items after a comma stay on their line.
+    QTest::newRow("mixed line ends and commas")
+        << DigitalKind + "\rTYPE=0\nMODE=1,FRBD=1\r\n\r\nLOGI=1,PDIR=012\r\n" << 5
+        << "PDIR takes four characters, each 0 or 1, not '012'"
+        << QStringList{"TYPE", "MODE", "FRBD", "LOGI"};
+    QTest::newRow("role own ID") << DigitalKind + "\r\nTYPE=0\r\nMYID=220\r\n" << 3
+                                 << "own ID 220 belongs to a repeater (TYPE=2)"
+                                 << QStringList{"TYPE"};
+    QTest::newRow("kind line")
+        << QByteArray("\r\nTYPE=0\r\n") << 1
+        << "the first line is not a unit kind (デジタルユニット or アナログユニット)" << QStringList{};
+}
+
+void SettingsFileTest::refusalNamesItsLineAndRule()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, line);
+    QFETCH(QString, reason);
+    QFETCH(QStringList, applied);
+    writeFile(path("refused.txt"), bytes);
+    MemoryForm form;
+    LoadDetails details;
+    QVERIFY(loadSettingsFile(path("refused.txt"), form, &details) != LoadOutcome::Loaded);
+    QCOMPARE(details.line, line);
+    QCOMPARE(details.reason, reason);
+    QStringList keys;
+    for (ParameterKey key : std::as_const(details.applied))
+        keys << keyName(key);
+    QCOMPARE(keys, applied);
 }
 
 QTEST_MAIN(SettingsFileTest)

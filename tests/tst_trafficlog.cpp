@@ -14,6 +14,7 @@ class TrafficLogTest : public QObject
 private slots:
     void rowsFollowTheLine();
     void linesAreJoinedAcrossReadsAndCutWhenTooLong();
+    void portsSharingTheLogKeepTheirLinesApart();
     void oldestRowsDropOffAtTheBound();
     void fileGetsTheSameRows();
     void fullDiskStopsTheFileWithAReason();
@@ -96,6 +97,24 @@ void TrafficLogTest::linesAreJoinedAcrossReadsAndCutWhenTooLong()
     QCOMPARE(log.rows().first().text,
              QString(TrafficLog::MaxShownBytes, QLatin1Char('x'))
                  + QStringLiteral("…（ほか %1 バイト）").arg(16 * 64 * 1024 - TrafficLog::MaxShownBytes));
+}
+
+void TrafficLogTest::portsSharingTheLogKeepTheirLinesApart()
+{
+    auto on = [](const char *port, Kind kind, const QByteArray &bytes) {
+        TrafficEvent e = event(kind, bytes);
+        e.device = QString::fromLatin1(port);
+        return e;
+    };
+    TrafficLog log;
+    log.record(on("/dev/ttyUSB0", Kind::Received, "ZRT48"));
+    log.record(on("/dev/ttyUSB1", Kind::Received, "AC"));
+    log.record(on("/dev/ttyUSB1", Kind::Sent, "@MODE1\r\n"));  // ends USB1's line, not USB0's
+    log.record(on("/dev/ttyUSB0", Kind::Received, "210\r\n"));
+    QCOMPARE(texts(log),
+             (QStringList{"受信|AC", "送信|@MODE1<CR><LF>", "受信|ZRT48210<CR><LF>"}));
+    QCOMPARE(log.rows().at(0).port, QStringLiteral("/dev/ttyUSB1"));
+    QCOMPARE(log.rows().at(2).port, QStringLiteral("/dev/ttyUSB0"));
 }
 
 void TrafficLogTest::oldestRowsDropOffAtTheBound()

@@ -2,11 +2,10 @@
 # Installs the build into a temporary DESTDIR and checks the tree a desktop expects: both
 # programs, the menu entry and its icon in every size, the AppStream metainfo and the manual
 # pages; runs the validators over them and asks each installed program for its version.
-#   tree.sh BUILD_DIR SOURCE_DIR VERSION
+#   tree.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
-source=$2
-version=$3
+version=$2
 for tool in desktop-file-validate appstreamcli identify groff; do
   command -v "$tool" > /dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
@@ -18,9 +17,7 @@ DESTDIR="$work/root" cmake --install "$build" --prefix /usr > /dev/null
 usr="$work/root/usr"
 id=$(basename "$(ls "$usr"/share/applications/*.desktop)" .desktop)
 
-programs=(zrt48210)
-# The command-line tool is part of every tree that has its sources.
-[ -d "$source/cli" ] && programs+=(zrt48210-cli)
+programs=(zrt48210 zrt48210-cli)
 expected=()
 for program in "${programs[@]}"; do
   expected+=("bin/$program" "share/man/man1/$program.1.gz")
@@ -57,7 +54,8 @@ grep -qF "<release version=\"$version\"" "$usr/share/metainfo/$id.metainfo.xml" 
 for program in "${programs[@]}"; do
   page="$usr/share/man/man1/$program.1.gz"
   gzip -t "$page" || fail "$program.1.gz is not gzip"
-  warnings=$(zcat "$page" | groff -man -Tutf8 -ww -z 2>&1)
+  # Pages may hold Japanese: man reads them through preconv, as -k does.
+  warnings=$(zcat "$page" | groff -k -man -Tutf8 -ww -z 2>&1)
   [ -z "$warnings" ] || fail "$program.1: $warnings"
   zcat "$page" | grep -q "^\.TH .*$version" || fail "$program.1 does not carry version $version"
   out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$usr/bin/$program" --version) \

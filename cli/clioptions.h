@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+enum class Verb { Ports, Identify, Read, Write, Set, Diff, Error };
+
+// The command line of zrt48210-cli as given, checked for form only: which verb, which ports,
+// which files and assignments. Whether a file or a value is acceptable is decided later, by the
+// same rules as the window (see unitplan.h).
+struct CliCommand
+{
+    enum class Action { Run, Help, Version, Refuse };
+
+    Action action = Action::Run;
+    QString message;  // what to print for Help, Version and Refuse
+
+    Verb verb = Verb::Identify;
+    QStringList ports;        // as given: a device path or COMn, in order
+    QStringList files;        // write, diff: one file for every unit, or one per port
+    QStringList assignments;  // set: KEY=VALUE, as given
+    QString outputPath;       // read -o; with several ports it holds {n}
+    std::optional<int> myId;      // --myid
+    std::optional<int> myIdFrom;  // --myid-from
+    bool verify = false;
+    bool json = false;
+    QString logPath;
+};
+
+CliCommand parseCliCommandLine(const QStringList &arguments);
+
+QString verbName(Verb verb);
+
+// Exit statuses, as --help and the README give them.
+namespace ExitStatus {
+inline constexpr int Done = 0;
+inline constexpr int Refused = 1;       // refused, different, or the wrong model
+inline constexpr int BadUsage = 2;      // nothing was sent
+inline constexpr int LinkFailed = 3;    // no port, no answer, or the result could not be saved
+inline constexpr int Interrupted = 130; // 128 + SIGINT, as shells report it
+} // namespace ExitStatus

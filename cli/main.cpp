@@ -1,0 +1,149 @@
+// zrt48210-cli: scripted and parallel configuration of ZRT units, over the same link, parameter
+// rules, settings file and error table as the window program.
+#include "cli/clioptions.h"
+#include "cli/portlist.h"
+#include "cli/progressboard.h"
+#include "cli/sessionrunner.h"
+#include "cli/unitplan.h"
+#include "file/systemini.h"
+#include "link/portmap.h"
+#include "link/trafficlog.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto ignored = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// SIGINT and SIGTERM reach the event loop as a readable pipe, where it is safe to act on them.
+bool watchSignals(QObject *parent, const std::function<void()> &handler)
+{
+    if (::pipe(g_signalPipe) != 0)
+        return false;
+    for (int fd : g_signalPipe)
+        fcntl(fd, F_SETFD, FD_CLOEXEC);
+    auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, parent);
+    QObject::connect(notifier, &QSocketNotifier::activated, parent, [handler] {
+        char byte;
+        [[maybe_unused]] const auto ignored = ::read(g_signalPipe[0], &byte, 1);
+        handler();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return sigaction(SIGINT, &action, nullptr) == 0 && sigaction(SIGTERM, &action, nullptr) == 0;
+}
+
+// False, with a message on standard error, when the bytes did not all get out.
+bool writeAll(std::FILE *stream, const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return true;
+    if (std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream)
+            == static_cast<size_t>(bytes.size())
+        && std::fflush(stream) == 0) {
+        return true;
+    }
+    // A reader that went away (| head) chose to stop reading: no complaint for that.
+    if (stream != stderr && errno != EPIPE)
+        std::fprintf(stderr, "zrt48210-cli: cannot write the output: %s\n", std::strerror(errno));
+    return false;
+}
+
+void complain(const QString &message)
+{
+    writeAll(stderr, ("zrt48210-cli: " + message + '\n').toUtf8());
+}
+
+int listPorts(bool json)
+{
+    const QList<PortEntry> ports = systemPortEntries();
+    const QByteArray text = json ? renderPortsJson(ports) : renderPortsText(ports).toUtf8();
+    return writeAll(stdout, text) ? ExitStatus::Done : ExitStatus::LinkFailed;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    // A closed pipe is a failed write, checked like any other, not a death by signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    const CliCommand command = parseCliCommandLine(QCoreApplication::arguments());
+    switch (command.action) {
+    case CliCommand::Action::Help:
+    case CliCommand::Action::Version:
+        return writeAll(stdout, command.message.toUtf8()) ? ExitStatus::Done
+                                                          : ExitStatus::LinkFailed;
+    case CliCommand::Action::Refuse:
+        writeAll(stderr, command.message.toUtf8());
+        return ExitStatus::BadUsage;
+    case CliCommand::Action::Run:
+        break;
+    }
+    if (command.verb == Verb::Ports)
+        return listPorts(command.json);
+
+    PortMap ports;
+    ports.setSystemPorts(PortMap::systemPorts());
+    const PlanResult planned = planUnits(command, ports);
+    if (!planned.error.isEmpty()) {
+        complain(planned.error + QStringLiteral("\nnothing was sent"));
+        return ExitStatus::BadUsage;
+    }
+
+    TrafficLog log;
+    if (!command.logPath.isEmpty()) {
+        QString reason;
+        if (!log.appendTo(command.logPath, &reason)) {
+            complain(QStringLiteral("--log %1: %2\nnothing was sent")
+                         .arg(command.logPath, reason));
+            return ExitStatus::BadUsage;
+        }
+        QObject::connect(&log, &TrafficLog::fileFailed, &app, [&](const QString &why) {
+            complain(QStringLiteral("--log %1: %2; the log stops here").arg(command.logPath, why));
+        });
+    }
+
+    // The line settings the window uses, from its system.ini beside the program; never written.
+    const PortSettings lineSettings = loadPortSettings(
+        portSettingsPath(QCoreApplication::applicationDirPath() + QLatin1Char('/')));
+    SessionRunner runner(planned.plans, lineSettings, command.logPath.isEmpty() ? nullptr : &log);
+    ProgressBoard board(stderr, isatty(STDERR_FILENO) == 1, command.ports);
+    QObject::connect(&runner, &SessionRunner::progress, &app,
+                     [&](int unit, const QString &text) { board.show(unit, text); });
+    QObject::connect(&runner, &SessionRunner::finished, &app, &QCoreApplication::quit);
+    bool interrupted = false;
+    watchSignals(&app, [&] {
+        if (!interrupted)
+            complain(QStringLiteral("stopping: each unit finishes the line in progress"));
+        interrupted = true;
+        runner.interrupt();
+    });
+    runner.start();
+    app.exec();
+
+    const QList<UnitReport> reports = runner.reports();
+    int status = overallExitStatus(reports);
+    const QByteArray out = command.json ? renderJson(command.verb, reports)
+                                        : renderText(command.verb, reports).toUtf8();
+    if (!writeAll(stdout, out))
+        status = std::max(status, ExitStatus::LinkFailed);
+    return status;
+}

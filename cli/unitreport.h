@@ -1,0 +1,54 @@
+#pragma once
+
+#include "cli/clioptions.h"
+#include "settings/parameters.h"
+#include "settings/verify.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+enum class Outcome {
+    Done,
+    Refused,       // the unit answered NAK
+    Different,     // verify or diff found a difference
+    WrongModel,    // not one of our models, or not the file's unit kind
+    OpenFailed,    // the port could not be opened
+    NoAnswer,      // the unit stopped answering
+    PortLost,      // the port went away (an unplugged adapter)
+    BadReadBack,   // the read-back lacked a parameter or held one the rules refuse
+    OutputFailed,  // the settings file could not be saved
+    Interrupted,   // Ctrl-C
+};
+
+int exitStatus(Outcome outcome);
+QString outcomeName(Outcome outcome);
+
+// What happened on one unit.
+struct UnitReport
+{
+    QString port;    // as given
+    QString device;
+    QString model;   // "48210"; the raw text after "ZRT" for a model of another family
+    QString kind;    // "デジタルユニット" ...
+    QString version; // the version line as received
+    Outcome outcome = Outcome::Done;
+    QString detail;  // what went wrong, in English; empty when done
+    int written = 0; // parameters acknowledged
+    int toWrite = 0;
+    bool verified = false;
+    // Read back (read, diff, --verify), in the order of AllParameterKeys; empty when not read.
+    QList<std::pair<ParameterKey, QString>> values;
+    QList<Mismatch> mismatches;
+    QString errorCode;     // error
+    QString errorMessage;  // error: lines joined by CR LF, as the window shows them
+    QString outputPath;    // read -o: the file written
+};
+
+// The worst status of all units decides.
+int overallExitStatus(const QList<UnitReport> &reports);
+
+// Standard output in text: each unit's result, then, with several units, a summary table.
+QString renderText(Verb verb, const QList<UnitReport> &reports);
+// One JSON document for the whole run.
+QByteArray renderJson(Verb verb, const QList<UnitReport> &reports);

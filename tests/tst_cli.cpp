@@ -1,0 +1,589 @@
+#include "fakes/appfixture.h"
+#include "fakes/statustexts.h"
+#include "link/link.h"
+#include "link/qtserialchannel.h"
+#include "ui/mainwindow.h"
+#include "unitsim/ptyunit.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSocketNotifier>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <functional>
+#include <memory>
+#include <unistd.h>
+#include <vector>
+
+// The real zrt48210-cli against simulated units on pseudo-terminals served by this process.
+class CliTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+
+    void everyVerbOnEachModel_data();
+    void everyVerbOnEachModel();
+    void readSavesTheWindowsBytes_data();
+    void readSavesTheWindowsBytes();
+    void verifyCatchesAUnitThatKeepsOldValues();
+    void diffChecksASiteAgainstItsFiles();
+    void wrongModelIsRefused();
+    void parallelUnitsEndOnTheirOwn();
+    void unplugMidWriteStopsThatUnitOnly();
+    void badInputSendsNothing_data();
+    void badInputSendsNothing();
+    void interruptFinishesTheLineAndCloses();
+    void progressRedrawsInPlaceOnATerminal();
+    void helpVersionAndPorts();
+
+private:
+    struct Run
+    {
+        int exitCode = -1;
+        QString out;
+        QString err;
+    };
+    using OnStart = std::function<void(QProcess &)>;
+
+    PtyUnit *addUnit(const UnitOptions &options = {});
+    QStringList ports() const;
+    Run run(const QStringList &arguments, const OnStart &onStart = {}, int timeoutMs = 20000);
+    QString writeFile(const QString &name, const QByteArray &bytes);
+    QString settingsFile(const QString &name, const QString &kind,
+                         const QMap<QString, QString> &values = {});
+    static QByteArray settingsBytes(const QString &kind,
+                                    const QMap<QString, QString> &values = {});
+    static QJsonArray jsonUnits(const QString &out)
+    {
+        return QJsonDocument::fromJson(out.toUtf8()).object().value("units").toArray();
+    }
+    static QList<QByteArray> parameterLines(const PtyUnit *unit);
+
+    std::vector<std::unique_ptr<PtyUnit>> m_units;
+    QTemporaryDir m_dir;
+};
+
+namespace {
+
+// The file's own order and the default panel values.
+const QList<std::pair<QString, QString>> FileDefaults = {
+    {"TYPE", "0"}, {"MODE", "0"}, {"MYID", "001"}, {"SNUM", "001"}, {"FRCH", "0"},
+    {"FRBD", "0"}, {"HOLD", "0"}, {"DIVR", "0"}, {"PDIR", "0000"}, {"LOGI", "0"},
+    {"AUIO", "0"}, {"ADSL", "0"}, {"DASL", "0"}, {"REPT", "0"}, {"ETIM", "005"},
+    {"PTIM", "000"}, {"DOUT", "0"},
+};
+
+using Values = QMap<QString, QString>;
+
+const QString Digital = QStringLiteral("デジタルユニット");
+const QString Analog = QStringLiteral("アナログユニット");
+
+QMap<QByteArray, QByteArray> unitValues(const QMap<QString, QString> &values)
+{
+    QMap<QByteArray, QByteArray> converted;
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        converted.insert(it.key().toLatin1(), it.value().toLatin1());
+    return converted;
+}
+
+} // namespace
+
+void CliTest::cleanup()
+{
+    m_units.clear();
+}
+
+PtyUnit *CliTest::addUnit(const UnitOptions &options)
+{
+    auto unit = std::make_unique<PtyUnit>(options);
+    if (!unit->openPty())
+        qFatal("no pseudo-terminal: %s", qPrintable(unit->errorString()));
+    m_units.push_back(std::move(unit));
+    return m_units.back().get();
+}
+
+QStringList CliTest::ports() const
+{
+    QStringList arguments;
+    for (const auto &unit : m_units)
+        arguments << QStringLiteral("--port") << unit->devicePath();
+    return arguments;
+}
+
+CliTest::Run CliTest::run(const QStringList &arguments, const OnStart &onStart, int timeoutMs)
+{
+    QProcess process;
+    QSignalSpy finished(&process, &QProcess::finished);
+    process.start(QStringLiteral(ZRT_CLI), arguments);
+    Run result;
+    if (!process.waitForStarted())
+        return result;
+    if (onStart)
+        onStart(process);
+    // The units answer from this process's event loop, which the wait keeps running.
+    if (!finished.wait(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+QString CliTest::writeFile(const QString &name, const QByteArray &bytes)
+{
+    const QString path = m_dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QByteArray CliTest::settingsBytes(const QString &kind, const QMap<QString, QString> &values)
+{
+    QString text = kind + QLatin1String("\r\n");
+    for (const auto &[key, value] : FileDefaults)
+        text += key + QLatin1Char('=') + values.value(key, value) + QLatin1String("\r\n");
+    text += QLatin1String("\r\n");
+    QStringEncoder encoder("Shift_JIS");
+    return encoder.encode(text);
+}
+
+QString CliTest::settingsFile(const QString &name, const QString &kind,
+                              const QMap<QString, QString> &values)
+{
+    return writeFile(name, settingsBytes(kind, values));
+}
+
+QList<QByteArray> CliTest::parameterLines(const PtyUnit *unit)
+{
+    QList<QByteArray> lines;
+    for (const QByteArray &line : unit->simulator().receivedLines()) {
+        if (UnitSimulator::isParameterKey(UnitSimulator::keywordOf(line)))
+            lines << line;
+    }
+    return lines;
+}
+
+void CliTest::everyVerbOnEachModel_data()
+{
+    QTest::addColumn<QByteArray>("model");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("fileKind");
+    QTest::newRow("48210") << QByteArray("48210") << "デジタルユニット" << Digital;
+    QTest::newRow("48220") << QByteArray("48220") << "アナログ入力ユニット" << Analog;
+    QTest::newRow("48221") << QByteArray("48221") << "アナログ出力ユニット" << Analog;
+}
+
+void CliTest::everyVerbOnEachModel()
+{
+    QFETCH(QByteArray, model);
+    QFETCH(QString, kind);
+    QFETCH(QString, fileKind);
+    UnitOptions options;
+    options.model = model;
+    options.version = "Ver2.10";
+    options.errorCode = "1003";
+    PtyUnit *unit = addUnit(options);
+
+    Run identify = run(QStringList{"identify"} + ports());
+    QCOMPARE(identify.exitCode, 0);
+    QCOMPARE(identify.out, QStringLiteral("model    %1\nkind     %2\nversion  Ver2.10\n")
+                               .arg(QString::fromLatin1(model), kind));
+
+    const QMap<QString, QString> values{{"MODE", "2"}, {"MYID", "017"}, {"FRCH", "6"},
+                                        {"PDIR", "1010"}, {"ETIM", "120"}, {"DOUT", "1"}};
+    const QString file = settingsFile(QStringLiteral("unit.txt"), fileKind, values);
+    Run write = run(QStringList{"write", file, "--verify"} + ports());
+    QCOMPARE(write.exitCode, 0);
+    QCOMPARE(write.out, QStringLiteral("17 of 17 written, verified\n"));
+    // The window's write-all order for the unit's tab.
+    const QList<QByteArray> written = parameterLines(unit);
+    QCOMPARE(written.size(), 17);
+    const QByteArray order = fileKind == Digital
+        ? "@FRBD0 @FRCH6 @PDIR1010 @LOGI0 @AUIO0 @ADSL0 @DASL0 @MODE2 @TYPE0 @MYID017 "
+          "@SNUM001 @REPT0 @ETIM120 @DIVR0 @PTIM000 @HOLD0 @DOUT1"
+        : "@FRBD0 @FRCH6 @LOGI0 @AUIO0 @PDIR1010 @ADSL0 @DASL0 @MODE2 @TYPE0 @MYID017 "
+          "@SNUM001 @REPT0 @ETIM120 @DIVR0 @PTIM000 @HOLD0 @DOUT1";
+    QCOMPARE(written.join(' '), order);
+
+    Run read = run(QStringList{"read"} + ports());
+    QCOMPARE(read.exitCode, 0);
+    QVERIFY2(read.out.contains(QLatin1String("FRCH=6\nPDIR=1010\n")), qPrintable(read.out));
+    QVERIFY(read.out.contains(QLatin1String("MYID=017\n")));
+    QCOMPARE(read.out.count(QLatin1Char('\n')), 17);
+    Run json = run(QStringList{"read", "--json"} + ports());
+    QCOMPARE(json.exitCode, 0);
+    const QJsonObject reported = jsonUnits(json.out).at(0).toObject();
+    QCOMPARE(reported.value("model").toString(), QString::fromLatin1(model));
+    QCOMPARE(reported.value("version").toString(), QStringLiteral("Ver2.10"));
+    QCOMPARE(reported.value("outcome").toString(), QStringLiteral("done"));
+    QJsonObject held;
+    for (const QByteArray &key : UnitSimulator::parameterKeys())
+        held.insert(QString::fromLatin1(key), QString::fromLatin1(unit->simulator().value(key)));
+    QCOMPARE(reported.value("values").toObject(), held);
+
+    Run diff = run(QStringList{"diff", file} + ports());
+    QCOMPARE(diff.exitCode, 0);
+    QCOMPARE(diff.out, QStringLiteral("no differences\n"));
+
+    Run set = run(QStringList{"set", "SNUM=12", "PTIM=5", "--verify"} + ports());
+    QCOMPARE(set.exitCode, 0);
+    QCOMPARE(parameterLines(unit).mid(17).join(' '), QByteArray("@SNUM012 @PTIM005"));
+    QCOMPARE(unit->simulator().value("SNUM"), QByteArray("012"));
+
+    Run error = run(QStringList{"error"} + ports());
+    QCOMPARE(error.exitCode, 0);
+    QCOMPARE(error.out,
+             QStringLiteral("1003\nスレーブ台数がマスター信号数より\n多いです。\n"));
+}
+
+void CliTest::readSavesTheWindowsBytes_data()
+{
+    QTest::addColumn<QByteArray>("model");
+    QTest::addColumn<Values>("values");
+    QTest::newRow("digital defaults") << QByteArray("48210") << QMap<QString, QString>{};
+    QTest::newRow("analog example")
+        << QByteArray("48220")
+        << QMap<QString, QString>{{"MODE", "1"}, {"MYID", "012"}, {"FRCH", "3"}, {"FRBD", "1"},
+                                  {"HOLD", "1"}, {"PDIR", "1000"}, {"ADSL", "1"}, {"REPT", "1"},
+                                  {"ETIM", "010"}, {"PTIM", "005"}, {"DOUT", "1"}};
+    QTest::newRow("repeater") << QByteArray("48221")
+                              << QMap<QString, QString>{{"TYPE", "2"}, {"MYID", "220"}};
+}
+
+void CliTest::readSavesTheWindowsBytes()
+{
+    QFETCH(QByteArray, model);
+    QFETCH(Values, values);
+    UnitOptions options;
+    options.model = model;
+    options.initialValues = unitValues(values);
+    PtyUnit *unit = addUnit(options);
+
+    // The window reads the unit back and saves: ファイル → 保存.
+    const QString windowFile = m_dir.filePath(QStringLiteral("window-%1.txt").arg(model));
+    {
+        QtSerialChannel channel;
+        AppFixture window(&channel, {QStringLiteral("COM1=") + unit->devicePath()});
+        QVERIFY(window.start());
+        QTest::mouseClick(window.button("cmdPort"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(window.label("lblStat")->text(), StatusText::Connected, 3000);
+        QTRY_VERIFY(!window.link()->state().awaitingReply);
+        QTest::mouseClick(window.button("cmdDISP"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(window.label("lblStat")->text(), StatusText::ReadDone, 3000);
+        window.window()->saveSettings(windowFile);
+        QTest::mouseClick(window.button("cmdPort"), Qt::LeftButton);
+        QTRY_VERIFY(!window.link()->state().portOpen);
+    }
+
+    const QString cliFile = m_dir.filePath(QStringLiteral("cli-%1.txt").arg(model));
+    Run read = run(QStringList{"read", "-o", cliFile} + ports());
+    QCOMPARE(read.exitCode, 0);
+    QCOMPARE(read.out, QStringLiteral("saved %1\n").arg(cliFile));
+    QFile expected(windowFile);
+    QFile actual(cliFile);
+    QVERIFY(expected.open(QIODevice::ReadOnly));
+    QVERIFY(actual.open(QIODevice::ReadOnly));
+    QCOMPARE(actual.readAll(), expected.readAll());
+}
+
+void CliTest::verifyCatchesAUnitThatKeepsOldValues()
+{
+    UnitOptions options;
+    options.forgetKeys = {"MYID", "ETIM"};
+    addUnit(options);
+    const QString file = settingsFile(QStringLiteral("site.txt"), Digital,
+                                      {{"MYID", "042"}, {"ETIM", "030"}});
+
+    Run write = run(QStringList{"write", file, "--verify", "--json"} + ports());
+    QCOMPARE(write.exitCode, 1);
+    const QJsonObject unit = jsonUnits(write.out).at(0).toObject();
+    QCOMPARE(unit.value("outcome").toString(), QStringLiteral("different"));
+    QCOMPARE(unit.value("written").toInt(), 17);
+    QCOMPARE(unit.value("verified").toBool(), false);
+    const QJsonArray mismatches = unit.value("mismatches").toArray();
+    QCOMPARE(mismatches.size(), 2);
+    QCOMPARE(mismatches.at(0).toObject(),
+             (QJsonObject{{"key", "MYID"}, {"expected", "042"}, {"reported", "001"}}));
+    QCOMPARE(mismatches.at(1).toObject(),
+             (QJsonObject{{"key", "ETIM"}, {"expected", "030"}, {"reported", "005"}}));
+
+    // Without --verify the same unit looks fine: only reading back catches it.
+    QCOMPARE(run(QStringList{"write", file} + ports()).exitCode, 0);
+}
+
+void CliTest::diffChecksASiteAgainstItsFiles()
+{
+    // A site of two slaves programmed with consecutive own IDs from one file ...
+    PtyUnit *first = addUnit();
+    PtyUnit *second = addUnit();
+    const QString site = settingsFile(QStringLiteral("site.txt"), Digital, {{"MODE", "1"}});
+    Run write = run(QStringList{"write", site, "--verify", "--myid-from", "7"} + ports());
+    QCOMPARE(write.exitCode, 0);
+    QCOMPARE(first->simulator().value("MYID"), QByteArray("007"));
+    QCOMPARE(second->simulator().value("MYID"), QByteArray("008"));
+    QCOMPARE(run(QStringList{"diff", site, "--myid-from", "7"} + ports()).exitCode, 0);
+
+    // ... saved unit by unit, then checked later: the second has been changed meanwhile.
+    const QString saved = m_dir.filePath(QStringLiteral("unit{n}.txt"));
+    QCOMPARE(run(QStringList{"read", "-o", saved} + ports()).exitCode, 0);
+    second->simulator().setValue("HOLD", "1");
+    second->simulator().setValue("SNUM", "004");
+    Run diff = run(QStringList{"diff", m_dir.filePath("unit1.txt"), m_dir.filePath("unit2.txt")}
+                   + ports());
+    QCOMPARE(diff.exitCode, 1);
+    QVERIFY2(diff.out.startsWith(QStringLiteral("[%1]\nno differences\n[%2]\n"
+                                                "SNUM  file 001  unit 004\n"
+                                                "HOLD  file 0  unit 1\n")
+                                     .arg(first->devicePath(), second->devicePath())),
+             qPrintable(diff.out));
+    QVERIFY(diff.out.contains(QRegularExpression(
+        QStringLiteral("\\n%1 +48210 +different +2 parameters differ: SNUM, HOLD\\n")
+            .arg(QRegularExpression::escape(second->devicePath())))));
+}
+
+void CliTest::wrongModelIsRefused()
+{
+    UnitOptions analog;
+    analog.model = "48220";
+    PtyUnit *unit = addUnit(analog);
+    UnitOptions foreign;
+    foreign.model = "48299";
+    addUnit(foreign);
+
+    // A digital file is not written to an analog unit, nor to a model of another family.
+    const QString file = settingsFile(QStringLiteral("digital.txt"), Digital);
+    Run write = run(QStringList{"write", file} + ports());
+    QCOMPARE(write.exitCode, 1);
+    QVERIFY(write.out.contains(QLatin1String("wrong model  the file is for a digital unit")));
+    QVERIFY(write.out.contains(QLatin1String("wrong model  ZRT48299 is not a 48210")));
+    QVERIFY(parameterLines(unit).isEmpty());
+}
+
+void CliTest::parallelUnitsEndOnTheirOwn()
+{
+    UnitOptions silent;
+    silent.silent = true;
+    PtyUnit *mute = addUnit(silent);
+    UnitOptions refusing;
+    refusing.nakKeys = {"SNUM"};
+    PtyUnit *refuser = addUnit(refusing);
+    PtyUnit *good = addUnit();
+    const QString file = settingsFile(QStringLiteral("all.txt"), Digital, {{"MODE", "3"}});
+    const QString log = m_dir.filePath(QStringLiteral("traffic.log"));
+
+    Run write = run(QStringList{"write", file, "--verify", "--log", log} + ports());
+    // The worst outcome decides: no answer (3) over a refusal (1).
+    QCOMPARE(write.exitCode, 3);
+    QCOMPARE(parameterLines(good).size(), 17);
+    QCOMPARE(good->simulator().value("MODE"), QByteArray("3"));
+    QCOMPARE(parameterLines(refuser).size(), 11);  // stopped at the refused SNUM
+    const QStringList summary = write.out.section(QLatin1String("\n\n"), -1).split('\n');
+    QCOMPARE(summary.at(0).simplified(), QStringLiteral("PORT MODEL RESULT DETAIL"));
+    QCOMPARE(summary.at(1).simplified(),
+             QStringLiteral("%1 - no answer no answer to UVER, sent 4 times")
+                 .arg(mute->devicePath()));
+    QCOMPARE(summary.at(2).simplified(),
+             QStringLiteral("%1 48210 refused the unit refused SNUM001 (10 of 17 written)")
+                 .arg(refuser->devicePath()));
+    QCOMPARE(summary.at(3).simplified(),
+             QStringLiteral("%1 48210 done 17 of 17 written, verified").arg(good->devicePath()));
+    // The good unit was done long before the silent one was given up.
+    const QStringList progress = write.err.split('\n');
+    QVERIFY2(progress.indexOf(good->devicePath() + QLatin1String(": done"))
+                 < progress.indexOf(QRegularExpression(QStringLiteral("%1: no answer.*")
+                                        .arg(QRegularExpression::escape(mute->devicePath())))),
+             qPrintable(write.err));
+
+    // One log for all ports, each row with its port and direction; resends and the give-up.
+    QFile logFile(log);
+    QVERIFY(logFile.open(QIODevice::ReadOnly));
+    const QStringList rows = QString::fromUtf8(logFile.readAll()).split('\n', Qt::SkipEmptyParts);
+    auto rowsOf = [&](const QString &port, const QString &direction, const QString &text) {
+        return std::count_if(rows.cbegin(), rows.cend(), [&](const QString &row) {
+            const QStringList fields = row.split('\t');
+            return fields.size() == 4 && fields.at(1) == port && fields.at(2) == direction
+                && fields.at(3).startsWith(text);
+        });
+    };
+    const QString event;
+    const QString sent = QStringLiteral("送信");
+    const QString received = QStringLiteral("受信");
+    QCOMPARE(rowsOf(mute->devicePath(), event, QStringLiteral("再送")), 3);
+    QCOMPARE(rowsOf(mute->devicePath(), event, QStringLiteral("応答がないため中止")), 1);
+    QCOMPARE(rowsOf(refuser->devicePath(), received, QStringLiteral("NAK<CR><LF>")), 1);
+    QCOMPARE(rowsOf(good->devicePath(), sent, QStringLiteral("@MODE3<CR><LF>")), 1);
+    QCOMPARE(rowsOf(good->devicePath(), received, QStringLiteral("ACK<CR><LF>")), 17);
+    const QRegularExpression stamp(
+        QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}\\t"));
+    QVERIFY(stamp.match(rows.first()).hasMatch());
+}
+
+void CliTest::unplugMidWriteStopsThatUnitOnly()
+{
+    PtyUnit *pulled = addUnit();
+    PtyUnit *good = addUnit();
+    connect(pulled, &PtyUnit::lineReceived, pulled, [pulled](const QByteArray &line) {
+        if (line.startsWith("@LOGI"))
+            pulled->closeMaster();
+    });
+    const QString file = settingsFile(QStringLiteral("unit.txt"), Digital);
+    Run write = run(QStringList{"write", file, "--verify", "--json"} + ports());
+    QCOMPARE(write.exitCode, 3);
+    const QJsonArray units = jsonUnits(write.out);
+    QCOMPARE(units.at(0).toObject().value("outcome").toString(), QStringLiteral("port lost"));
+    QCOMPARE(units.at(0).toObject().value("written").toInt(), 3);
+    QVERIFY(units.at(0).toObject().value("detail").toString().startsWith("the port went away"));
+    QCOMPARE(units.at(1).toObject().value("outcome").toString(), QStringLiteral("done"));
+    QCOMPARE(parameterLines(good).size(), 17);
+}
+
+void CliTest::badInputSendsNothing_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("fileBytes");
+    QTest::addColumn<QString>("message");
+
+    QStringEncoder encoder("Shift_JIS");
+    const QByteArray head = encoder.encode(Digital + QLatin1String("\r\nTYPE=0\r\nMODE=1\r\n"));
+    QTest::newRow("value out of range on line 4")
+        << QStringList{"write", "FILE"} << head + "MYID=201\r\nSNUM=001\r\n"
+        << "FILE: line 4: MYID takes a number from 001 to 200, not '201'";
+    QTest::newRow("unknown key, LF line ends")
+        << QStringList{"diff", "FILE"} << QByteArray(head).replace("\r\n", "\n") + "MYIX=1\n"
+        << "FILE: line 4: 'MYIX' is not a parameter key";
+    QTest::newRow("not a settings file")
+        << QStringList{"write", "FILE"} << QByteArray("TYPE=0\r\n")
+        << "FILE: line 1: the first line is not a unit kind";
+    QTest::newRow("parameters missing")
+        << QStringList{"write", "FILE"} << head
+        << "FILE: no line for FRBD, FRCH, PDIR, LOGI, AUIO, ADSL, DASL, MYID, SNUM";
+    QTest::newRow("own ID of a master")
+        << QStringList{"write", "FILE", "--myid", "3"}
+        << settingsBytes(Digital, {{"TYPE", "1"}, {"MYID", "000"}})
+        << "FILE: --myid: the own ID of a master is fixed at 000";
+    QTest::newRow("set: unknown key") << QStringList{"set", "FRBD=1", "frch=2"} << QByteArray()
+                                      << "'frch' is not a parameter key";
+    QTest::newRow("set: out of range") << QStringList{"set", "ETIM=256"} << QByteArray()
+                                       << "ETIM takes a number from 001 to 255, not '256'";
+    QTest::newRow("set: a slave without an own ID") << QStringList{"set", "TYPE=0"} << QByteArray()
+                                                    << "TYPE=0 (slave) needs an own ID";
+    QTest::newRow("bad usage") << QStringList{"write", "FILE", "--verify", "--myid", "201"}
+                               << QByteArray() << "--myid takes an own ID from 1 to 200";
+}
+
+void CliTest::badInputSendsNothing()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, fileBytes);
+    QFETCH(QString, message);
+    PtyUnit *unit = addUnit();
+    const QString file = writeFile(QStringLiteral("bad.txt"), fileBytes);
+    arguments.replaceInStrings(QStringLiteral("FILE"), file);
+    message.replace(QStringLiteral("FILE"), file);
+
+    Run refused = run(arguments + ports());
+    QCOMPARE(refused.exitCode, 2);
+    QVERIFY2(refused.err.contains(message), qPrintable(refused.err));
+    QVERIFY(refused.out.isEmpty());
+    QVERIFY(unit->simulator().receivedLines().isEmpty());
+}
+
+void CliTest::interruptFinishesTheLineAndCloses()
+{
+    PtyUnit *unit = addUnit();
+    unit->setReplyShape({100, 1, 0, 0});  // a slow unit, so that Ctrl-C comes mid-write
+    const QString file = settingsFile(QStringLiteral("unit.txt"), Digital, {{"LOGI", "1"}});
+    Run run = this->run(QStringList{"write", file} + ports(), [unit](QProcess &process) {
+        connect(unit, &PtyUnit::lineReceived, &process, [&process](const QByteArray &line) {
+            if (line.startsWith("@LOGI"))
+                ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+        });
+    });
+    QCOMPARE(run.exitCode, 130);
+    // The line in progress was answered and counted; nothing went out after it.
+    QCOMPARE(parameterLines(unit).size(), 4);
+    QCOMPARE(unit->simulator().value("LOGI"), QByteArray("1"));
+    QCOMPARE(run.out, QStringLiteral("4 of 17 written\n"));
+    QVERIFY(run.err.contains(QLatin1String("interrupted: Ctrl-C after 4 of 17 written")));
+}
+
+void CliTest::progressRedrawsInPlaceOnATerminal()
+{
+    addUnit();
+    addUnit();
+    // Standard error on a pseudo-terminal of its own, as when run from a shell.
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+    const QByteArray slavePath = ptsname(master);
+    QProcess process;
+    process.setChildProcessModifier([slavePath] {
+        const int slave = ::open(slavePath.constData(), O_RDWR | O_NOCTTY);
+        ::dup2(slave, STDERR_FILENO);
+    });
+    // Drained while the tool runs: a full terminal would block it.
+    QByteArray screen;
+    fcntl(master, F_SETFL, O_NONBLOCK);
+    auto drain = [&] {
+        char buffer[4096];
+        for (ssize_t count; (count = ::read(master, buffer, sizeof buffer)) > 0;)
+            screen.append(buffer, count);
+    };
+    QSocketNotifier notifier(master, QSocketNotifier::Read);
+    connect(&notifier, &QSocketNotifier::activated, this, drain);
+    QSignalSpy finished(&process, &QProcess::finished);
+    process.start(QStringLiteral(ZRT_CLI), QStringList{"set", "DOUT=1"} + ports());
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(process.exitCode(), 0);
+    QTRY_VERIFY(screen.endsWith("done\r\n"));
+    notifier.setEnabled(false);
+    ::close(master);
+    // Two lines drawn, then moved back over and redrawn for every change.
+    QVERIFY2(screen.contains("\033[2A\r\033[K"), screen.constData());
+    QVERIFY(screen.contains("writing 1 of 1 (DOUT)"));
+    QVERIFY(!screen.contains(": done"));  // the plain form is for pipes and files
+}
+
+void CliTest::helpVersionAndPorts()
+{
+    Run help = run({"--help"});
+    QCOMPARE(help.exitCode, 0);
+    for (const char *text : {"identify", "read [-o FILE]", "write FILE", "set KEY=VALUE",
+                             "diff FILE", "--myid-from N", "--json", "--log FILE",
+                             "Exit status"}) {
+        QVERIFY2(help.out.contains(QLatin1String(text)), text);
+    }
+    QCOMPARE(run({"--version"}).out, QStringLiteral("zrt48210-cli 1.02\n"));
+    QCOMPARE(run({}).exitCode, 2);
+    QCOMPARE(run({"identify"}).exitCode, 2);  // no port
+    QCOMPARE(run({"erase", "--port", "/dev/null"}).exitCode, 2);
+
+    Run ports = run({"ports", "--json"});
+    QCOMPARE(ports.exitCode, 0);
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(ports.out.toUtf8(), &error);
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    QVERIFY(document.object().value("ports").isArray());
+
+    Run absent = run({"identify", "--port", m_dir.filePath("no-such-device")});
+    QCOMPARE(absent.exitCode, 3);
+    QVERIFY2(absent.err.contains("port not opened: cannot open"), qPrintable(absent.err));
+}
+
+QTEST_MAIN(CliTest)
+#include "tst_cli.moc"
