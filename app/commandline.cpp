@@ -17,6 +17,9 @@ QString helpText()
         "Options:\n"
         "  --port COMn=DEVICE  Let the port entry COMn (n from 1 to 9) stand for DEVICE,\n"
         "                      e.g. --port COM1=/dev/ttyUSB0. Repeatable.\n"
+        "  --log FILE          Append every line sent to or received from the unit, and\n"
+        "                      every event of the port, to FILE (one row a line, tab-\n"
+        "                      separated: time, port, direction, text).\n"
         "  -h, --help          Print this help and exit.\n"
         "  -v, --version       Print the version and exit.\n");
 }
@@ -37,7 +40,8 @@ WindowCommandLine parseWindowCommandLine(const QStringList &arguments)
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("COMn=DEVICE"));
-    parser.addOptions({help, version, port});
+    const QCommandLineOption log(QStringLiteral("log"), QString(), QStringLiteral("FILE"));
+    parser.addOptions({help, version, port, log});
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
@@ -62,5 +66,11 @@ WindowCommandLine parseWindowCommandLine(const QStringList &arguments)
                               .arg(binding));
         line.portBindings << binding;
     }
+    const QStringList logs = parser.values(log);
+    if (logs.size() > 1)
+        return refuse(QStringLiteral("--log may be given once"));
+    if (!logs.isEmpty() && logs.constFirst().isEmpty())
+        return refuse(QStringLiteral("--log needs a file name"));
+    line.logFile = logs.value(0);
     return line;
 }

@@ -12,6 +12,7 @@ struct WindowCommandLine
     Action action = Action::Run;
     QString message;           // what to print for Help, Version and Refuse
     QStringList portBindings;  // "COMn=device", each checked
+    QString logFile;           // --log: the traffic log is appended to this file
 };
 
 WindowCommandLine parseWindowCommandLine(const QStringList &arguments);

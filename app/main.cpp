@@ -30,6 +30,8 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
+    // Where QSettings keeps the window's own choices (never in system.ini).
+    QApplication::setOrganizationName(QStringLiteral("zrt48210"));
     QApplication::setApplicationName(QStringLiteral("zrt48210"));
 
     // Qt's own buttons and dialogs speak Japanese too.
@@ -46,6 +48,15 @@ int main(int argc, char *argv[])
     QtPrompter prompter;
     QtSerialChannel channel;
     Application application(&prompter, &channel, options);
+    if (!commandLine.logFile.isEmpty()) {
+        QString reason;
+        if (!application.trafficLog()->appendTo(commandLine.logFile, &reason)) {
+            std::fputs(qPrintable(QStringLiteral("zrt48210: --log %1: %2\n")
+                                      .arg(commandLine.logFile, reason)),
+                       stderr);
+            return 2;
+        }
+    }
     if (!application.start())
         return 0;
     prompter.setParent(application.window());

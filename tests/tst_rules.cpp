@@ -164,7 +164,7 @@ void RulesTest::portOrder()
 void RulesTest::portBindings()
 {
     PortMap map;
-    map.setSystemPorts({"/dev/ttyUSB0", "/dev/ttyS0"});
+    map.setSystemPorts(QStringList{"/dev/ttyUSB0", "/dev/ttyS0"});
     QVERIFY(map.bind(QStringLiteral("COM3=/dev/pts/4")));
     QVERIFY(map.bind(QStringLiteral("com1=/tmp/unit")));
     QVERIFY(!map.bind(QStringLiteral("COM10=/dev/pts/4")));

@@ -468,7 +468,10 @@ MainMenus buildMainMenus(QMenuBar *bar)
     m.mnuOpen = item(m.mnuFile, "mnuOpen", QT_TRANSLATE_NOOP("Controls", "読込"));
     m.mnuEdit = menu("mnuEdit", QT_TRANSLATE_NOOP("Controls", "設定"));
     m.mnuPort = item(m.mnuEdit, "mnuPort", QT_TRANSLATE_NOOP("Controls", "通信設定"));
+    m.mnuVerify = item(m.mnuEdit, "mnuVerify", QT_TRANSLATE_NOOP("Controls", "書込後に照合"));
+    m.mnuVerify->setCheckable(true);
     m.mnuProp = menu("mnuProp", QT_TRANSLATE_NOOP("Controls", "情報"));
     m.mnuErr = item(m.mnuProp, "mnuErr", QT_TRANSLATE_NOOP("Controls", "エラー情報"));
+    m.mnuLog = item(m.mnuProp, "mnuLog", QT_TRANSLATE_NOOP("Controls", "通信ログ"));
     return m;
 }
