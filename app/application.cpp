@@ -6,6 +6,7 @@
 #include "ui/prompter.h"
 #include "ui/texts.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>
@@ -52,6 +53,10 @@ bool Application::start()
         m_lock.reset();
         return false;
     }
+
+    // Names the user's configuration (QSettings) that keeps the window's own choices; the port
+    // settings stay in system.ini.
+    QCoreApplication::setOrganizationName(QStringLiteral("zrt48210"));
 
     m_programDirectory = withTrailingSeparator(m_options.programDirectory);
     if (m_options.scanSystemPorts)

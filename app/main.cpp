@@ -30,8 +30,6 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
-    // Where QSettings keeps the window's own choices (never in system.ini).
-    QApplication::setOrganizationName(QStringLiteral("zrt48210"));
     QApplication::setApplicationName(QStringLiteral("zrt48210"));
 
     // Qt's own buttons and dialogs speak Japanese too.

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -29,6 +30,7 @@ private slots:
     void rememberedPortIsUsedToConnect();
     void commandLineWithoutADisplay_data();
     void commandLineWithoutADisplay();
+    void logFileThatCannotBeOpenedIsRefused();
 };
 
 namespace {
@@ -260,6 +262,10 @@ void ApplicationTest::commandLineWithoutADisplay_data()
                                  << 2 << "" << "expected COMn=DEVICE";
     QTest::newRow("missing value") << QStringList{QStringLiteral("--port")} << 2 << ""
                                    << "Missing value after '--port'";
+    QTest::newRow("help names the log") << QStringList{QStringLiteral("--help")} << 0
+                                        << "--log FILE" << "";
+    QTest::newRow("log twice") << QStringList{"--log", "a.log", "--log", "b.log"} << 2 << ""
+                               << "--log may be given once";
 }
 
 void ApplicationTest::commandLineWithoutADisplay()
@@ -282,6 +288,25 @@ void ApplicationTest::commandLineWithoutADisplay()
     QVERIFY2(out.contains(stdoutHas), qPrintable(out));
     QVERIFY2(err.contains(stderrHas), qPrintable(err));
     QVERIFY2(exitCode == 0 ? err.isEmpty() : out.isEmpty(), qPrintable(out + err));
+}
+
+void ApplicationTest::logFileThatCannotBeOpenedIsRefused()
+{
+    QTemporaryDir runtime;
+    const QString log = runtime.filePath(QStringLiteral("no/such/folder/traffic.log"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(ZRT_EXECUTABLE), {QStringLiteral("--log"), log});
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 2);
+    const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+    QVERIFY2(err.contains(QStringLiteral("--log ") + log + QStringLiteral(": ")), qPrintable(err));
+    // Refused before the window: the single-instance lock was never taken.
+    QVERIFY(!QFile::exists(runtime.filePath(QStringLiteral("zrt48210.lock"))));
 }
 
 QTEST_MAIN(ApplicationTest)
