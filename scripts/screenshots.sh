@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Starts the tool under Xvfb next to a simulated unit, connects, reads back, opens the port
-# dialog, and saves a screenshot at each step into the given folder (default build/screenshots).
+# Starts the tool under Xvfb next to a simulated unit, connects, reads back, opens the traffic
+# log and the port dialog, and saves a screenshot at each step into the given folder (default
+# build/screenshots).
 set -euo pipefail
 # Window titles are Japanese: xdotool matches them only in a UTF-8 locale.
 export LC_ALL=C.UTF-8
@@ -13,7 +14,9 @@ mkdir -p "$out"
 . scripts/unitsim.sh
 start_unit --model 48210 --version-text "Ver1.02"
 runtime=$(mktemp -d)
-XDG_RUNTIME_DIR="$runtime" build/zrt48210 --port COM1="$UNIT_PTY" &
+# A configuration of its own, so the user's choices (verify after write, the log window's place)
+# do not change the pictures.
+XDG_RUNTIME_DIR="$runtime" XDG_CONFIG_HOME="$runtime" build/zrt48210 --port COM1="$UNIT_PTY" &
 app=$!
 trap 'kill "$app" "$UNIT_PID" 2>/dev/null || true; rm -rf "$runtime"' EXIT
 
@@ -39,10 +42,19 @@ sleep 0.5
 shot "$window" readback
 click 230 242      # the アナログユニット tab
 shot "$window" analog
+menu() {  # x of the menu title, then the item's row (0 first)
+  xdotool mousemove --window "$window" "$1" $((top / 2)) click 1
+  sleep 0.5
+  xdotool mousemove --window "$window" $(($1 + 26)) $((top + 12 + 24 * $2)) click 1
+  sleep 0.5
+}
 click 96 480       # 切断
-xdotool mousemove --window "$window" 84 $((top / 2)) click 1   # 設定 menu
+menu 122 1         # 情報 → 通信ログ
+log=$(xdotool search --sync --onlyvisible --name '^通信ログ$' | head -n 1)
+xdotool windowsize "$log" 640 330
 sleep 0.5
-xdotool mousemove --window "$window" 110 $((top + 12)) click 1 # 通信設定
+shot "$log" trafficlog
+menu 84 0          # 設定 → 通信設定
 dialog=$(xdotool search --sync --onlyvisible --name '^通信設定$' | head -n 1)
 sleep 0.5
 shot "$dialog" portdialog

@@ -14,8 +14,8 @@
 #include <QHideEvent>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
-#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -106,7 +106,6 @@ TrafficWindow::TrafficWindow(TrafficLog *log, Prompter *prompter, const QString 
     m_model = new TrafficModel(log, this);
     m_view = new QTreeView(this);
     m_view->setObjectName(QStringLiteral("lstLog"));
-    m_view->setModel(m_model);
     m_view->setFont(fixedGothicFont(9.75));
     m_view->header()->setFont(font());
     m_view->setRootIsDecorated(false);
@@ -116,6 +115,15 @@ TrafficWindow::TrafficWindow(TrafficLog *log, Prompter *prompter, const QString 
     m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    // Rows dropped at the bound leave from the top. A current row among them would hand its
+    // place to the next one and drag the view up there. Connected before the view's own
+    // handler, which makes that hand-over.
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex &, int, int last) {
+                if (m_view->currentIndex().row() <= last)
+                    m_view->selectionModel()->clearCurrentIndex();
+            });
+    m_view->setModel(m_model);
     const QFontMetrics metrics(m_view->font());
     m_view->setColumnWidth(TrafficModel::Time, metrics.horizontalAdvance(u'0') * 14);
     m_view->setColumnWidth(TrafficModel::Port, metrics.horizontalAdvance(u'0') * 14);
@@ -152,27 +160,37 @@ TrafficWindow::TrafficWindow(TrafficLog *log, Prompter *prompter, const QString 
     connect(m_model, &QAbstractItemModel::modelReset, this,
             [this] { m_copy->setEnabled(false); });
 
-    // At the bottom the view follows new rows; scrolled up, it stays where the user put it.
+    // At the bottom the view follows new rows (and a resize); scrolled up, it stays where the
+    // user put it. The range changes once per layout, however many rows a burst brought.
     QScrollBar *bar = m_view->verticalScrollBar();
     connect(bar, &QScrollBar::valueChanged, this,
             [this, bar](int value) { m_follow = value >= bar->maximum(); });
-    connect(m_model, &QAbstractItemModel::rowsInserted, this, &TrafficWindow::rowsArrived);
+    connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
+        if (m_follow)
+            bar->setValue(maximum);
+    });
+    // A user who scrolled up keeps the same rows in sight while old ones leave from the top.
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this,
+            [this, bar](const QModelIndex &, int first, int last) {
+                if (!m_follow)
+                    bar->setValue(bar->value() - (last - first + 1));
+            });
 
     if (!restoreGeometry(Preferences::trafficWindowGeometry()))
-        resize(720, 400);
+        placeBeside(parent);
 }
 
-void TrafficWindow::rowsArrived()
+void TrafficWindow::placeBeside(const QWidget *owner)
 {
-    // Once per turn of the event loop, however many rows a burst brought.
-    if (!m_follow || m_scrollPending)
+    resize(720, 400);
+    if (!owner || !owner->screen())
         return;
-    m_scrollPending = true;
-    QTimer::singleShot(0, this, [this] {
-        m_scrollPending = false;
-        if (m_follow)
-            m_view->scrollToBottom();
-    });
+    // To the right of the main window, as far as the screen allows, its menus left clear.
+    const QRect screen = owner->screen()->availableGeometry();
+    const QRect ownerFrame = owner->frameGeometry();
+    const int left = std::max(screen.left(), std::min(ownerFrame.right() + 8,
+                                                      screen.right() - width()));
+    move(left, ownerFrame.top() + ownerFrame.height() / 4);
 }
 
 void TrafficWindow::copySelection()

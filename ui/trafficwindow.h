@@ -53,7 +53,7 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
-    void rowsArrived();
+    void placeBeside(const QWidget *owner);
 
     TrafficLog *m_log;
     Prompter *m_prompter;
@@ -62,6 +62,5 @@ private:
     QTreeView *m_view = nullptr;
     QPushButton *m_copy = nullptr;
     bool m_follow = true;
-    bool m_scrollPending = false;
     bool m_geometryWarned = false;
 };
