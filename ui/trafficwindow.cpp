@@ -180,6 +180,15 @@ TrafficWindow::TrafficWindow(TrafficLog *log, Prompter *prompter, const QString 
         placeBeside(parent);
 }
 
+TrafficWindow::~TrafficWindow()
+{
+    // The view and the model are children, destroyed when this is a plain QWidget already:
+    // whatever they say on their way out must not reach this window.
+    disconnect(m_view->verticalScrollBar(), nullptr, this, nullptr);
+    disconnect(m_view->selectionModel(), nullptr, this, nullptr);
+    disconnect(m_model, nullptr, this, nullptr);
+}
+
 void TrafficWindow::placeBeside(const QWidget *owner)
 {
     resize(720, 400);

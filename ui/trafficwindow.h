@@ -44,6 +44,7 @@ class TrafficWindow : public QWidget
 public:
     TrafficWindow(TrafficLog *log, Prompter *prompter, const QString &directory,
                   QWidget *parent);
+    ~TrafficWindow() override;
 
     bool followsNewest() const { return m_follow; }
     void copySelection();
