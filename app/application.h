@@ -39,8 +39,6 @@ public:
     Link *link() const { return m_link.get(); }
     // What went over the line since the start, whether or not anyone looks.
     TrafficLog *trafficLog() { return &m_trafficLog; }
-    // COM1..COM9 and the devices behind them.
-    PortMap *portMap() { return &m_portMap; }
     QString programDirectory() const { return m_programDirectory; }
 
     static QString withTrailingSeparator(const QString &directory);

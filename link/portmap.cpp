@@ -109,14 +109,6 @@ SystemPort PortMap::port(int portNumber) const
     return {name, {}, {}, {}};
 }
 
-QStringList PortMap::devices() const
-{
-    QStringList list;
-    for (int number = 1; number <= PortCount; ++number)
-        list << device(number);
-    return list;
-}
-
 QStringList PortMap::orderPorts(const QStringList &deviceNames)
 {
     auto isAdapter = [](const QString &name) {

@@ -43,7 +43,6 @@ public:
 
     // Empty when the number is outside 1..9 or nothing stands behind it.
     QString device(int portNumber) const;
-    QStringList devices() const;
     // The device behind an entry with what the system says about it; a device the system does
     // not list (a bound pseudo-terminal) comes with its path only.
     SystemPort port(int portNumber) const;
