@@ -6,6 +6,7 @@
 #include "ui/prompter.h"
 #include "ui/texts.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>
@@ -80,20 +81,30 @@ bool Application::start()
         return false;
     }
 
+    // Names the user's configuration (QSettings) that keeps the window's own choices; the port
+    // settings stay in system.ini.
+    QCoreApplication::setOrganizationName(QStringLiteral("zrt48210"));
+
     m_programDirectory = withTrailingSeparator(m_options.programDirectory);
     m_portSettingsFile = portSettingsPath(
         portSettingsDirectory(m_programDirectory, m_options.installedDirectory));
     if (m_options.scanSystemPorts)
-        m_portMap.setSystemPorts(PortMap::systemPorts());
+        m_portMap.setSource(&PortMap::scanSystemPorts);
+    m_portMap.refresh();
     for (const QString &binding : std::as_const(m_options.portBindings))
         m_portMap.bind(binding);
 
     m_window = std::make_unique<MainWindow>(m_prompter, &m_portMap, m_programDirectory);
     m_link = std::make_unique<Link>(m_channel, m_window.get());
     m_link->setTimings(m_options.timings);
-    m_link->setDeviceResolver([this](int number) { return m_portMap.device(number); });
+    // Asked again at each connect: the adapter may have been plugged in since.
+    m_link->setDeviceResolver([this](int number) {
+        m_portMap.refresh();
+        return m_portMap.device(number);
+    });
     QObject::connect(m_link.get(), &Link::traffic, &m_trafficLog, &TrafficLog::record);
     m_window->attachLink(m_link.get());
+    m_window->attachTrafficLog(&m_trafficLog);
 
     m_link->setPortSettings(loadPortSettings(m_portSettingsFile));
     setFrequencyDefaults(*m_window);

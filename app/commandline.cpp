@@ -19,6 +19,9 @@ QString helpText()
         "                      e.g. --port COM1=/dev/ttyUSB0. Repeatable.\n"
         "  --lang LANG         ja (Japanese, the default whatever the system's language)\n"
         "                      or en (English).\n"
+        "  --log FILE          Append every line sent to or received from the unit, and\n"
+        "                      every event of the port, to FILE (one row a line, tab-\n"
+        "                      separated: time, port, direction, text).\n"
         "  -h, --help          Print this help and exit.\n"
         "  -v, --version       Print the version and exit.\n");
 }
@@ -40,7 +43,8 @@ WindowCommandLine parseWindowCommandLine(const QStringList &arguments)
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("COMn=DEVICE"));
     const QCommandLineOption lang(QStringLiteral("lang"), QString(), QStringLiteral("LANG"));
-    parser.addOptions({help, version, port, lang});
+    const QCommandLineOption log(QStringLiteral("log"), QString(), QStringLiteral("FILE"));
+    parser.addOptions({help, version, port, lang, log});
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
@@ -70,5 +74,11 @@ WindowCommandLine parseWindowCommandLine(const QStringList &arguments)
         if (line.language != QLatin1String("ja") && line.language != QLatin1String("en"))
             return refuse(QStringLiteral("--lang %1: expected ja or en").arg(line.language));
     }
+    const QStringList logs = parser.values(log);
+    if (logs.size() > 1)
+        return refuse(QStringLiteral("--log may be given once"));
+    if (!logs.isEmpty() && logs.constFirst().isEmpty())
+        return refuse(QStringLiteral("--log needs a file name"));
+    line.logFile = logs.value(0);
     return line;
 }

@@ -13,6 +13,7 @@ struct WindowCommandLine
     QString message;           // what to print for Help, Version and Refuse
     QStringList portBindings;  // "COMn=device", each checked
     QString language = QStringLiteral("ja");  // "ja" or "en"
+    QString logFile;           // --log: the traffic log is appended to this file
 };
 
 WindowCommandLine parseWindowCommandLine(const QStringList &arguments);

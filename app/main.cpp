@@ -45,6 +45,15 @@ int main(int argc, char *argv[])
     QtPrompter prompter;
     QtSerialChannel channel;
     Application application(&prompter, &channel, options);
+    if (!commandLine.logFile.isEmpty()) {
+        QString reason;
+        if (!application.trafficLog()->appendTo(commandLine.logFile, &reason)) {
+            std::fputs(qPrintable(QStringLiteral("zrt48210: --log %1: %2\n")
+                                      .arg(commandLine.logFile, reason)),
+                       stderr);
+            return 2;
+        }
+    }
     if (!application.start())
         return 0;
     prompter.setParent(application.window());

@@ -101,7 +101,7 @@ int main(int argc, char *argv[])
         return listPorts(command.json);
 
     PortMap ports;
-    ports.setSystemPorts(PortMap::systemPorts());
+    ports.setSystemPorts(PortMap::scanSystemPorts());
     const PlanResult planned = planUnits(command, ports);
     if (!planned.error.isEmpty()) {
         complain(planned.error + QStringLiteral("\nnothing was sent"));

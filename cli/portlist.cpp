@@ -5,25 +5,20 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSerialPortInfo>
 
 #include <algorithm>
 
 QList<PortEntry> systemPortEntries()
 {
-    const QList<QSerialPortInfo> infos = QSerialPortInfo::availablePorts();
-    QStringList devices;
-    for (const QSerialPortInfo &info : infos)
-        devices << info.systemLocation();
-    // The window's order, so that COMn here is COMn there.
-    const QStringList ordered = PortMap::orderPorts(devices);
+    // The window's order and details, so that COMn here is COMn there.
+    const QList<SystemPort> ports = PortMap::scanSystemPorts();
     QList<PortEntry> entries;
-    for (qsizetype i = 0; i < ordered.size(); ++i) {
-        const QSerialPortInfo &info = infos.at(devices.indexOf(ordered.at(i)));
+    for (qsizetype i = 0; i < ports.size(); ++i) {
+        const SystemPort &port = ports.at(i);
         const QString entry =
             i < PortMap::PortCount ? QStringLiteral("COM%1").arg(i + 1) : QString();
-        entries << PortEntry{entry, info.systemLocation(), info.manufacturer(),
-                             info.description(), info.serialNumber()};
+        entries << PortEntry{entry, port.device, port.manufacturer, port.product,
+                             port.serialNumber};
     }
     return entries;
 }

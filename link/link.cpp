@@ -57,6 +57,12 @@ void Link::readBack()
     m_state.phase = ExchangePhase::Reading;
 }
 
+void Link::readParameters()
+{
+    queueReadAll();
+    m_state.phase = ExchangePhase::Reading;
+}
+
 void Link::readError()
 {
     queueReadError();

@@ -57,6 +57,9 @@ public:
     void disconnectUnit();
     // Identification, version and every parameter of the unit.
     void readBack();
+    // Every parameter of the unit, without identification and without a word on the status
+    // line: what a write is checked against.
+    void readParameters();
     // The unit's error code.
     void readError();
     // Parameter commands ("FRBD3", "MYID001" ...), one per exchange; a refusal drops the rest.

@@ -1,5 +1,6 @@
 #include "link/portmap.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSerialPortInfo>
 
@@ -56,7 +57,26 @@ void PortMap::bind(int portNumber, const QString &device)
 
 void PortMap::setSystemPorts(const QStringList &deviceNames)
 {
-    m_system = deviceNames;
+    QList<SystemPort> ports;
+    for (const QString &name : deviceNames)
+        ports << SystemPort{name, {}, {}, {}};
+    setSystemPorts(ports);
+}
+
+void PortMap::setSystemPorts(const QList<SystemPort> &ports)
+{
+    m_system = ports;
+}
+
+void PortMap::setSource(Source source)
+{
+    m_source = std::move(source);
+}
+
+void PortMap::refresh()
+{
+    if (m_source)
+        m_system = m_source();
 }
 
 QString PortMap::device(int portNumber) const
@@ -68,16 +88,25 @@ QString PortMap::device(int portNumber) const
 #ifdef Q_OS_WIN
     return QStringLiteral("COM%1").arg(portNumber);
 #else
-    return m_system.value(portNumber - 1);
+    return m_system.value(portNumber - 1).device;
 #endif
 }
 
-QStringList PortMap::devices() const
+SystemPort PortMap::port(int portNumber) const
 {
-    QStringList list;
-    for (int number = 1; number <= PortCount; ++number)
-        list << device(number);
-    return list;
+    const QString name = device(portNumber);
+    if (name.isEmpty())
+        return {};
+    // A binding may name a udev link (/dev/serial/by-id/...) to a port the system lists.
+    const QString target = QFileInfo(name).canonicalFilePath();
+    for (const SystemPort &listed : m_system) {
+        if (listed.device == name || (!target.isEmpty() && listed.device == target)) {
+            SystemPort found = listed;
+            found.device = name;
+            return found;
+        }
+    }
+    return {name, {}, {}, {}};
 }
 
 QStringList PortMap::orderPorts(const QStringList &deviceNames)
@@ -98,10 +127,20 @@ QStringList PortMap::orderPorts(const QStringList &deviceNames)
     return ordered;
 }
 
-QStringList PortMap::systemPorts()
+QList<SystemPort> PortMap::scanSystemPorts()
 {
-    QStringList names;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        names << info.systemLocation();
-    return orderPorts(names);
+    QMap<QString, SystemPort> byName;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+        SystemPort port{info.systemLocation(), {}, {}, {}};
+        if (info.hasVendorIdentifier()) {
+            port.manufacturer = info.manufacturer();
+            port.product = info.description();
+            port.serialNumber = info.serialNumber();
+        }
+        byName.insert(port.device, port);
+    }
+    QList<SystemPort> ordered;
+    for (const QString &name : orderPorts(byName.keys()))
+        ordered << byName.value(name);
+    return ordered;
 }

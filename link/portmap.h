@@ -1,8 +1,22 @@
 #pragma once
 
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
+
+// A serial port as the system reports it. The USB fields are empty for other ports.
+struct SystemPort
+{
+    QString device;  // "/dev/ttyUSB0", "COM3"
+    QString manufacturer;
+    QString product;
+    QString serialNumber;
+
+    bool operator==(const SystemPort &) const = default;
+};
 
 // Which system device each of the entries COM1..COM9 stands for.
 //
@@ -14,22 +28,31 @@ class PortMap
 {
 public:
     static constexpr int PortCount = 9;
+    // The system's serial ports, in the order they should take the entries.
+    using Source = std::function<QList<SystemPort>()>;
 
     // Parses "COMn=path"; false when the text is not such a binding.
     bool bind(const QString &binding);
     void bind(int portNumber, const QString &device);
     // The devices the system reports, in the order they should take the entries.
     void setSystemPorts(const QStringList &deviceNames);
+    void setSystemPorts(const QList<SystemPort> &ports);
+    // Adapters come and go while the program runs: refresh() asks the source again.
+    void setSource(Source source);
+    void refresh();
 
     // Empty when the number is outside 1..9 or nothing stands behind it.
     QString device(int portNumber) const;
-    QStringList devices() const;
+    // The device behind an entry with what the system says about it; a device the system does
+    // not list (a bound pseudo-terminal) comes with its path only.
+    SystemPort port(int portNumber) const;
 
     // The system's serial ports, ordered as above (QSerialPortInfo).
-    static QStringList systemPorts();
+    static QList<SystemPort> scanSystemPorts();
     static QStringList orderPorts(const QStringList &deviceNames);
 
 private:
     QMap<int, QString> m_bound;
-    QStringList m_system;
+    QList<SystemPort> m_system;
+    Source m_source;
 };

@@ -1,5 +1,13 @@
 #include "link/qtserialchannel.h"
 
+#include <QFile>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+#endif
+
 namespace {
 
 bool toParity(const QString &letter, QSerialPort::Parity *parity)
@@ -34,6 +42,28 @@ bool toStopBits(const QString &text, QSerialPort::StopBits *stopBits)
     return true;
 }
 
+#ifdef Q_OS_UNIX
+// QSerialPort reports a port locked by another program as a permission error, just as a device
+// the user may not open; only the access rights tell the two apart. Asked before opening.
+PortCheck checkAccess(const QString &device)
+{
+    if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0)
+        return {};
+    const int error = errno;
+    const QString reason = QString::fromLocal8Bit(std::strerror(error));
+    if (error == ENOENT || error == ENODEV || error == ENXIO)
+        return {PortFailure::NoDevice, reason};
+    if (error == EACCES || error == EPERM)
+        return {PortFailure::NoPermission, reason};
+    return {};  // let the open itself say what is wrong
+}
+#else
+PortCheck checkAccess(const QString &)
+{
+    return {};
+}
+#endif
+
 } // namespace
 
 QtSerialChannel::QtSerialChannel(QObject *parent)
@@ -45,26 +75,25 @@ QtSerialChannel::QtSerialChannel(QObject *parent)
 
 bool QtSerialChannel::open(const QString &device, const PortSettings &settings)
 {
-    if (m_port.isOpen()) {
-        m_error = QStringLiteral("the port is already open");
-        return false;
-    }
-    if (device.isEmpty()) {
-        m_error = QStringLiteral("no device stands behind this port entry");
-        return false;
-    }
+    if (m_port.isOpen())
+        return fail(PortFailure::Other, QStringLiteral("the port is already open"));
+    if (device.isEmpty())
+        return fail(PortFailure::NoDevice, QStringLiteral("no device stands behind this port entry"));
     QSerialPort::Parity parity;
     QSerialPort::StopBits stopBits;
     if (settings.baudRate <= 0 || settings.dataBits < 5 || settings.dataBits > 8
         || !toParity(settings.parity, &parity) || !toStopBits(settings.stopBits, &stopBits)) {
-        m_error = QStringLiteral("unsupported line settings (%1 bit/s, parity %2, %3 data "
-                                 "bits, %4 stop bits)")
-                      .arg(settings.baudRate)
-                      .arg(settings.parity)
-                      .arg(settings.dataBits)
-                      .arg(settings.stopBits);
-        return false;
+        return fail(PortFailure::Other,
+                    QStringLiteral("unsupported line settings (%1 bit/s, parity %2, %3 data "
+                                   "bits, %4 stop bits)")
+                        .arg(settings.baudRate)
+                        .arg(settings.parity)
+                        .arg(settings.dataBits)
+                        .arg(settings.stopBits));
     }
+    const PortCheck access = checkAccess(device);
+    if (access.failure != PortFailure::None)
+        return fail(access.failure, access.reason);
     // Everything is set before open(): a pseudo-terminal refuses a parity change afterwards.
     m_port.setPortName(device);
     m_port.setBaudRate(settings.baudRate);
@@ -74,12 +103,37 @@ bool QtSerialChannel::open(const QString &device, const PortSettings &settings)
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     m_port.setReadBufferSize(1024);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        m_error = m_port.errorString();
-        return false;
+        switch (m_port.error()) {
+        case QSerialPort::DeviceNotFoundError:
+            return fail(PortFailure::NoDevice, m_port.errorString());
+        case QSerialPort::PermissionError:
+            // The rights were checked above: what remains is a lock or an exclusive open.
+            return fail(PortFailure::InUse,
+                        QStringLiteral("in use by another program (%1)").arg(m_port.errorString()));
+        default:
+            return fail(PortFailure::Other, m_port.errorString());
+        }
     }
     m_port.clear(QSerialPort::AllDirections);
     m_error.clear();
+    m_failure = PortFailure::None;
     return true;
+}
+
+bool QtSerialChannel::fail(PortFailure failure, const QString &reason)
+{
+    m_failure = failure;
+    m_error = reason;
+    return false;
+}
+
+PortCheck QtSerialChannel::check(const QString &device, const PortSettings &settings)
+{
+    QtSerialChannel channel;
+    if (!channel.open(device, settings))
+        return {channel.failure(), channel.errorString()};
+    channel.close();
+    return {};
 }
 
 bool QtSerialChannel::close()
@@ -103,8 +157,7 @@ bool QtSerialChannel::write(const QByteArray &bytes)
         return false;
     if (m_port.write(bytes) == bytes.size())
         return true;
-    m_error = m_port.errorString();
-    return false;
+    return fail(PortFailure::Other, m_port.errorString());
 }
 
 QByteArray QtSerialChannel::readAll()
@@ -135,7 +188,8 @@ void QtSerialChannel::onError(QSerialPort::SerialPortError error)
     }
     if (!m_port.isOpen())
         return;
-    m_error = m_port.errorString();
+    fail(error == QSerialPort::ResourceError ? PortFailure::NoDevice : PortFailure::Other,
+         m_port.errorString());
     m_port.close();
     emit lost();
 }

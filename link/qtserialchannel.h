@@ -19,10 +19,17 @@ public:
     qint64 bytesAvailable() const override;
     void discardInput() override;
     QString errorString() const override { return m_error; }
+    PortFailure failure() const override { return m_failure; }
+
+    // Opens `device` for a moment and closes it again, to tell the user whether it can be used.
+    // Never call it for a device this program holds open.
+    static PortCheck check(const QString &device, const PortSettings &settings);
 
 private:
     void onError(QSerialPort::SerialPortError error);
+    bool fail(PortFailure failure, const QString &reason);
 
     QSerialPort m_port;
     QString m_error;
+    PortFailure m_failure = PortFailure::None;
 };

@@ -6,6 +6,22 @@
 #include <QObject>
 #include <QString>
 
+// What kind of failure the last open, read or write was: enough to tell the user what to do.
+enum class PortFailure {
+    None,
+    NoDevice,      // nothing stands behind the name (never there, or unplugged)
+    InUse,         // another program holds the port
+    NoPermission,  // the user may not open the device
+    Other,         // anything else; errorString() has the operating system's words
+};
+
+// Whether a device can be opened now, and if not, why.
+struct PortCheck
+{
+    PortFailure failure = PortFailure::None;
+    QString reason;  // the operating system's words
+};
+
 // The serial line as the link sees it. The link never touches a concrete port, so tests can
 // hand it a fake and the protocol code stays free of platform details.
 class SerialChannel : public QObject
@@ -28,6 +44,7 @@ public:
     virtual void discardInput() = 0;
     // Why the last open, read or write failed, in the operating system's words.
     virtual QString errorString() const = 0;
+    virtual PortFailure failure() const = 0;
 
 signals:
     void readyRead();

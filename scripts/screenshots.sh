@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Starts the tool under Xvfb next to a simulated unit, connects, reads back, opens the port
-# dialog, and saves a screenshot at each step into the given folder (default build/screenshots).
+# Starts the tool under Xvfb next to a simulated unit, connects, reads back, opens the traffic
+# log and the port dialog, and saves a screenshot at each step into the given folder (default
+# build/screenshots).
 set -euo pipefail
 # Window titles are Japanese: xdotool matches them only in a UTF-8 locale.
 export LC_ALL=C.UTF-8
@@ -13,36 +14,38 @@ mkdir -p "$out"
 . scripts/unitsim.sh
 start_unit --model 48210 --version-text "Ver1.02"
 runtime=$(mktemp -d)
-XDG_RUNTIME_DIR="$runtime" build/zrt48210 --port COM1="$UNIT_PTY" &
+# A configuration of its own, so the user's choices (verify after write, the log window's place)
+# do not change the pictures.
+XDG_RUNTIME_DIR="$runtime" XDG_CONFIG_HOME="$runtime" build/zrt48210 --port COM1="$UNIT_PTY" &
 app=$!
 trap 'kill "$app" "$UNIT_PID" 2>/dev/null || true; rm -rf "$runtime"' EXIT
 
 window=$(xdotool search --sync --onlyvisible --name 'ZRT48210' | head -n 1)
-eval "$(xdotool getwindowgeometry --shell "$window")"
-# The client area is the bottom 673 x 550 pixels of the window, under the menu bar.
-top=$((HEIGHT - 550))
-click() {  # x y in client pixels
-  xdotool mousemove --window "$window" "$1" $((top + $2)) click 1
-  sleep 0.5
-}
+. scripts/drive.sh
+fail() { echo "screenshots: $*" >&2; exit 1; }
+drive_window "$window" build/tests/zrt-controlplaces || fail "no control places"
+CLICK_PAUSE=0.5
 shot() {
   import -window "$1" "$out/$2.png"
   echo "$out/$2.png"
 }
 sleep 1
 shot "$window" main
-click 96 480       # 接続
+click cmdPort
 sleep 0.5
 shot "$window" connected
-click 256 480      # 設定値読込
+click cmdDISP
 sleep 0.5
 shot "$window" readback
-click 230 242      # the アナログユニット tab
+click tabAD_1
 shot "$window" analog
-click 96 480       # 切断
-xdotool mousemove --window "$window" 84 $((top / 2)) click 1   # 設定 menu
+click cmdPort
+menu mnuProp mnuLog
+log=$(xdotool search --sync --onlyvisible --name '^通信ログ$' | head -n 1)
+xdotool windowsize "$log" 640 330
 sleep 0.5
-xdotool mousemove --window "$window" 110 $((top + 12)) click 1 # 通信設定
+shot "$log" trafficlog
+menu mnuEdit mnuPort
 dialog=$(xdotool search --sync --onlyvisible --name '^通信設定$' | head -n 1)
 sleep 0.5
 shot "$dialog" portdialog

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QPushButton>
 #include <QLabel>
 #include <QTest>
@@ -41,6 +42,7 @@ private slots:
     void commandLineWithoutADisplay_data();
     void commandLineWithoutADisplay();
     void japaneseUnlessEnglishIsAsked();
+    void logFileThatCannotBeOpenedIsRefused();
 };
 
 namespace {
@@ -382,6 +384,10 @@ void ApplicationTest::commandLineWithoutADisplay_data()
                                  << 2 << "" << "expected COMn=DEVICE";
     QTest::newRow("missing value") << QStringList{QStringLiteral("--port")} << 2 << ""
                                    << "Missing value after '--port'";
+    QTest::newRow("help names the log") << QStringList{QStringLiteral("--help")} << 0
+                                        << "--log FILE" << "";
+    QTest::newRow("log twice") << QStringList{"--log", "a.log", "--log", "b.log"} << 2 << ""
+                               << "--log may be given once";
 }
 
 void ApplicationTest::commandLineWithoutADisplay()
@@ -451,6 +457,25 @@ void ApplicationTest::japaneseUnlessEnglishIsAsked()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readLine(), QByteArray::fromHex("83418369838d834f8386836a83628367") + "\r\n");
     QCoreApplication::removeTranslator(english);
+}
+
+void ApplicationTest::logFileThatCannotBeOpenedIsRefused()
+{
+    QTemporaryDir runtime;
+    const QString log = runtime.filePath(QStringLiteral("no/such/folder/traffic.log"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(ZRT_EXECUTABLE), {QStringLiteral("--log"), log});
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 2);
+    const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+    QVERIFY2(err.contains(QStringLiteral("--log ") + log + QStringLiteral(": ")), qPrintable(err));
+    // Refused before the window: the single-instance lock was never taken.
+    QVERIFY(!QFile::exists(runtime.filePath(QStringLiteral("zrt48210.lock"))));
 }
 
 QTEST_MAIN(ApplicationTest)

@@ -41,6 +41,9 @@ private slots:
     void farEndClosedWhileConnected();
     void farEndClosedDuringABatch();
     void readBackCutAtTheCapIsNoSuccess();
+    void verifyAfterWriteFindsEveryValueKept();
+    void verifyAfterWriteNamesTheValueTheUnitKept();
+    void withoutVerifyTheWireIsAsBefore();
 
 private:
     void startUnit(const UnitOptions &options = {});
@@ -404,6 +407,69 @@ void ConnectionTest::readBackCutAtTheCapIsNoSuccess()
     QCOMPARE(received().count("@DISP"), 4);
     QCOMPARE(window()->listIndex(ParameterKey::MODE), 0);
     QVERIFY(!window()->inputLocked());
+}
+
+void ConnectionTest::verifyAfterWriteFindsEveryValueKept()
+{
+    startUnit();
+    connectUnit();
+    m_app->find<QAction>(QStringLiteral("mnuVerify"))->trigger();
+    const int before = received().size();
+    click("cmdAllSet");
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::VerifyDone, 5000);
+    QCOMPARE(m_app->label("lblStat")->palette().color(QPalette::WindowText),
+             QColor::fromRgba(StatusColour::Progress));
+    // The seventeen commands, then the parameters alone: no identification.
+    const QList<QByteArray> sent = received().mid(before);
+    QCOMPARE(sent.size(), 18);
+    QCOMPARE(sent.last(), QByteArray("@DISP"));
+    QCOMPARE(m_app->prompter.shown.size(), 1);  // the confirmation only
+    QCOMPARE(m_app->link()->state().phase, ExchangePhase::Idle);
+    QVERIFY(!window()->inputLocked());
+}
+
+void ConnectionTest::verifyAfterWriteNamesTheValueTheUnitKept()
+{
+    UnitOptions options;
+    options.forgetKeys = {"ETIM"};
+    startUnit(options);
+    connectUnit();
+    m_app->find<QAction>(QStringLiteral("mnuVerify"))->trigger();
+    window()->setFieldText(ParameterKey::ETIM, QStringLiteral("010"));
+    window()->setFieldText(ParameterKey::SNUM, QStringLiteral("042"));
+    window()->selectListIndex(ParameterKey::MODE, 3);
+    click("cmdTuuSet");
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::VerifyFailed, 5000);
+    QCOMPARE(m_app->label("lblStat")->palette().color(QPalette::WindowText),
+             QColor::fromRgba(StatusColour::LinkError));
+    QTRY_COMPARE(m_app->prompter.shown.size(), 2);
+    const ScriptedPrompter::Shown box = m_app->prompter.shown.last();
+    QCOMPARE(box.title, QStringLiteral("照合エラー"));
+    QCOMPARE(box.text, QStringLiteral("書き込んだ値とユニットの値が一致しません。\r\n"
+                                      "ETIM　書込値 010　ユニットの値 005"));
+    QCOMPARE(box.buttons, Prompter::Buttons::Ok);
+    QCOMPARE(box.icon, Prompter::Icon::None);
+    // The read that found it left the fields as written.
+    QCOMPARE(window()->fieldText(ParameterKey::ETIM), QStringLiteral("010"));
+    QCOMPARE(window()->fieldText(ParameterKey::SNUM), QStringLiteral("042"));
+    QCOMPARE(window()->listIndex(ParameterKey::MODE), 3);
+    QCOMPARE(received().last(), QByteArray("@DISP"));
+    QCOMPARE(m_unit->simulator().value("ETIM"), QByteArray("005"));
+}
+
+void ConnectionTest::withoutVerifyTheWireIsAsBefore()
+{
+    startUnit();
+    connectUnit();
+    QVERIFY(!m_app->find<QAction>(QStringLiteral("mnuVerify"))->isChecked());
+    const int before = received().size();
+    click("cmdTuuSet");
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::WriteDone, 3000);
+    QTest::qWait(200);  // proves that nothing follows the write
+    QCOMPARE(received().mid(before),
+             (QList<QByteArray>{"@MODE0", "@TYPE0", "@MYID001", "@SNUM001", "@REPT0",
+                                "@ETIM005", "@DIVR0", "@PTIM000", "@HOLD0", "@DOUT0"}));
+    QCOMPARE(statusText(), StatusText::WriteDone);
 }
 
 QTEST_MAIN(ConnectionTest)

@@ -1,3 +1,4 @@
+#include "link/portmap.h"
 #include "ui/directionbutton.h"
 #include "ui/controls.h"
 #include "ui/numberfield.h"
@@ -478,8 +479,8 @@ void TestLayout::menus()
     const QStringList names = {"mnuFile", "mnuEdit", "mnuProp"};
     const QStringList captions = {"ファイル", "設定", "情報"};
     const QList<QStringList> items = {{"mnuSave|保存", "mnuOpen|読込"},
-                                      {"mnuPort|通信設定"},
-                                      {"mnuErr|エラー情報"}};
+                                      {"mnuPort|通信設定", "mnuVerify|書込後に照合"},
+                                      {"mnuErr|エラー情報", "mnuLog|通信ログ"}};
     for (int i = 0; i < 3; ++i) {
         QMenu *menu = top.at(i)->menu();
         QVERIFY(menu);
@@ -490,6 +491,9 @@ void TestLayout::menus()
             got << action->objectName() + u'|' + action->text();
         QCOMPARE(got, items.at(i));
     }
+    QAction *verify = bar.findChild<QAction *>(QStringLiteral("mnuVerify"));
+    QVERIFY(verify->isCheckable());
+    QVERIFY(!verify->isChecked());
 }
 
 void TestLayout::numberFieldRefusesAllButDigits()
@@ -718,7 +722,11 @@ void TestLayout::portDialogEnterAndEscape()
 void TestLayout::portDialogWindowAndDevices()
 {
     QWidget owner;
-    PortDialog dialog(1, {"/dev/ttyS0", "", "/dev/ttyUSB0"}, &owner);
+    PortMap ports;
+    ports.setSystemPorts(QList<SystemPort>{{"/dev/ttyS0", {}, {}, {}},
+                                           {{}, {}, {}, {}},
+                                           {"/dev/ttyUSB0", "FTDI", "FT232R USB UART", "A50285BI"}});
+    PortDialog dialog(1, {&ports, {}, {}}, &owner);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("通信設定"));
     QCOMPARE(dialog.size(), QSize(227, 153));
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
@@ -740,19 +748,38 @@ void TestLayout::portDialogWindowAndDevices()
     QVERIFY(ok->isDefault());
     QVERIFY(ok->font().fixedPitch());
     QCOMPARE(ok->font().pointSizeF(), 14.25);
-    QCOMPARE(dialog.findChild<QPushButton *>("cmdCancel")->text(), QStringLiteral("中止"));
+    auto *cancel = dialog.findChild<QPushButton *>("cmdCancel");
+    QCOMPARE(cancel->text(), QStringLiteral("中止"));
+    // The catalogued places, in pixels; they stay whatever the lines below them say.
+    const auto placesStay = [&] {
+        QCOMPARE(frame->geometry(), QRect(16, 16, 193, 81));
+        QCOMPARE(list->geometry(), QRect(56, 32, 81, 24));
+        QCOMPARE(ok->geometry(), QRect(40, 112, 73, 33));
+        QCOMPARE(cancel->geometry(), QRect(136, 112, 73, 33));
+        QCOMPARE(dialog.width(), 227);
+        QVERIFY(dialog.height() >= 153);
+    };
+    placesStay();
 
     auto *device = dialog.findChild<QLabel *>("lblDevice");
+    auto *info = dialog.findChild<QLabel *>("lblPortInfo");
     QCOMPARE(device->parentWidget(), frame);
     QCOMPARE(device->text(), QStringLiteral("/dev/ttyS0"));
+    QVERIFY(info->text().isEmpty());
     list->setCurrentIndex(1);
-    QCOMPARE(device->text(), QStringLiteral("未検出"));
+    QCOMPARE(device->text(), QStringLiteral("未接続"));
     list->setCurrentIndex(2);
     QCOMPARE(device->text(), QStringLiteral("/dev/ttyUSB0"));
+    QCOMPARE(info->text(), QStringLiteral("メーカー：FTDI\n製品：FT232R USB UART\n"
+                                          "シリアル番号：A50285BI"));
+    QVERIFY(info->geometry().top() >= ok->geometry().bottom());
+    QVERIFY(dialog.height() > info->geometry().bottom());
+    placesStay();
     list->setCurrentIndex(5);
-    QCOMPARE(device->text(), QStringLiteral("未検出"));
+    QCOMPARE(device->text(), QStringLiteral("未接続"));
+    QCOMPARE(dialog.height(), 153);
     QCOMPARE(list->itemData(2, Qt::ToolTipRole).toString(), QStringLiteral("/dev/ttyUSB0"));
-    QCOMPARE(list->itemData(1, Qt::ToolTipRole).toString(), QStringLiteral("未検出"));
+    QCOMPARE(list->itemData(1, Qt::ToolTipRole).toString(), QStringLiteral("未接続"));
     list->setCurrentIndex(-1);
     QVERIFY(device->text().isEmpty());
 
@@ -763,7 +790,7 @@ void TestLayout::portDialogWindowAndDevices()
         return w;
     };
     QCOMPARE(nextStop(list), static_cast<QWidget *>(ok));
-    QCOMPARE(nextStop(ok), dialog.findChild<QWidget *>("cmdCancel"));
+    QCOMPARE(nextStop(ok), static_cast<QWidget *>(cancel));
 }
 
 QTEST_MAIN(TestLayout)

@@ -1,5 +1,6 @@
 #include "fakes/appfixture.h"
 #include "fakes/fakechannel.h"
+#include "fakes/scratchdisk.h"
 #include "link/link.h"
 #include "fakes/statustexts.h"
 #include "settings/panelvalues.h"
@@ -9,6 +10,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
+#include <QSettings>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -53,6 +56,7 @@ private slots:
     void lockedWindowRefusesInput();
     void identificationShowsKindAndTab();
     void enterPressesTheFocusedButton();
+    void choicesOfTheAdditionsOutliveARunOutsideSystemIni();
 
 private:
     QString statusText() const { return m_fixture->label("lblStat")->text(); }
@@ -651,6 +655,40 @@ void MainWindowTest::enterPressesTheFocusedButton()
     QCOMPARE(m_fixture->prompter.shown.size(), 1);
     QCOMPARE(m_fixture->prompter.shown.first().title, QStringLiteral("終了確認"));
     QVERIFY(window()->isVisible());
+}
+
+void MainWindowTest::choicesOfTheAdditionsOutliveARunOutsideSystemIni()
+{
+    auto verify = [this] { return m_fixture->find<QAction>(QStringLiteral("mnuVerify")); };
+    auto logWindow = [this] { return window()->findChild<QWidget *>(QStringLiteral("frmLog")); };
+    QVERIFY(!verify()->isChecked());
+    verify()->trigger();
+    m_fixture->find<QAction>(QStringLiteral("mnuLog"))->trigger();
+    logWindow()->resize(500, 260);
+    logWindow()->close();
+
+    QVERIFY(m_fixture->restart());
+    QVERIFY(verify()->isChecked());
+    m_fixture->find<QAction>(QStringLiteral("mnuLog"))->trigger();
+    QCOMPARE(logWindow()->size(), QSize(500, 260));
+    m_fixture->app->shutdown();
+    QFile ini(m_fixture->dir.filePath(QStringLiteral("system.ini")));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QCOMPARE(ini.readAll(), QByteArray(" 1 \r\n 38400 \r\nE\r\n 8 \r\n1\r\n"));
+    QVERIFY(m_fixture->prompter.shown.isEmpty());
+
+    // A configuration that cannot be written is said once per choice, and the choice still holds
+    // for this run.
+    ScratchDisk disk;
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.skipReason()));
+    QVERIFY(disk.makeReadOnly());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, disk.root());
+    verify()->trigger();
+    QVERIFY(!verify()->isChecked());
+    QCOMPARE(m_fixture->prompter.shown.size(), 1);
+    QCOMPARE(m_fixture->prompter.shown.first().title, QStringLiteral("保存エラー"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_fixture->dir.path());
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -202,6 +202,14 @@
         <source>エラー情報</source>
         <translation>Error information</translation>
     </message>
+    <message>
+        <source>書込後に照合</source>
+        <translation>Verify after writing</translation>
+    </message>
+    <message>
+        <source>通信ログ</source>
+        <translation>Traffic log</translation>
+    </message>
 </context>
 <context>
     <name>Texts</name>
@@ -324,9 +332,9 @@ Replace it?</translation>
 次回の起動では、今回の通信設定は使われません。<byte value="xd"/>
 保存先：%1<byte value="xd"/>
 原因：%2</source>
-        <translation>The communication settings (system.ini) could not be saved.<byte value="xd"/>
+        <translation>The port settings (system.ini) could not be saved.<byte value="xd"/>
 The next start will not use the settings of this session.<byte value="xd"/>
-Location: %1<byte value="xd"/>
+File: %1<byte value="xd"/>
 Reason: %2</translation>
     </message>
     <message>
@@ -410,16 +418,110 @@ Reason: %2</translation>
         <translation>Cancel</translation>
     </message>
     <message>
-        <source>未検出</source>
-        <translation>none found</translation>
-    </message>
-    <message>
         <source>増減ボタン</source>
         <translation>Up-down buttons</translation>
     </message>
     <message>
         <source>上で 1 増やし、下で 1 減らします</source>
         <translation>Up adds 1, down takes 1 away</translation>
+    </message>
+    <message>
+        <source>照合成功</source>
+        <translation>Verified</translation>
+    </message>
+    <message>
+        <source>照合失敗</source>
+        <translation>Verify failed</translation>
+    </message>
+    <message>
+        <source>書き込んだ値とユニットの値が一致しません。</source>
+        <translation>The unit does not report the values written.</translation>
+    </message>
+    <message>
+        <source>（応答なし）</source>
+        <translation>(not reported)</translation>
+    </message>
+    <message>
+        <source>%1&#x3000;書込値 %2&#x3000;ユニットの値 %3</source>
+        <translation>%1  written %2  unit %3</translation>
+    </message>
+    <message>
+        <source>照合エラー</source>
+        <translation>Verify error</translation>
+    </message>
+    <message>
+        <source>この設定を記録できません。次回の起動時には元に戻ります。</source>
+        <translation>This choice cannot be kept. It will be back as before at the next start.</translation>
+    </message>
+    <message>
+        <source>未接続</source>
+        <translation>not connected</translation>
+    </message>
+    <message>
+        <source>メーカー：%1</source>
+        <translation>Maker: %1</translation>
+    </message>
+    <message>
+        <source>製品：%1</source>
+        <translation>Product: %1</translation>
+    </message>
+    <message>
+        <source>シリアル番号：%1</source>
+        <translation>Serial number: %1</translation>
+    </message>
+    <message>
+        <source>このプログラムが開いています</source>
+        <translation>Open in this program</translation>
+    </message>
+    <message>
+        <source>使用できます</source>
+        <translation>Can be used</translation>
+    </message>
+    <message>
+        <source>他のプログラムが使用中です</source>
+        <translation>In use by another program</translation>
+    </message>
+    <message>
+        <source>アクセス権がありません。ユーザーを dialout グループに加え、ログインし直してください：
+sudo usermod -aG dialout $USER</source>
+        <translation>No permission. Add the user to the group dialout, then log in again:
+sudo usermod -aG dialout $USER</translation>
+    </message>
+    <message>
+        <source>アクセス権がありません：%1</source>
+        <translation>No permission: %1</translation>
+    </message>
+    <message>
+        <source>開けません：%1</source>
+        <translation>Cannot be opened: %1</translation>
+    </message>
+    <message>
+        <source>通信ログ</source>
+        <translation>Traffic log</translation>
+    </message>
+    <message>
+        <source>時刻|ポート|方向|内容</source>
+        <translation>Time|Port|Direction|Text</translation>
+    </message>
+    <message>
+        <source>コピー</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>クリア</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>通信ログの保存</source>
+        <translation>Save the traffic log</translation>
+    </message>
+    <message>
+        <source>テキストファイル（*.txt）|*.txt|すべてのファイル（*.*）|*</source>
+        <translation>Text files (*.txt)|*.txt|All files (*.*)|*</translation>
+    </message>
+    <message>
+        <source>通信ログをファイルに書き込めません。ファイルへの記録を停止しました。</source>
+        <translation>The traffic log cannot be written to its file. Logging to the file has stopped.</translation>
     </message>
 </context>
 <context>

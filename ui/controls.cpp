@@ -469,7 +469,10 @@ MainMenus buildMainMenus(QMenuBar *bar)
     m.mnuOpen = item(m.mnuFile, "mnuOpen", QT_TRANSLATE_NOOP("Menus", "読込"));
     m.mnuEdit = menu("mnuEdit", QT_TRANSLATE_NOOP("Menus", "設定"));
     m.mnuPort = item(m.mnuEdit, "mnuPort", QT_TRANSLATE_NOOP("Menus", "通信設定"));
+    m.mnuVerify = item(m.mnuEdit, "mnuVerify", QT_TRANSLATE_NOOP("Menus", "書込後に照合"));
+    m.mnuVerify->setCheckable(true);
     m.mnuProp = menu("mnuProp", QT_TRANSLATE_NOOP("Menus", "情報"));
     m.mnuErr = item(m.mnuProp, "mnuErr", QT_TRANSLATE_NOOP("Menus", "エラー情報"));
+    m.mnuLog = item(m.mnuProp, "mnuLog", QT_TRANSLATE_NOOP("Menus", "通信ログ"));
     return m;
 }

@@ -101,7 +101,8 @@ struct MainControls
     QLabel *lblStat = nullptr;
 };
 
-// The menus ファイル (保存, 読込), 設定 (通信設定) and 情報 (エラー情報).
+// The menus ファイル (保存, 読込), 設定 (通信設定, then the checkable 書込後に照合) and 情報
+// (エラー情報, then 通信ログ).
 struct MainMenus
 {
     QMenu *mnuFile = nullptr;
@@ -109,8 +110,10 @@ struct MainMenus
     QAction *mnuOpen = nullptr;
     QMenu *mnuEdit = nullptr;
     QAction *mnuPort = nullptr;
+    QAction *mnuVerify = nullptr;
     QMenu *mnuProp = nullptr;
     QAction *mnuErr = nullptr;
+    QAction *mnuLog = nullptr;
 };
 
 // Creates every control of the main window inside `client` (673 x 550 pixels) from the control

@@ -4,6 +4,8 @@
 #include "file/settingsfile.h"
 #include "link/link.h"
 #include "link/portmap.h"
+#include "link/qtserialchannel.h"
+#include "link/trafficlog.h"
 #include "settings/commandset.h"
 #include "settings/panelvalues.h"
 #include "settings/unitmodels.h"
@@ -12,10 +14,13 @@
 #include "ui/enterkey.h"
 #include "ui/numberfield.h"
 #include "ui/portdialog.h"
+#include "ui/preferences.h"
 #include "ui/prompter.h"
 #include "ui/tabcontrol.h"
 #include "ui/texts.h"
+#include "ui/trafficwindow.h"
 #include "ui/updown.h"
+#include "ui/verifyafterwrite.h"
 
 #include <QAction>
 #include <QApplication>
@@ -57,7 +62,7 @@ bool isInputEvent(QEvent::Type type)
 
 } // namespace
 
-MainWindow::MainWindow(Prompter *prompter, const PortMap *portMap,
+MainWindow::MainWindow(Prompter *prompter, PortMap *portMap,
                        const QString &programDirectory, QWidget *parent)
     : QMainWindow(parent)
     , m_prompter(prompter)
@@ -76,6 +81,7 @@ MainWindow::MainWindow(Prompter *prompter, const PortMap *portMap,
     setCentralWidget(client);
     m_controls = buildMainWindowControls(client);
     m_menus = buildMainMenus(menuBar());
+    m_menus.mnuVerify->setChecked(Preferences::verifyAfterWrite());
     // Fixed single border: the window cannot be resized.
     setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
 
@@ -104,6 +110,18 @@ MainWindow::MainWindow(Prompter *prompter, const PortMap *portMap,
 void MainWindow::attachLink(Link *link)
 {
     m_link = link;
+    m_verify = new VerifyAfterWrite(link, this, this);
+    m_verify->setEnabled(m_menus.mnuVerify->isChecked());
+    connect(m_verify, &VerifyAfterWrite::verified, this, &MainWindow::showVerification);
+}
+
+void MainWindow::attachTrafficLog(TrafficLog *log)
+{
+    m_trafficLog = log;
+    // Queued: the failure is found while the link reports a line, where no box may open.
+    connect(log, &TrafficLog::fileFailed, this,
+            [this](const QString &reason) { showBox(Texts::trafficFileFailed(reason)); },
+            Qt::QueuedConnection);
 }
 
 void MainWindow::connectControls()
@@ -146,6 +164,8 @@ void MainWindow::connectControls()
     connect(m_menus.mnuOpen, &QAction::triggered, this, &MainWindow::loadSettingsFromMenu);
     connect(m_menus.mnuPort, &QAction::triggered, this, &MainWindow::choosePort);
     connect(m_menus.mnuErr, &QAction::triggered, this, &MainWindow::requestUnitError);
+    connect(m_menus.mnuVerify, &QAction::toggled, this, &MainWindow::setVerifyAfterWrite);
+    connect(m_menus.mnuLog, &QAction::triggered, this, &MainWindow::showTrafficLog);
 }
 
 // ---- panel rules ----
@@ -266,6 +286,8 @@ void MainWindow::selectTab(int tab)
 
 void MainWindow::showLinkStatus(LinkStatus status)
 {
+    if (m_verify)
+        m_verify->linkStatus(status);
     const Texts::StatusMessage message = Texts::status(status);
     showStatus(message.text, message.colour);
 }
@@ -329,6 +351,9 @@ void MainWindow::clearUnitLabels()
 
 int MainWindow::applyParameterLine(const QString &line)
 {
+    // The read that checks a write leaves the fields as the user wrote them.
+    if (m_verify && m_verify->isReading())
+        return m_verify->take(line);
     return ::applyParameterLine(*this, line);
 }
 
@@ -382,8 +407,39 @@ bool MainWindow::confirmWrite()
 
 void MainWindow::writeGroup(const QList<ParameterKey> &keys)
 {
-    if (confirmWrite())
-        m_link->writeGroup(groupCommands(*this, keys));
+    if (!confirmWrite())
+        return;
+    const QStringList commands = groupCommands(*this, keys);
+    m_verify->noteWrite(commands);
+    m_link->writeGroup(commands);
+}
+
+void MainWindow::setVerifyAfterWrite(bool on)
+{
+    if (m_verify)
+        m_verify->setEnabled(on);
+    if (!Preferences::setVerifyAfterWrite(on))
+        showBox(Texts::preferenceNotStored());
+}
+
+void MainWindow::showVerification(const QList<Mismatch> &mismatches)
+{
+    const Texts::StatusMessage outcome = mismatches.isEmpty() ? Texts::verifyDone()
+                                                              : Texts::verifyFailed();
+    showStatus(outcome.text, outcome.colour);
+    if (!mismatches.isEmpty())
+        showBox(Texts::verifyMismatch(mismatches));
+}
+
+void MainWindow::showTrafficLog()
+{
+    if (!m_trafficLog)
+        return;
+    if (!m_trafficWindow)
+        m_trafficWindow = new TrafficWindow(m_trafficLog, m_prompter, m_programDirectory, this);
+    m_trafficWindow->show();
+    m_trafficWindow->raise();
+    m_trafficWindow->activateWindow();
 }
 
 void MainWindow::readBack()
@@ -406,7 +462,17 @@ void MainWindow::togglePort()
 
 void MainWindow::choosePort()
 {
-    PortDialog dialog(m_link->state().portNumber, m_portMap->devices(), this);
+    PortSurvey survey;
+    survey.ports = m_portMap;
+    // The menu item is usable with the port open (a unit of another model): that device is not
+    // opened a second time.
+    if (m_link->state().portOpen)
+        survey.heldDevice = m_link->device();
+    const PortSettings settings = m_link->portSettings();
+    survey.check = [settings](const QString &device) {
+        return QtSerialChannel::check(device, settings);
+    };
+    PortDialog dialog(m_link->state().portNumber, survey, this);
     if (dialog.exec() == QDialog::Accepted)
         m_link->setPortNumber(dialog.portNumber());
 }
@@ -474,5 +540,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     if (m_link)
         m_link->quit();
+    if (m_trafficWindow)
+        m_trafficWindow->close();  // remembers its place
     event->accept();
 }

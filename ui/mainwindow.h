@@ -15,6 +15,9 @@ class DirectionButton;
 class Link;
 class NumberField;
 class PortMap;
+class TrafficLog;
+class TrafficWindow;
+class VerifyAfterWrite;
 class Prompter;
 class QAction;
 class QComboBox;
@@ -29,10 +32,12 @@ class MainWindow : public QMainWindow, public SettingsForm, public LinkHost
 {
     Q_OBJECT
 public:
-    MainWindow(Prompter *prompter, const PortMap *portMap, const QString &programDirectory,
+    MainWindow(Prompter *prompter, PortMap *portMap, const QString &programDirectory,
                QWidget *parent = nullptr);
 
     void attachLink(Link *link);
+    // What 情報 → 通信ログ shows; a failure of its --log file is reported once.
+    void attachTrafficLog(TrafficLog *log);
     Link *link() const { return m_link; }
     void setStatusResetInterval(int ms) { m_statusReset.setInterval(ms); }
     bool inputLocked() const { return m_inputLocked; }
@@ -94,13 +99,19 @@ private:
     void saveSettingsFromMenu();
     void loadSettingsFromMenu();
     void onStatusReset();
+    void showTrafficLog();
+    void setVerifyAfterWrite(bool on);
+    void showVerification(const QList<Mismatch> &mismatches);
 
     Prompter *m_prompter;
-    const PortMap *m_portMap;
+    PortMap *m_portMap;
     QString m_programDirectory;
     Link *m_link = nullptr;
     bool m_inputLocked = false;
     QTimer m_statusReset;  // Timer1
+    TrafficLog *m_trafficLog = nullptr;
+    TrafficWindow *m_trafficWindow = nullptr;
+    VerifyAfterWrite *m_verify = nullptr;
 
     MainControls m_controls;
     MainMenus m_menus;

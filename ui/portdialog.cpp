@@ -1,8 +1,9 @@
 #include "ui/portdialog.h"
 
+#include "link/portmap.h"
+#include "ui/captionframe.h"
 #include "ui/fonts.h"
 #include "ui/texts.h"
-#include "ui/captionframe.h"
 #include "ui/twips.h"
 
 #include <QComboBox>
@@ -12,11 +13,15 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
 
 constexpr int kEntries = 9;
+// The catalogued client area; the lines below the buttons may only add to its height.
+const QSize kCatalogueSize = pixelRect(0, 0, 3405, 2295).size();
+constexpr int kMargin = 6;
 
 QString deviceText(const QString &device)
 {
@@ -25,15 +30,15 @@ QString deviceText(const QString &device)
 
 } // namespace
 
-PortDialog::PortDialog(int portNumber, QStringList deviceNames, QWidget *parent)
+PortDialog::PortDialog(int portNumber, PortSurvey survey, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
     , m_portNumber(portNumber)
-    , m_deviceNames(std::move(deviceNames))
+    , m_survey(std::move(survey))
 {
     setObjectName(QStringLiteral("frmCom"));
     setWindowTitle(Texts::portDialogTitle());
-    setFixedSize(pixelRect(0, 0, 3405, 2295).size());
+    setFixedSize(kCatalogueSize);
 
     m_frame = new CaptionFrame(Texts::portFrameCaption(), this);
     m_frame->setObjectName(QStringLiteral("Frame1"));
@@ -46,10 +51,8 @@ PortDialog::PortDialog(int portNumber, QStringList deviceNames, QWidget *parent)
     m_list->setEditable(false);
     m_list->setGeometry(pixelRect(840, 480, 1215, 360));
     const QStringList entries = Texts::portEntries();
-    for (int i = 0; i < kEntries; ++i) {
+    for (int i = 0; i < kEntries; ++i)
         m_list->addItem(entries.value(i));
-        m_list->setItemData(i, deviceText(m_deviceNames.value(i)), Qt::ToolTipRole);
-    }
 
     // Which system device the chosen COM number opens, so the user can tell the ports apart.
     m_device = new QLabel(m_frame);
@@ -73,18 +76,34 @@ PortDialog::PortDialog(int portNumber, QStringList deviceNames, QWidget *parent)
     m_cancel->setFont(gothicFont(14.25));
     m_cancel->setGeometry(pixelRect(2040, 1680, 1095, 495));
 
+    // The adapter's details and whether it can be opened, below everything catalogued.
+    m_info = new QLabel(this);
+    m_info->setObjectName(QStringLiteral("lblPortInfo"));
+    m_info->setFont(gothicFont(9));
+    m_info->setTextFormat(Qt::PlainText);
+    m_info->setWordWrap(true);
+    m_info->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_info->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_info->move(m_frame->x(), kCatalogueSize.height() - kMargin / 2);
+    m_info->setFixedWidth(m_frame->width());
+
     QWidget::setTabOrder(m_list, m_ok);
     QWidget::setTabOrder(m_ok, m_cancel);
+
+    const bool known = portNumber >= 1 && portNumber <= kEntries;
+    m_list->setCurrentIndex(known ? portNumber - 1 : -1);
+    refresh();
 
     connect(m_list, &QComboBox::currentIndexChanged, this, &PortDialog::showDevice);
     connect(m_ok, &QPushButton::clicked, this, &PortDialog::confirm);
     // Escape reaches reject() through QDialog itself.
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    const bool known = portNumber >= 1 && portNumber <= kEntries;
-    m_list->setCurrentIndex(known ? portNumber - 1 : -1);
-    showDevice(m_list->currentIndex());
     m_list->setFocus();
+
+    // Adapters come and go while the dialog is open.
+    m_refresh.setInterval(RefreshMs);
+    connect(&m_refresh, &QTimer::timeout, this, &PortDialog::refresh);
+    m_refresh.start();
 
     // Centred on the screen of the window that opened it.
     const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
@@ -97,17 +116,52 @@ int PortDialog::portNumber() const
     return m_portNumber;
 }
 
+void PortDialog::refresh()
+{
+    if (m_survey.ports)
+        m_survey.ports->refresh();
+    for (int i = 0; i < kEntries; ++i) {
+        const QString device = m_survey.ports ? m_survey.ports->device(i + 1) : QString();
+        m_list->setItemData(i, deviceText(device), Qt::ToolTipRole);
+    }
+    showDevice(m_list->currentIndex());
+}
+
 void PortDialog::showDevice(int entry)
 {
-    if (entry < 0) {
-        m_device->clear();
-        m_device->setToolTip(QString());
-        return;
+    const SystemPort port = (entry >= 0 && m_survey.ports) ? m_survey.ports->port(entry + 1)
+                                                           : SystemPort{};
+    QString deviceLine = entry < 0 ? QString() : Texts::noDeviceFound();
+    QStringList info;
+    if (!port.device.isEmpty()) {
+        const bool held = port.device == m_survey.heldDevice;
+        PortCheck check;
+        if (!held && m_survey.check)
+            check = m_survey.check(port.device);
+        if (check.failure != PortFailure::NoDevice) {
+            deviceLine = port.device;
+            info << Texts::portDetails(port);
+            if (held || m_survey.check)
+                info << Texts::portState(check, held);
+        }
     }
-    const QString text = deviceText(m_deviceNames.value(entry));
+    info.removeAll(QString());
     m_device->setText(
-        m_device->fontMetrics().elidedText(text, Qt::ElideMiddle, m_device->width()));
-    m_device->setToolTip(text);
+        m_device->fontMetrics().elidedText(deviceLine, Qt::ElideMiddle, m_device->width()));
+    m_device->setToolTip(deviceLine);
+    m_info->setText(info.join(u'\n'));
+    fitHeight();
+}
+
+void PortDialog::fitHeight()
+{
+    int height = kCatalogueSize.height();
+    if (!m_info->text().isEmpty()) {
+        m_info->setFixedHeight(m_info->heightForWidth(m_info->width()));
+        height = std::max(height, m_info->geometry().bottom() + 1 + kMargin);
+    }
+    m_info->setVisible(!m_info->text().isEmpty());
+    setFixedSize(kCatalogueSize.width(), height);
 }
 
 void PortDialog::confirm()

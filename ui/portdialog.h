@@ -1,35 +1,60 @@
 #pragma once
 
-#include <QDialog>
-#include <QStringList>
+#include "link/serialchannel.h"
 
+#include <QDialog>
+#include <QTimer>
+
+#include <functional>
+
+class PortMap;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
 
-// The port dialog: picks one of COM1..COM9. Entry i stands for port number i + 1 and for the
-// system device deviceNames[i] (empty when none was found).
+// How the port dialog learns what stands behind each entry.
+struct PortSurvey
+{
+    // The entries' devices; refreshed while the dialog is open, so that an adapter plugged in
+    // or out shows up. Without one, no entry has a device.
+    PortMap *ports = nullptr;
+    // Opens a device for a moment to learn whether it can be used; without one, nothing is
+    // opened and nothing is said about it.
+    std::function<PortCheck(const QString &device)> check;
+    // The device this program holds open: never opened by the check.
+    QString heldDevice;
+};
+
+// The port dialog: picks one of COM1..COM9. Entry i stands for port number i + 1. Beside the
+// list it shows the selected entry's device, or 未接続; below the buttons, for a USB adapter its
+// maker, product and serial number, and whether the device can be opened now, or why not.
 class PortDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    PortDialog(int portNumber, QStringList deviceNames, QWidget *parent);
+    static constexpr int RefreshMs = 2000;
+
+    PortDialog(int portNumber, PortSurvey survey, QWidget *parent);
 
     // The number given at construction until 設定 is pressed, then the chosen entry + 1
     // (0 when no entry is selected). Cancelling leaves it unchanged.
     int portNumber() const;
 
 private:
+    void refresh();
     void showDevice(int entry);
+    void fitHeight();
     void confirm();
 
     int m_portNumber;
-    QStringList m_deviceNames;
+    PortSurvey m_survey;
+    QTimer m_refresh;
     QGroupBox *m_frame = nullptr;
     QComboBox *m_list = nullptr;
     QLabel *m_device = nullptr;
     QPushButton *m_ok = nullptr;
     QPushButton *m_cancel = nullptr;
+    QLabel *m_info = nullptr;
 };

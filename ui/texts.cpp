@@ -51,6 +51,16 @@ Texts::StatusMessage Texts::idleAgain()
     return {tr("--- 待機中 ---"), Idle};
 }
 
+Texts::StatusMessage Texts::verifyDone()
+{
+    return {tr("照合成功"), Progress};
+}
+
+Texts::StatusMessage Texts::verifyFailed()
+{
+    return {tr("照合失敗"), LinkError};
+}
+
 Texts::Box Texts::duplicateStart()
 {
     return {tr("現在起動中です。"), tr("重複起動")};
@@ -109,6 +119,23 @@ Texts::Box Texts::loadFailed(LoadOutcome outcome)
 Texts::Box Texts::unitError(const QString &message)
 {
     return {message, tr("エラー情報")};
+}
+
+Texts::Box Texts::verifyMismatch(const QList<Mismatch> &mismatches)
+{
+    QStringList lines{tr("書き込んだ値とユニットの値が一致しません。")};
+    for (const Mismatch &mismatch : mismatches) {
+        const QString reported = mismatch.reported.isEmpty() ? tr("（応答なし）")
+                                                              : mismatch.reported;
+        lines << tr("%1　書込値 %2　ユニットの値 %3")
+                     .arg(keyName(mismatch.key), mismatch.written, reported);
+    }
+    return {lines.join(QStringLiteral("\r\n")), tr("照合エラー")};
+}
+
+Texts::Box Texts::preferenceNotStored()
+{
+    return {tr("この設定を記録できません。次回の起動時には元に戻ります。"), tr("保存エラー")};
 }
 
 QString Texts::windowTitle()
@@ -174,7 +201,90 @@ QString Texts::portCancel()
 
 QString Texts::noDeviceFound()
 {
-    return tr("未検出");
+    return tr("未接続");
+}
+
+QString Texts::portDetails(const SystemPort &port)
+{
+    QStringList lines;
+    if (!port.manufacturer.isEmpty())
+        lines << tr("メーカー：%1").arg(port.manufacturer);
+    if (!port.product.isEmpty())
+        lines << tr("製品：%1").arg(port.product);
+    if (!port.serialNumber.isEmpty())
+        lines << tr("シリアル番号：%1").arg(port.serialNumber);
+    return lines.join(u'\n');
+}
+
+QString Texts::portState(const PortCheck &check, bool held)
+{
+    if (held)
+        return tr("このプログラムが開いています");
+    switch (check.failure) {
+    case PortFailure::None:
+        return tr("使用できます");
+    case PortFailure::NoDevice:
+        return {};  // the entry already reads 未接続
+    case PortFailure::InUse:
+        return tr("他のプログラムが使用中です");
+    case PortFailure::NoPermission:
+#ifdef Q_OS_LINUX
+        return tr("アクセス権がありません。ユーザーを dialout グループに加え、"
+                  "ログインし直してください：\nsudo usermod -aG dialout $USER");
+#else
+        return tr("アクセス権がありません：%1").arg(check.reason);
+#endif
+    case PortFailure::Other:
+        break;
+    }
+    return tr("開けません：%1").arg(check.reason);
+}
+
+QString Texts::trafficTitle()
+{
+    return tr("通信ログ");
+}
+
+QStringList Texts::trafficColumns()
+{
+    return tr("時刻|ポート|方向|内容").split(u'|');
+}
+
+QString Texts::trafficCopy()
+{
+    return tr("コピー");
+}
+
+QString Texts::trafficSave()
+{
+    return tr("保存");
+}
+
+QString Texts::trafficClear()
+{
+    return tr("クリア");
+}
+
+QString Texts::trafficSaveTitle()
+{
+    return tr("通信ログの保存");
+}
+
+QString Texts::trafficFileFilter()
+{
+    return tr("テキストファイル（*.txt）|*.txt|すべてのファイル（*.*）|*");
+}
+
+Texts::Box Texts::trafficSaveFailed(const QString &reason)
+{
+    return {tr("ファイルに保存できません。") + QStringLiteral("\r\n") + reason, tr("保存エラー")};
+}
+
+Texts::Box Texts::trafficFileFailed(const QString &reason)
+{
+    return {tr("通信ログをファイルに書き込めません。ファイルへの記録を停止しました。")
+                + QStringLiteral("\r\n") + reason,
+            tr("通信ログ")};
 }
 
 QString Texts::upDownName()

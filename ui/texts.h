@@ -2,6 +2,9 @@
 
 #include "file/settingsfile.h"
 #include "link/linkstatus.h"
+#include "link/portmap.h"
+#include "link/serialchannel.h"
+#include "settings/verify.h"
 
 #include <QCoreApplication>
 #include <QRgb>
@@ -35,6 +38,9 @@ public:
     // disconnection.
     static StatusMessage status(LinkStatus status);
     static StatusMessage idleAgain();
+    // Verify after write: the unit reports every value written, or not.
+    static StatusMessage verifyDone();
+    static StatusMessage verifyFailed();
 
     static Box duplicateStart();
     static Box confirmExit();
@@ -48,6 +54,10 @@ public:
     static Box loadFailed(LoadOutcome outcome);
     // The unit's error report; `message` is the explanation of its code.
     static Box unitError(const QString &message);
+    // Each parameter the unit reports otherwise than written, with both values.
+    static Box verifyMismatch(const QList<Mismatch> &mismatches);
+    // A choice of the window (verify after write, the log window's place) not remembered.
+    static Box preferenceNotStored();
 
     static QString windowTitle();
     static QString portButton(bool connected);
@@ -67,6 +77,22 @@ public:
     static QString portOk();
     static QString portCancel();
     static QString noDeviceFound();
+    // Below the buttons: the USB adapter's maker, product and serial number, one a line.
+    static QString portDetails(const SystemPort &port);
+    // Whether the device can be opened now; `held` when this program has it open.
+    static QString portState(const PortCheck &check, bool held);
+
+    // The traffic log window: title, column headers, buttons, its save dialog and boxes.
+    static QString trafficTitle();
+    static QStringList trafficColumns();
+    static QString trafficCopy();
+    static QString trafficSave();
+    static QString trafficClear();
+    static QString trafficSaveTitle();
+    static QString trafficFileFilter();
+    static Box trafficSaveFailed(const QString &reason);
+    // The --log file could not be written; nothing more goes to it.
+    static Box trafficFileFailed(const QString &reason);
 
     // Read by screen readers for the up-down arrows.
     static QString upDownName();

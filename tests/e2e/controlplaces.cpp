@@ -1,8 +1,9 @@
 // Prints where the control table puts each control of the main window, so that the scripts
 // that drive the real program click where the table says, not where a copy of it says.
 // One line per control: name, x, y of its centre in pixels. Controls are measured from the
-// top-left of the client area; menu titles and menu items from the top-left of the window,
-// items as their menu drops down under its title. Run it on the display the program uses:
+// top-left of the client area, and so are the tabs of a tab control (name_index); menu titles
+// and menu items from the top-left of the window, items as their menu drops down under its
+// title. Run it on the display the program uses:
 // fonts and style decide the width of the menu titles.
 #include "fakes/scriptedprompter.h"
 #include "link/portmap.h"
@@ -13,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabBar>
+#include <QTabWidget>
 
 #include <cstdio>
 
@@ -41,6 +43,12 @@ int main(int argc, char *argv[])
         if (control->objectName().isEmpty() || qobject_cast<QTabBar *>(control->parentWidget()))
             continue;
         print(control->objectName(), control->mapTo(client, control->rect().center()));
+        if (const auto *tabs = qobject_cast<const QTabWidget *>(control)) {
+            const QTabBar *bar = tabs->tabBar();
+            for (int i = 0; i < bar->count(); ++i)
+                print(tabs->objectName() + QStringLiteral("_%1").arg(i),
+                      bar->mapTo(client, bar->tabRect(i).center()));
+        }
     }
     const QMenuBar *bar = window.menuBar();
     for (const QAction *title : bar->actions()) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program under Xvfb, driven by clicks and keys from the X server, against the unit
 # simulator on a pseudo-terminal. Checks what reaches the line and the disk: connect, read-back,
-# write-all with changed values, the error report, saving a file, and closing with OK.
+# write-all with changed values, the error report, verify after write, the traffic log window
+# and file, saving a file, and closing with OK.
 #   e2e.sh PROGRAM SIMULATOR CONTROLPLACES
 set -euo pipefail
 program=$1
@@ -36,7 +37,8 @@ pids+=($!)
 wait_for "the simulator" test -s "$work/pty"
 pty=$(head -n 1 "$work/pty")
 
-(cd "$work" && XDG_RUNTIME_DIR="$work/run" ./zrt48210 --port COM1="$pty") &
+(cd "$work" && XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" \
+  ./zrt48210 --port COM1="$pty" --log "$work/traffic.log") &
 app=$!
 pids+=("$app")
 wait_for "the main window" visible 'ZRT48210'
@@ -72,6 +74,29 @@ sleep 0.5
 menu mnuProp mnuErr
 wait_for "the error request" log_has "@UERR"
 answer エラー情報 Return
+
+# The --log file holds the lines of the wire.
+grep -qF "$(printf '\t%s\t送信\t@DOUT0<CR><LF>' "$pty")" "$work/traffic.log" \
+  || fail "the traffic log file lacks the last command of the write"
+
+# Verify after write: after the acknowledged frequency write the unit is asked for its
+# parameters, and the choice is kept in the user's configuration.
+menu mnuEdit mnuVerify
+before=$(wc -l < "$work/unit.log")
+click cmdFrqSet
+answer 設定確認 Return
+wait_for "the read after the write" log_count $((before + 3))
+verified=$(tail -n 3 "$work/unit.log" | tr '\n' ' ')
+[ "$verified" = "@FRBD1 @FRCH0 @DISP " ] || fail "verify after write sent: $verified"
+grep -q '^verifyAfterWrite=true$' "$work/config/zrt48210/zrt48210.conf" \
+  || fail "the verify choice was not remembered"
+
+# 情報 → 通信ログ opens its window beside the main window.
+menu mnuProp mnuLog
+wait_for "the traffic log window" visible '^通信ログ$'
+# Without a window manager it may cover the main window's buttons: put it below.
+xdotool windowmove "$(xdotool search --onlyvisible --name '^通信ログ$' | head -n 1)" 0 580
+sleep 0.3
 
 # Save to a file.
 menu mnuFile mnuSave

@@ -6,20 +6,29 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 
 AppFixture::AppFixture(SerialChannel *channel, QStringList portBindings)
+    : m_channel(channel)
 {
-    StartOptions options;
-    options.programDirectory = dir.path();
-    options.lockDirectory = dir.path();
-    options.portBindings = std::move(portBindings);
-    options.scanSystemPorts = false;
-    options.timings = {1000, 10};
-    app = std::make_unique<Application>(&prompter, channel, options);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    m_options.programDirectory = dir.path();
+    m_options.lockDirectory = dir.path();
+    m_options.portBindings = std::move(portBindings);
+    m_options.scanSystemPorts = false;
+    m_options.timings = {1000, 10};
+    app = std::make_unique<Application>(&prompter, channel, m_options);
 }
 
 bool AppFixture::start()
 {
+    return app->start();
+}
+
+bool AppFixture::restart()
+{
+    app->shutdown();
+    app = std::make_unique<Application>(&prompter, m_channel, m_options);
     return app->start();
 }
 

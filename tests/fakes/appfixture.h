@@ -15,13 +15,16 @@ class QLineEdit;
 class QPushButton;
 
 // The application started as at a real start, in a directory of its own, with a scripted
-// prompter and whatever serial channel the test hands it.
+// prompter and whatever serial channel the test hands it. The user's configuration (QSettings)
+// lives in that directory too, so no test sees another's choices.
 class AppFixture
 {
 public:
     explicit AppFixture(SerialChannel *channel, QStringList portBindings = {});
 
     bool start();
+    // Ends the program as at a confirmed close and starts it again in the same directory.
+    bool restart();
     MainWindow *window() const { return app->window(); }
     Link *link() const { return app->link(); }
     QString directory() const { return dir.path() + QLatin1Char('/'); }
@@ -39,4 +42,8 @@ public:
     QTemporaryDir dir;
     ScriptedPrompter prompter;
     std::unique_ptr<Application> app;
+
+private:
+    SerialChannel *m_channel;
+    StartOptions m_options;
 };

@@ -19,6 +19,7 @@ public:
     qint64 bytesAvailable() const override { return m_input.size(); }
     void discardInput() override { m_input.clear(); }
     QString errorString() const override { return error; }
+    PortFailure failure() const override { return failureKind; }
 
     // The unit sends bytes; readyRead follows as from a real port unless `announce` is false
     // (bytes already sitting in the driver's buffer).
@@ -32,6 +33,7 @@ public:
     PortSettings lastSettings;
     // What errorString() says after a refused open, a failed write or an unplug.
     QString error = QStringLiteral("Input/output error");
+    PortFailure failureKind = PortFailure::Other;
     QList<QByteArray> written;
     int closeCount = 0;
 

@@ -31,4 +31,6 @@ inline const QString ReadingSettings = QStringLiteral("*** 設定値読込中 **
 inline const QString ReadingError = QStringLiteral("*** エラー情報読込中 ***");
 inline const QString ReadDone = QStringLiteral("読込成功");
 inline const QString ReadFailed = QStringLiteral("読込失敗");
+inline const QString VerifyDone = QStringLiteral("照合成功");
+inline const QString VerifyFailed = QStringLiteral("照合失敗");
 } // namespace StatusText
