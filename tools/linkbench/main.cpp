@@ -101,6 +101,7 @@ long peakKiB()
 // line as fast as the terminal takes bytes.
 class FloodingUnit : public QObject
 {
+    Q_OBJECT
 public:
     FloodingUnit()
     {
@@ -146,7 +147,11 @@ private:
             return;
         const QByteArray line(buffer, count);
         if (line.contains("@UVER")) {
-            ::write(m_master, "ZRT48210\r\nVer1.02\r\n", 19);
+            const char identification[] = "ZRT48210\r\nVer1.02\r\n";
+            // A pseudo-terminal takes 19 bytes at once; a short write would only make the
+            // measurement fail to connect, which it reports.
+            if (::write(m_master, identification, sizeof identification - 1) < 0)
+                std::perror("flooding unit");
         } else if (!m_payload.isEmpty()) {
             m_offset = 0;
             m_writer->setEnabled(true);
@@ -291,3 +296,5 @@ int main(int argc, char *argv[])
     simulator.waitForFinished();
     return 0;
 }
+
+#include "main.moc"
