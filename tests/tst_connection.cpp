@@ -1,4 +1,5 @@
 #include "fakes/appfixture.h"
+#include "fakes/unitonpty.h"
 #include "link/link.h"
 #include "link/qtserialchannel.h"
 #include "fakes/statustexts.h"
@@ -75,17 +76,12 @@ void ConnectionTest::cleanup()
 
 void ConnectionTest::startUnit(const UnitOptions &options)
 {
-    m_unit = new PtyUnit(options);
-    QVERIFY2(m_unit->openPty(), qPrintable(m_unit->errorString()));
-    m_app = new AppFixture(m_channel, {QStringLiteral("COM1=") + m_unit->devicePath()});
-    QVERIFY(m_app->start());
+    startAppWithUnit(options, m_channel, &m_unit, &m_app);
 }
 
 void ConnectionTest::connectUnit()
 {
-    click("cmdPort");
-    QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::Connected, 3000);
-    QTRY_VERIFY(!m_app->link()->state().awaitingReply);
+    connectThroughTheWindow(m_app);
 }
 
 QByteArray ConnectionTest::lastReceived(int count) const

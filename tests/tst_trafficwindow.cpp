@@ -1,4 +1,5 @@
 #include "fakes/appfixture.h"
+#include "fakes/unitonpty.h"
 #include "fakes/scratchdisk.h"
 #include "link/link.h"
 #include "link/qtserialchannel.h"
@@ -69,17 +70,12 @@ void TrafficWindowTest::cleanup()
 
 void TrafficWindowTest::startUnit(const UnitOptions &options)
 {
-    m_unit = new PtyUnit(options);
-    QVERIFY2(m_unit->openPty(), qPrintable(m_unit->errorString()));
-    m_app = new AppFixture(m_channel, {QStringLiteral("COM1=") + m_unit->devicePath()});
-    QVERIFY(m_app->start());
+    startAppWithUnit(options, m_channel, &m_unit, &m_app);
 }
 
 void TrafficWindowTest::connectUnit()
 {
-    click("cmdPort");
-    QTRY_COMPARE_WITH_TIMEOUT(m_app->label("lblStat")->text(), QStringLiteral("接続完了"), 3000);
-    QTRY_VERIFY(!m_app->link()->state().awaitingReply);
+    connectThroughTheWindow(m_app);
 }
 
 void TrafficWindowTest::openLog()
