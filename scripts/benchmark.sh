@@ -54,7 +54,9 @@ idle_connected=$(awk "BEGIN{print $after-$before}")
 
 # 情報 → 通信ログ: the traffic log window open beside the connected window.
 menu mnuProp mnuLog
-xdotool search --sync --onlyvisible --name '^通信ログ$' > /dev/null
+log_window=$(xdotool search --sync --onlyvisible --name '^通信ログ$' | head -n 1)
+# Without a window manager it may cover the main window's buttons: put it below.
+xdotool windowmove "$log_window" 0 580
 sleep 1
 before=$(cpu_of "$app"); sleep "$idle"; after=$(cpu_of "$app")
 idle_log_open=$(awk "BEGIN{print $after-$before}")
