@@ -17,7 +17,7 @@
     </message>
     <message>
         <source>未接続</source>
-        <translation>Not connected</translation>
+        <translation>Offline</translation>
     </message>
     <message>
         <source>周波数設定</source>
@@ -89,7 +89,7 @@
     </message>
     <message>
         <source>動作モード</source>
-        <translation>Operating mode</translation>
+        <translation>Mode</translation>
     </message>
     <message>
         <source>１対１通信|１対Ｎ通信・ユニット分散|１対Ｎ通信・１チャンネル分散|１対Ｎ通信・２チャンネル分散|１対Ｎ通信・４チャンネル分散|１対Ｎ通信・データ収集</source>
@@ -137,7 +137,7 @@
     </message>
     <message>
         <source>ポート出力状態</source>
-        <translation>Outputs on link loss</translation>
+        <translation>On link loss</translation>
     </message>
     <message>
         <source>ポート出力ＯＦＦ|直前の出力状態を保持</source>
@@ -157,7 +157,7 @@
     </message>
     <message>
         <source>設定値読込</source>
-        <translation>Read settings</translation>
+        <translation>Read all</translation>
     </message>
     <message>
         <source>一括設定</source>
