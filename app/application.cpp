@@ -74,9 +74,8 @@ bool Application::start()
                                          + QStringLiteral("zrt48210.lock"));
     // A lock left by a killed process is recognised as stale and taken over.
     if (!m_lock->tryLock(0)) {
-        const Texts::Box refusal = Texts::duplicateStart();
-        m_prompter->message(refusal.text, refusal.title, Prompter::Buttons::Ok,
-                            Prompter::Icon::Exclamation);
+        m_prompter->show(Texts::duplicateStart(), Prompter::Buttons::Ok,
+                         Prompter::Icon::Exclamation);
         m_lock.reset();
         return false;
     }
@@ -125,10 +124,8 @@ void Application::shutdown()
     if (m_link->state().portOpen)
         m_link->disconnectUnit();
     const FileWriteResult saved = savePortSettings(m_portSettingsFile, m_link->portSettings());
-    if (!saved.ok) {
-        // Said once, and the program ends anyway: the port chosen now will not be there at the
-        // next start.
-        const Texts::Box failure = Texts::portSettingsNotSaved(m_portSettingsFile, saved.reason);
-        m_prompter->message(failure.text, failure.title, Prompter::Buttons::Ok);
-    }
+    // Said once, and the program ends anyway: the port chosen now will not be there at the
+    // next start.
+    if (!saved.ok)
+        m_prompter->show(Texts::portSettingsNotSaved(m_portSettingsFile, saved.reason));
 }

@@ -1,6 +1,7 @@
 #include "cli/unitsession.h"
 
 #include "errors/uniterror.h"
+#include "file/filewriter.h"
 #include "file/settingsfile.h"
 #include "settings/memoryform.h"
 #include "settings/panelvalues.h"
@@ -287,7 +288,7 @@ void UnitSession::afterRead()
         }
         if (!m_plan.outputPath.isEmpty()) {
             const FileWriteResult saved =
-                writeSettingsFile(m_plan.outputPath, buildSettingsFile(form));
+                replaceFile(m_plan.outputPath, buildSettingsFile(form));
             if (!saved.ok) {
                 finish(Outcome::OutputFailed,
                        QStringLiteral("cannot save %1: %2").arg(m_plan.outputPath, saved.reason));

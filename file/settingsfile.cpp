@@ -45,11 +45,6 @@ QByteArray buildSettingsFile(const SettingsForm &form)
     return content;
 }
 
-FileWriteResult writeSettingsFile(const QString &path, const QByteArray &content)
-{
-    return replaceFile(path, content);
-}
-
 namespace {
 
 LoadOutcome stop(LoadOutcome outcome, LoadDetails *details, int line, const QString &reason)

@@ -16,9 +16,6 @@ QByteArray formatSettingsLine(const QString &key, const QString &value);
 // seventeen parameter lines in the file's own order, and an empty line.
 QByteArray buildSettingsFile(const SettingsForm &form);
 
-// Replaces the file only once the whole content is written; on failure the old file stays and
-// the result says why.
-FileWriteResult writeSettingsFile(const QString &path, const QByteArray &content);
 
 enum class LoadOutcome {
     Loaded,

@@ -47,6 +47,14 @@ QString TrafficLog::formatRow(const TrafficRow &row)
         + row.text;
 }
 
+QString TrafficLog::formatRows(const QList<TrafficRow> &rows)
+{
+    QString text;
+    for (const TrafficRow &row : rows)
+        text += formatRow(row) + QLatin1Char('\n');
+    return text;
+}
+
 void TrafficLog::record(const TrafficEvent &event)
 {
     const QDateTime now = QDateTime::currentDateTime();
@@ -165,7 +173,7 @@ void TrafficLog::writeToFile(const TrafficRow &row)
 {
     if (!m_file.isOpen())
         return;
-    const QByteArray line = formatRow(row).toUtf8() + '\n';
+    const QByteArray line = formatRows({row}).toUtf8();
     // Flushed row by row, so that a log read while the program runs is up to date, and a full
     // disk is noticed at once.
     if (m_file.write(line) == line.size() && m_file.flush())

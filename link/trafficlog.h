@@ -52,6 +52,8 @@ public:
     static QString directionName(TrafficDirection direction);
     // One line of the file, without its line end.
     static QString formatRow(const TrafficRow &row);
+    // Rows as the file holds them: each formatted, each ending in a line feed.
+    static QString formatRows(const QList<TrafficRow> &rows);
 
 signals:
     void rowAdded(const TrafficRow &row);

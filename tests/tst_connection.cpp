@@ -55,33 +55,33 @@ private:
     QByteArray lastReceived(int count) const;
     MainWindow *window() const { return m_app->window(); }
 
+    std::unique_ptr<UnitOnPty> m_bench;
     PtyUnit *m_unit = nullptr;
-    QtSerialChannel *m_channel = nullptr;
     AppFixture *m_app = nullptr;
 };
 
 void ConnectionTest::init()
 {
-    m_channel = new QtSerialChannel;
+    m_bench = std::make_unique<UnitOnPty>();
 }
 
 void ConnectionTest::cleanup()
 {
-    delete m_app;
+    m_bench.reset();
     m_app = nullptr;
-    delete m_channel;
-    delete m_unit;
     m_unit = nullptr;
 }
 
 void ConnectionTest::startUnit(const UnitOptions &options)
 {
-    startAppWithUnit(options, m_channel, &m_unit, &m_app);
+    m_bench->start(options);
+    m_unit = m_bench->unit;
+    m_app = m_bench->app;
 }
 
 void ConnectionTest::connectUnit()
 {
-    connectThroughTheWindow(m_app);
+    m_bench->connect();
 }
 
 QByteArray ConnectionTest::lastReceived(int count) const

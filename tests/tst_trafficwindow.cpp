@@ -45,8 +45,8 @@ private:
         return m_log->findChild<QPushButton *>(QString::fromLatin1(name));
     }
 
+    std::unique_ptr<UnitOnPty> m_bench;
     PtyUnit *m_unit = nullptr;
-    QtSerialChannel *m_channel = nullptr;
     AppFixture *m_app = nullptr;
     TrafficWindow *m_log = nullptr;
     QTreeView *m_view = nullptr;
@@ -54,28 +54,28 @@ private:
 
 void TrafficWindowTest::init()
 {
-    m_channel = new QtSerialChannel;
+    m_bench = std::make_unique<UnitOnPty>();
 }
 
 void TrafficWindowTest::cleanup()
 {
-    delete m_app;
+    m_bench.reset();
     m_app = nullptr;
+    m_unit = nullptr;
     m_log = nullptr;
     m_view = nullptr;
-    delete m_channel;
-    delete m_unit;
-    m_unit = nullptr;
 }
 
 void TrafficWindowTest::startUnit(const UnitOptions &options)
 {
-    startAppWithUnit(options, m_channel, &m_unit, &m_app);
+    m_bench->start(options);
+    m_unit = m_bench->unit;
+    m_app = m_bench->app;
 }
 
 void TrafficWindowTest::connectUnit()
 {
-    connectThroughTheWindow(m_app);
+    m_bench->connect();
 }
 
 void TrafficWindowTest::openLog()
@@ -189,7 +189,7 @@ void TrafficWindowTest::unplugShowsTheReason()
     const QString reason = rows.last().mid(prefix.size());
     QVERIFY(!reason.isEmpty());
     // The operating system's words, as the channel kept them.
-    QCOMPARE(reason, m_channel->errorString());
+    QCOMPARE(reason, m_bench->channel.errorString());
     // The status line keeps its fixed text.
     QCOMPARE(m_app->label("lblStat")->text(), QStringLiteral("エラー：ユニットと通信できません。"));
 }

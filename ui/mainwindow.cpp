@@ -16,6 +16,7 @@
 #include "ui/portdialog.h"
 #include "ui/preferences.h"
 #include "ui/prompter.h"
+#include "ui/saveaskingfirst.h"
 #include "ui/tabcontrol.h"
 #include "ui/texts.h"
 #include "ui/trafficwindow.h"
@@ -26,7 +27,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -120,7 +120,7 @@ void MainWindow::attachTrafficLog(TrafficLog *log)
     m_trafficLog = log;
     // Queued: the failure is found while the link reports a line, where no box may open.
     connect(log, &TrafficLog::fileFailed, this,
-            [this](const QString &reason) { showBox(Texts::trafficFileFailed(reason)); },
+            [this](const QString &reason) { m_prompter->show(Texts::trafficFileFailed(reason)); },
             Qt::QueuedConnection);
 }
 
@@ -360,7 +360,7 @@ int MainWindow::applyParameterLine(const QString &line)
 void MainWindow::showUnitError(const QString &line)
 {
     // The link has stopped the watchdog and said "読込成功" before handing the line over.
-    showBox(Texts::unitError(unitErrorMessage(unitErrorCode(line))));
+    m_prompter->show(Texts::unitError(unitErrorMessage(unitErrorCode(line))));
 }
 
 void MainWindow::showConnectionState(bool connected)
@@ -395,14 +395,9 @@ void MainWindow::onStatusReset()
 
 // ---- user actions ----
 
-Prompter::Answer MainWindow::showBox(const Texts::Box &box, Prompter::Buttons buttons)
-{
-    return m_prompter->message(box.text, box.title, buttons);
-}
-
 bool MainWindow::confirmWrite()
 {
-    return showBox(Texts::confirmWrite(), Prompter::Buttons::OkCancel) == Prompter::Answer::Ok;
+    return m_prompter->show(Texts::confirmWrite(), Prompter::Buttons::OkCancel) == Prompter::Answer::Ok;
 }
 
 void MainWindow::writeGroup(const QList<ParameterKey> &keys)
@@ -419,7 +414,7 @@ void MainWindow::setVerifyAfterWrite(bool on)
     if (m_verify)
         m_verify->setEnabled(on);
     if (!Preferences::setVerifyAfterWrite(on))
-        showBox(Texts::preferenceNotStored());
+        m_prompter->show(Texts::preferenceNotStored());
 }
 
 void MainWindow::showVerification(const QList<Mismatch> &mismatches)
@@ -428,7 +423,7 @@ void MainWindow::showVerification(const QList<Mismatch> &mismatches)
                                                               : Texts::verifyFailed();
     showStatus(outcome.text, outcome.colour);
     if (!mismatches.isEmpty())
-        showBox(Texts::verifyMismatch(mismatches));
+        m_prompter->show(Texts::verifyMismatch(mismatches));
 }
 
 void MainWindow::showTrafficLog()
@@ -483,7 +478,7 @@ void MainWindow::checkField(ParameterKey key)
     const QString text = field->text();
     // Pasted text bypasses the key filter, so plain digits are checked here as well.
     if (!isPlainNumberText(text) || isOutOfRange(text, fieldMinimum(key), fieldMaximum(key))) {
-        showBox(Texts::invalidInput());
+        m_prompter->show(Texts::invalidInput());
         selectFieldText(field);
         return;
     }
@@ -514,27 +509,23 @@ void MainWindow::loadSettingsFromMenu()
 
 void MainWindow::saveSettings(const QString &path)
 {
-    // Any file in the way is asked about, hidden ones too: replacing one unasked loses it.
-    if (QFileInfo(path).isFile()
-        && showBox(Texts::overwrite(), Prompter::Buttons::OkCancel) != Prompter::Answer::Ok) {
-        return;
-    }
-    if (!writeSettingsFile(path, buildSettingsFile(*this)).ok)
-        showBox(Texts::saveFailed());
+    // The message says no more than it always has; the reason is not shown.
+    saveAskingFirst(*m_prompter, path, buildSettingsFile(*this),
+                    [](const QString &) { return Texts::saveFailed(); });
 }
 
 void MainWindow::loadSettings(const QString &path)
 {
     const LoadOutcome outcome = loadSettingsFile(path, *this);
     if (outcome != LoadOutcome::Loaded)
-        showBox(Texts::loadFailed(outcome));
+        m_prompter->show(Texts::loadFailed(outcome));
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // No close in the middle of an exchange: the window refuses all input then.
     if (m_inputLocked
-        || showBox(Texts::confirmExit(), Prompter::Buttons::OkCancel) != Prompter::Answer::Ok) {
+        || m_prompter->show(Texts::confirmExit(), Prompter::Buttons::OkCancel) != Prompter::Answer::Ok) {
         event->ignore();
         return;
     }

@@ -86,7 +86,6 @@ protected:
 
 private:
     DirectionButton *directionButton(DirectionGroup group, int index) const;
-    Prompter::Answer showBox(const Texts::Box &box, Prompter::Buttons buttons = Prompter::Buttons::Ok);
     void connectControls();
     void runListHandling(ParameterKey key);
     void writeGroup(const QList<ParameterKey> &keys);

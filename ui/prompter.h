@@ -13,6 +13,13 @@ public:
     enum class Icon { None, Exclamation };
     enum class Answer { Ok, Cancel };
 
+    // A message box's text (lines joined by CR LF) and title.
+    struct Box
+    {
+        QString text;
+        QString title;
+    };
+
     struct FileRequest
     {
         QString title;
@@ -26,6 +33,10 @@ public:
 
     virtual Answer message(const QString &text, const QString &title, Buttons buttons,
                            Icon icon = Icon::None) = 0;
+    Answer show(const Box &box, Buttons buttons = Buttons::Ok, Icon icon = Icon::None)
+    {
+        return message(box.text, box.title, buttons, icon);
+    }
     // No value when the user cancelled.
     virtual std::optional<QString> openFileName(const FileRequest &request) = 0;
     virtual std::optional<QString> saveFileName(const FileRequest &request) = 0;

@@ -5,6 +5,7 @@
 #include "link/portmap.h"
 #include "link/serialchannel.h"
 #include "settings/verify.h"
+#include "ui/prompter.h"
 
 #include <QCoreApplication>
 #include <QRgb>
@@ -27,12 +28,7 @@ public:
         QRgb colour;
     };
 
-    // A message box: text (lines joined by CR LF) and title.
-    struct Box
-    {
-        QString text;
-        QString title;
-    };
+    using Box = Prompter::Box;
 
     // The status line: what the link reports, and the idle text five seconds after a
     // disconnection.

@@ -1,14 +1,13 @@
 #include "ui/trafficwindow.h"
 
-#include "file/filewriter.h"
 #include "ui/fonts.h"
 #include "ui/preferences.h"
 #include "ui/prompter.h"
+#include "ui/saveaskingfirst.h"
 #include "ui/texts.h"
 
 #include <QAction>
 #include <QClipboard>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHideEvent>
@@ -208,10 +207,10 @@ void TrafficWindow::copySelection()
     if (selected.isEmpty())
         return;
     std::sort(selected.begin(), selected.end());
-    QStringList lines;
+    QList<TrafficRow> rows;
     for (const QModelIndex &index : std::as_const(selected))
-        lines << TrafficLog::formatRow(m_model->row(index.row()));
-    QGuiApplication::clipboard()->setText(lines.join(u'\n') + u'\n');
+        rows << m_model->row(index.row());
+    QGuiApplication::clipboard()->setText(TrafficLog::formatRows(rows));
 }
 
 void TrafficWindow::save()
@@ -221,21 +220,8 @@ void TrafficWindow::save()
                                                 QStringLiteral("txt")});
     if (!path)
         return;
-    if (QFileInfo(*path).isFile()) {
-        const Texts::Box overwrite = Texts::overwrite();
-        if (m_prompter->message(overwrite.text, overwrite.title, Prompter::Buttons::OkCancel)
-            != Prompter::Answer::Ok) {
-            return;
-        }
-    }
-    QByteArray content;
-    for (const TrafficRow &row : m_log->rows())
-        content += TrafficLog::formatRow(row).toUtf8() + '\n';
-    const FileWriteResult written = replaceFile(*path, content);
-    if (!written.ok) {
-        const Texts::Box failed = Texts::trafficSaveFailed(written.reason);
-        m_prompter->message(failed.text, failed.title, Prompter::Buttons::Ok);
-    }
+    saveAskingFirst(*m_prompter, *path, TrafficLog::formatRows(m_log->rows()).toUtf8(),
+                    &Texts::trafficSaveFailed);
 }
 
 void TrafficWindow::hideEvent(QHideEvent *event)
@@ -246,6 +232,5 @@ void TrafficWindow::hideEvent(QHideEvent *event)
     if (Preferences::setTrafficWindowGeometry(saveGeometry()) || m_geometryWarned)
         return;
     m_geometryWarned = true;
-    const Texts::Box failed = Texts::preferenceNotStored();
-    m_prompter->message(failed.text, failed.title, Prompter::Buttons::Ok);
+    m_prompter->show(Texts::preferenceNotStored());
 }
