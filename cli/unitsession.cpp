@@ -84,6 +84,7 @@ void UnitSession::onTraffic(const TrafficEvent &event)
     case TrafficEvent::Kind::Lost:
         m_lost = event.kind == TrafficEvent::Kind::Lost;
         m_portFailure = event.reason;
+        m_portFailureKind = m_channel.failure();
         break;
     default:
         break;
@@ -134,6 +135,12 @@ void UnitSession::checkStep()
         finish(*failure, detail);
         return;
     }
+    // Every step after the connect works on the identified unit: a connect or read-back that
+    // ended without one (an error line in place of the identification) has no unit to go on.
+    if (!m_unit) {
+        finish(Outcome::NoAnswer, QStringLiteral("no identification in the answer to UVER"));
+        return;
+    }
     switch (m_step) {
     case Step::Connecting:
         afterConnect();
@@ -160,6 +167,11 @@ std::optional<Outcome> UnitSession::stepFailure(QString *detail) const
         : QString();
     if (m_statuses.contains(LinkStatus::OpenFailed)) {
         *detail = QStringLiteral("cannot open %1: %2").arg(m_plan.device, m_portFailure);
+        // What the window's port dialog tells such a user too.
+        if (m_portFailureKind == PortFailure::NoPermission)
+            *detail += QStringLiteral("; serial ports belong to the group dialout: run "
+                                      "'sudo usermod -aG dialout $USER', then log out and in "
+                                      "again");
         return Outcome::OpenFailed;
     }
     if (m_lost) {

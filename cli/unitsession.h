@@ -79,6 +79,7 @@ private:
     Step m_step = Step::Idle;
     QList<LinkStatus> m_statuses;  // reported during the current step
     QString m_portFailure;     // the operating system's words on an open failure or a loss
+    PortFailure m_portFailureKind = PortFailure::None;
     bool m_lost = false;
     bool m_checkPending = false;
     bool m_interrupted = false;

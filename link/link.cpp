@@ -202,6 +202,10 @@ void Link::dispatchReply(QString &reply)
     bool lastApplyRejected = false;
     for (;;) {
         if (reply.isEmpty()) {
+            // A connect ends only on an identification line: a reply without one (noise in
+            // front of "ZRT") keeps waiting, so the watchdog asks again or gives up.
+            if (m_state.phase == ExchangePhase::Connecting)
+                return;
             setAwaitingReply(false);
             return;
         }

@@ -20,6 +20,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <functional>
 #include <memory>
 #include <unistd.h>
@@ -40,6 +41,9 @@ private slots:
     void verifyCatchesAUnitThatKeepsOldValues();
     void diffChecksASiteAgainstItsFiles();
     void wrongModelIsRefused();
+    void unitNeverIdentifiedIsNoAnswer_data();
+    void unitNeverIdentifiedIsNoAnswer();
+    void missingRightsSayWhatToDo();
     void parallelUnitsEndOnTheirOwn();
     void unplugMidWriteStopsThatUnitOnly();
     void badInputSendsNothing_data();
@@ -373,6 +377,57 @@ void CliTest::wrongModelIsRefused()
     QVERIFY(write.out.contains(QLatin1String("wrong model  the file is for a digital unit")));
     QVERIFY(write.out.contains(QLatin1String("wrong model  ZRT48299 is not a 48210")));
     QVERIFY(parameterLines(unit).isEmpty());
+}
+
+void CliTest::unitNeverIdentifiedIsNoAnswer_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("identify") << QStringList{"identify"};
+    QTest::newRow("read") << QStringList{"read"};
+    QTest::newRow("write --verify") << QStringList{"write", "FILE", "--verify"};
+    QTest::newRow("set") << QStringList{"set", "MODE=1"};
+    QTest::newRow("diff") << QStringList{"diff", "FILE"};
+    QTest::newRow("error") << QStringList{"error"};
+}
+
+// Noise in front of every identification line: no verb goes on as if it had a unit.
+void CliTest::unitNeverIdentifiedIsNoAnswer()
+{
+    QFETCH(QStringList, arguments);
+    UnitOptions noisy;
+    noisy.noisyIdentifications = 1000;
+    PtyUnit *unit = addUnit(noisy);
+    arguments.replaceInStrings(QStringLiteral("FILE"),
+                               settingsFile(QStringLiteral("digital.txt"), Digital));
+    const Run result = run(arguments + ports());
+    QCOMPARE(result.exitCode, 3);
+    QVERIFY2(result.err.contains(QLatin1String("no answer: no answer to UVER, sent 4 times")),
+             qPrintable(result.err));
+    QCOMPARE(unit->simulator().receivedLines(), QList<QByteArray>(4, "@UVER"));
+}
+
+void CliTest::missingRightsSayWhatToDo()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs root to run the tool as a user outside the group dialout");
+    const QStringList asNobody{"--reuid=65534", "--regid=65534", "--clear-groups",
+                               QStringLiteral(ZRT_CLI)};
+    QProcess process;
+    process.start(QStringLiteral("setpriv"), asNobody + QStringList{"--version"});
+    if (!process.waitForFinished(20000) || process.exitCode() != 0)
+        QSKIP("the build folder is not open to other users");
+    PtyUnit *unit = addUnit();
+    // The terminal is root's and its group's alone, as a serial device is dialout's.
+    QCOMPARE(::chmod(QFile::encodeName(unit->devicePath()).constData(), 0660), 0);
+    process.start(QStringLiteral("setpriv"),
+                  asNobody + QStringList{"identify", "--port", unit->devicePath()});
+    QVERIFY(process.waitForFinished(20000));
+    const QString out = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitCode(), 3);
+    QVERIFY2(out.contains(QLatin1String("group dialout: run 'sudo usermod -aG dialout $USER', "
+                                        "then log out and in again")),
+             qPrintable(out));
+    QVERIFY(unit->simulator().receivedLines().isEmpty());
 }
 
 void CliTest::parallelUnitsEndOnTheirOwn()

@@ -30,6 +30,8 @@ private slots:
     void connectsToEachModel();
     void unknownModelStaysOpenButNotConnected();
     void silentUnitIsGivenUpAfterFourSeconds();
+    void noisyIdentificationIsAskedAgain_data();
+    void noisyIdentificationIsAskedAgain();
     void disconnectReturnsToIdleText();
     void readBackFillsEveryPanel();
     void writeAllSendsBackWhatWasRead_data();
@@ -167,6 +169,35 @@ void ConnectionTest::silentUnitIsGivenUpAfterFourSeconds()
     QCOMPARE(received(), QList<QByteArray>(4, "@UVER"));
     QCOMPARE(statusText(), StatusText::NoAnswer);
     QCOMPARE(m_app->button("cmdPort")->text(), QStringLiteral("接続"));
+    QVERIFY(!window()->inputLocked());
+}
+
+void ConnectionTest::noisyIdentificationIsAskedAgain_data()
+{
+    QTest::addColumn<int>("noisyReplies");
+    QTest::addColumn<int>("commandsSent");
+    QTest::addColumn<bool>("connected");
+    QTest::newRow("clean on the resend") << 1 << 2 << true;
+    QTest::newRow("noisy every time") << 1000 << 4 << false;
+}
+
+// Noise in front of "ZRT" leaves a reply with no identification line: the connect goes on
+// waiting, so the watchdog asks again and, when nothing better comes, gives up.
+void ConnectionTest::noisyIdentificationIsAskedAgain()
+{
+    QFETCH(int, noisyReplies);
+    QFETCH(int, commandsSent);
+    QFETCH(bool, connected);
+    UnitOptions options;
+    options.noisyIdentifications = noisyReplies;
+    startUnit(options);
+    click("cmdPort");
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(),
+                              connected ? StatusText::Connected : StatusText::NoAnswer, 6000);
+    QCOMPARE(received(), QList<QByteArray>(commandsSent, "@UVER"));
+    QCOMPARE(m_app->link()->state().portOpen, connected);
+    QCOMPARE(m_app->button("cmdPort")->text(),
+             connected ? QStringLiteral("切断") : QStringLiteral("接続"));
     QVERIFY(!window()->inputLocked());
 }
 

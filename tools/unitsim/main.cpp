@@ -116,6 +116,10 @@ int main(int argc, char *argv[])
         {QStringLiteral("listing-repeats"),
          QStringLiteral("Send the parameter listing n times over in one reply."),
          QStringLiteral("n"), QStringLiteral("1")},
+        {QStringLiteral("noisy-identify"),
+         QStringLiteral("Line noise (90 3D C5 15) in front of \"ZRT\" in the first n "
+                        "identification replies."),
+         QStringLiteral("n"), QStringLiteral("0")},
         {QStringLiteral("delay"), QStringLiteral("Wait before each reply."),
          QStringLiteral("ms"), QStringLiteral("0")},
         {QStringLiteral("silent"), QStringLiteral("Never answer.")},
@@ -172,6 +176,7 @@ int main(int argc, char *argv[])
         die(QStringLiteral("--separator wants exactly one character"));
     options.separator = separator.at(0);
     options.listingRepeats = toNumber(parser, QStringLiteral("listing-repeats"), 1);
+    options.noisyIdentifications = toNumber(parser, QStringLiteral("noisy-identify"), 0);
     options.silent = parser.isSet(QStringLiteral("silent"));
     if (parser.isSet(QStringLiteral("silent-after")))
         options.silentAfter = toNumber(parser, QStringLiteral("silent-after"), 0);

@@ -166,12 +166,14 @@ QByteArray UnitSimulator::answer(const QByteArray &line)
     return ack;
 }
 
-QByteArray UnitSimulator::identification() const
+QByteArray UnitSimulator::identification()
 {
     QByteArray version = m_options.version;
     if (!version.startsWith("Ver"))
         version.prepend("Ver");
-    return "ZRT" + m_options.model + kLineEnd + version + kLineEnd;
+    const QByteArray noise =
+        m_identifications++ < m_options.noisyIdentifications ? "\x90\x3D\xC5\x15" : "";
+    return noise + "ZRT" + m_options.model + kLineEnd + version + kLineEnd;
 }
 
 QByteArray UnitSimulator::listing() const

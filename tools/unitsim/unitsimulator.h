@@ -21,6 +21,9 @@ struct UnitOptions
     char separator = '=';
     // The listing is sent this many times over in one reply, as a faulty unit might.
     int listingRepeats = 1;
+    // The first this many identification replies carry line noise (90 3D C5 15) glued in
+    // front of "ZRT", as a long cable or a wrong speed produces.
+    int noisyIdentifications = 0;
 
     bool silent = false;          // never answer anything
     int silentAfter = -1;         // answer this many lines, then nothing; negative: no limit
@@ -66,10 +69,11 @@ public:
 private:
     bool isSilenced(const QByteArray &keyword) const;
     QByteArray answer(const QByteArray &line);
-    QByteArray identification() const;
+    QByteArray identification();
     QByteArray listing() const;
 
     UnitOptions m_options;
     QMap<QByteArray, QByteArray> m_values;
     QList<QByteArray> m_received;
+    int m_identifications = 0;
 };
