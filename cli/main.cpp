@@ -130,8 +130,16 @@ int findUnits(const CliCommand &command, const QList<UnitPlan> &plans, const Por
         QObject::connect(&finder, &UnitFinder::traffic, log, &TrafficLog::record);
     QEventLoop loop;
     QObject::connect(&finder, &UnitFinder::finished, &loop, &QEventLoop::quit);
+    // Ctrl-C closes the ports (and so removes their lock files) on the way out.
+    bool interrupted = false;
+    watchSignals(&loop, [&] {
+        interrupted = true;
+        loop.quit();
+    });
     finder.start(devices, lineSettings);
     loop.exec();
+    if (interrupted)
+        return ExitStatus::Interrupted;
 
     const QList<FoundUnit> answers = finder.results();
     qsizetype next = 0;

@@ -43,7 +43,8 @@ bool HeldPort::holdByLock(const QString &device, const QString &lockFolder)
     // QLockFile's layout: PID, program, host.
     const QByteArray content = QByteArray::number(m_pid) + "\nsleep\n"
         + QSysInfo::machineHostName().toLocal8Bit() + '\n';
-    if (!lock.open(QIODevice::WriteOnly | QIODevice::NewOnly)
+    // One left behind for this device name by a program that has ended is overwritten.
+    if (!lock.open(QIODevice::WriteOnly | QIODevice::Truncate)
         || lock.write(content) != content.size() || !lock.flush()) {
         m_error = lock.fileName() + QLatin1String(": ") + lock.errorString();
         return false;
