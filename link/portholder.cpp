@@ -93,7 +93,9 @@ PortHolder fromOpenFiles(const QString &device)
         if (!numeric || pid == self)
             continue;
         const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
-        for (const QString &fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        const QStringList entries =
+            fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        for (const QString &fd : entries) {
             if (QFile::symLinkTarget(fds.filePath(fd)) == target)
                 return {PortHolder::Kind::Program, pid, programName(pid), {}};
         }

@@ -172,7 +172,8 @@ void PortDialogTest::inUseIsToldApartFromMissingRights()
         QtSerialChannel channel;
         QVERIFY(!channel.open(unit.devicePath(), PortSettings()));
         QCOMPARE(channel.failure(), PortFailure::InUse);
-        QCOMPARE(channel.errorString(), QStringLiteral("in use by sleep (PID %1)").arg(holder.pid()));
+        QCOMPARE(channel.errorString(),
+                 QStringLiteral("in use by sleep (PID %1)").arg(holder.pid()));
     }
     QtSerialChannel channel;
     QVERIFY(channel.open(unit.devicePath(), PortSettings()));
@@ -241,7 +242,8 @@ void PortDialogTest::holderIsNamed()
     if (how == QLatin1String("open"))
         QVERIFY2(child.holdOpen(unit.devicePath()), qPrintable(child.errorString()));
     else if (how != QLatin1String("none"))
-        QVERIFY2(child.holdByLock(unit.devicePath(), locks.path()), qPrintable(child.errorString()));
+        QVERIFY2(child.holdByLock(unit.devicePath(), locks.path()),
+                 qPrintable(child.errorString()));
     if (how == QLatin1String("stale"))
         child.endChild();
 
