@@ -212,6 +212,7 @@ void UnitSession::afterConnect()
     switch (m_plan.verb) {
     case Verb::Identify:
     case Verb::Ports:
+    case Verb::Find:
         finish(Outcome::Done);
         break;
     case Verb::Write:

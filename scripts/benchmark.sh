@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Prints the tool's figures: CPU while idle (disconnected, connected, and with the traffic log
 # window open), start-up time to the window shown beside a bare Qt window's, peak memory,
-# memory over repeated work cycles, the link's write-all and read-back times against the simulator beside their floors,
-# and zrt48210-cli's write --verify on one unit and on eight in parallel. Runs under Xvfb when
-# there is no display.
+# memory over repeated work cycles, the link's write-all and read-back times against the
+# simulator beside their floors, zrt48210-cli's write --verify on one unit and on eight in
+# parallel, and its find over nine ports where no unit answers. Runs under Xvfb when there is
+# no display.
 set -euo pipefail
 # Window titles are Japanese: xdotool matches them only in a UTF-8 locale.
 export LC_ALL=C.UTF-8
@@ -156,3 +157,24 @@ printf '| 1 unit | %d ms | %d ms |\n' "$one_wall" "$one_cpu"
 printf '| 8 units in parallel | %d ms | %d ms |\n' "$eight_wall" "$eight_cpu"
 printf '| ratio 8 / 1 (target: within 1.3) | %.2f | %.2f |\n' \
   "$(awk "BEGIN{print $eight_wall/$one_wall}")" "$(awk "BEGIN{print $eight_cpu/$one_cpu}")"
+
+# find over nine ports where nothing answers: all are asked at once, so the search lasts about
+# one port's give-up time. Wall time of the tool, median of $CLI_ROUNDS runs.
+echo
+silent=()
+find_ports=()
+for _ in $(seq 9); do
+  start_unit --silent 2> /dev/null
+  silent+=("$UNIT_PID")
+  find_ports+=(--port "$UNIT_PTY")
+done
+trap 'kill "$app" "$window_unit" "${sims[@]}" "${silent[@]}" 2>/dev/null || true
+      rm -rf "$runtime"' EXIT
+find_run() {  # prints the wall time of one find in ms; it ends with status 1: no unit
+  local TIMEFORMAT='%R' times
+  times=$({ time build/zrt48210-cli find "${find_ports[@]}" > /dev/null 2>&1 || true; } 2>&1)
+  awk '{ printf "%.0f\n", $1 * 1000 }' <<< "$times"
+}
+find_wall=$(for _ in $(seq "$rounds"); do find_run; done | median)
+printf '| zrt48210-cli find (median of %s) | wall | target |\n|---|---|---|\n' "$rounds"
+printf '| 9 ports, no unit | %d ms | < 1500 ms |\n' "$find_wall"
