@@ -52,9 +52,9 @@ PortCheck checkAccess(const QString &device)
     const int error = errno;
     const QString reason = QString::fromLocal8Bit(std::strerror(error));
     if (error == ENOENT || error == ENODEV || error == ENXIO)
-        return {PortFailure::NoDevice, reason};
+        return {PortFailure::NoDevice, reason, {}};
     if (error == EACCES || error == EPERM)
-        return {PortFailure::NoPermission, reason};
+        return {PortFailure::NoPermission, reason, {}};
     return {};  // let the open itself say what is wrong
 }
 #else

@@ -677,8 +677,9 @@ void CliTest::findTellsWhereUnitsAnswer()
         device(4) + QStringLiteral(" - in use by sleep (PID %1)").arg(holder.pid()),
         missing + " - No such file or directory",
     }));
-    // Only the identification, with its resends to the silent unit; nothing to the busy one.
-    const QList<int> sent{1, 4, 1, 1, 0};
+    // Only the identification, with its resends to the silent unit and to the one whose
+    // answer never identifies it; nothing to the busy one.
+    const QList<int> sent{1, 4, 4, 1, 0};
     for (int i = 0; i < sent.size(); ++i) {
         QCOMPARE(m_units.at(i)->simulator().receivedLines(),
                  QList<QByteArray>(sent.at(i), QByteArray("@UVER")));
