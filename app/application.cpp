@@ -10,18 +10,6 @@
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>
-#include <QTemporaryFile>
-
-namespace {
-
-// Permission bits do not tell (root ignores them, a read-only mount overrides them): try it.
-bool takesNewFiles(const QString &directory)
-{
-    QTemporaryFile probe(directory + QStringLiteral(".zrt48210-probe-XXXXXX"));
-    return probe.open();  // and the probe goes again with it
-}
-
-} // namespace
 
 Application::Application(Prompter *prompter, SerialChannel *channel, StartOptions options)
     : m_prompter(prompter)
@@ -37,33 +25,11 @@ Application::~Application()
     m_link.reset();
 }
 
-QString Application::withTrailingSeparator(const QString &directory)
-{
-    if (directory.endsWith(QLatin1Char('/')) || directory.endsWith(QDir::separator()))
-        return directory;
-    return directory + QDir::separator();
-}
-
 QString Application::defaultLockDirectory()
 {
     // Per user, so that two users of one PC each may run the tool.
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     return runtime.isEmpty() ? QDir::tempPath() : runtime;
-}
-
-QString Application::portSettingsDirectory(const QString &programDirectory,
-                                           const QString &installedDirectory)
-{
-    const bool installed = !installedDirectory.isEmpty()
-        && QDir(programDirectory).canonicalPath() == QDir(installedDirectory).canonicalPath();
-    if (!installed && takesNewFiles(programDirectory))
-        return programDirectory;
-    // Named after the program rather than the running binary, so that every build finds it.
-    const QString user = withTrailingSeparator(QStandardPaths::writableLocation(
-                             QStandardPaths::GenericConfigLocation))
-        + QStringLiteral("zrt48210") + QDir::separator();
-    QDir().mkpath(user);  // a failure shows when system.ini is written at the end
-    return user;
 }
 
 bool Application::start()
@@ -85,8 +51,10 @@ bool Application::start()
     QCoreApplication::setOrganizationName(QStringLiteral("zrt48210"));
 
     m_programDirectory = withTrailingSeparator(m_options.programDirectory);
-    m_portSettingsFile = portSettingsPath(
-        portSettingsDirectory(m_programDirectory, m_options.installedDirectory));
+    const QString iniDirectory =
+        portSettingsDirectory(m_programDirectory, m_options.installedDirectory);
+    QDir().mkpath(iniDirectory);  // a failure shows when system.ini is written at the end
+    m_portSettingsFile = portSettingsPath(iniDirectory);
     if (m_options.scanSystemPorts)
         m_portMap.setSource(&PortMap::scanSystemPorts);
     m_portMap.refresh();

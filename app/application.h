@@ -46,13 +46,7 @@ public:
     // The system.ini read at start and written at the end, chosen once at start.
     QString portSettingsFile() const { return m_portSettingsFile; }
 
-    static QString withTrailingSeparator(const QString &directory);
     static QString defaultLockDirectory();
-    // Beside the program when that folder takes new files and is not the folder the program
-    // was installed to (a portable copy keeps its settings with it), else the user's
-    // configuration folder for the tool, created if need be.
-    static QString portSettingsDirectory(const QString &programDirectory,
-                                         const QString &installedDirectory = {});
 
 private:
     Prompter *m_prompter;

@@ -121,9 +121,10 @@ int main(int argc, char *argv[])
         });
     }
 
-    // The line settings the window uses, from its system.ini beside the program; never written.
-    const PortSettings lineSettings = loadPortSettings(
-        portSettingsPath(QCoreApplication::applicationDirPath() + QLatin1Char('/')));
+    // The line settings the window uses, from the system.ini it writes; never written here.
+    const PortSettings lineSettings = loadPortSettings(portSettingsPath(portSettingsDirectory(
+        withTrailingSeparator(QCoreApplication::applicationDirPath()),
+        QStringLiteral(ZRT_INSTALLED_BINDIR))));
     SessionRunner runner(planned.plans, lineSettings, command.logPath.isEmpty() ? nullptr : &log);
     ProgressBoard board(stderr, isatty(STDERR_FILENO) == 1, command.ports);
     QObject::connect(&runner, &SessionRunner::progress, &app,

@@ -168,11 +168,11 @@ void ApplicationTest::lockOfAKilledProcessDoesNotBlock()
 
 void ApplicationTest::programDirectoryEndsInOneSeparator()
 {
-    QCOMPARE(Application::withTrailingSeparator(QStringLiteral("/opt/zrt")),
+    QCOMPARE(withTrailingSeparator(QStringLiteral("/opt/zrt")),
              QStringLiteral("/opt/zrt/"));
-    QCOMPARE(Application::withTrailingSeparator(QStringLiteral("/opt/zrt/")),
+    QCOMPARE(withTrailingSeparator(QStringLiteral("/opt/zrt/")),
              QStringLiteral("/opt/zrt/"));
-    QCOMPARE(Application::withTrailingSeparator(QStringLiteral("/")), QStringLiteral("/"));
+    QCOMPARE(withTrailingSeparator(QStringLiteral("/")), QStringLiteral("/"));
 
     FakeChannel channel;
     AppFixture fixture(&channel);
@@ -357,10 +357,10 @@ void ApplicationTest::installedProgramKeepsSettingsInTheUserFolder()
     QTemporaryDir home;
     ConfigHome configHome(home.path());
     const QString beside = installed.path() + QLatin1Char('/');
-    QCOMPARE(Application::portSettingsDirectory(beside, installed.path()),
+    QCOMPARE(portSettingsDirectory(beside, installed.path()),
              home.filePath(QStringLiteral("zrt48210")) + QLatin1Char('/'));
-    QCOMPARE(Application::portSettingsDirectory(beside, home.path()), beside);
-    QCOMPARE(Application::portSettingsDirectory(beside), beside);
+    QCOMPARE(portSettingsDirectory(beside, home.path()), beside);
+    QCOMPARE(portSettingsDirectory(beside), beside);
     QVERIFY(QDir(installed.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
