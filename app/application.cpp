@@ -18,12 +18,7 @@ Application::Application(Prompter *prompter, SerialChannel *channel, StartOption
 {
 }
 
-Application::~Application()
-{
-    // The window refers to the link; let it go first.
-    m_window.reset();
-    m_link.reset();
-}
+Application::~Application() = default;
 
 QString Application::defaultLockDirectory()
 {
@@ -61,8 +56,7 @@ bool Application::start()
     for (const QString &binding : std::as_const(m_options.portBindings))
         m_portMap.bind(binding);
 
-    m_window = std::make_unique<MainWindow>(m_prompter, &m_portMap, m_programDirectory);
-    m_link = std::make_unique<Link>(m_channel, m_window.get());
+    m_link = std::make_unique<Link>(m_channel);
     m_link->setTimings(m_options.timings);
     // Asked again at each connect: the adapter may have been plugged in since.
     m_link->setDeviceResolver([this](int number) {
@@ -70,10 +64,11 @@ bool Application::start()
         return m_portMap.device(number);
     });
     QObject::connect(m_link.get(), &Link::traffic, &m_trafficLog, &TrafficLog::record);
-    m_window->attachLink(m_link.get());
-    m_window->attachTrafficLog(&m_trafficLog);
-
     m_link->setPortSettings(loadPortSettings(m_portSettingsFile));
+
+    m_window = std::make_unique<MainWindow>(m_prompter, &m_portMap, m_link.get(),
+                                            m_programDirectory);
+    m_window->attachTrafficLog(&m_trafficLog);
     setFrequencyDefaults(*m_window);
     setDigitalDefaults(*m_window);
     setAnalogDefaults(*m_window);

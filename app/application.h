@@ -26,8 +26,10 @@ struct StartOptions
     QString installedDirectory;
 };
 
-// The program's spine: refuses a second instance, prepares the values and the window, and
-// after the window has closed, disconnects and writes system.ini (saying so when it cannot).
+// The program's spine: refuses a second instance, builds the link and then the window that
+// drives it, and after the window has closed, disconnects and writes system.ini (saying so
+// when it cannot). Members go in the reverse order of their declaration: the window before the
+// link it drives, the link before the traffic log and port map it uses.
 class Application
 {
 public:
@@ -57,6 +59,6 @@ private:
     PortMap m_portMap;
     TrafficLog m_trafficLog;
     std::unique_ptr<QLockFile> m_lock;
-    std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<Link> m_link;
+    std::unique_ptr<MainWindow> m_window;
 };

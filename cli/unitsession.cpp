@@ -11,7 +11,7 @@
 UnitSession::UnitSession(const UnitPlan &plan, const PortSettings &lineSettings, QObject *parent)
     : QObject(parent)
     , m_plan(plan)
-    , m_link(&m_channel, this)
+    , m_link(&m_channel)
 {
     m_report.port = plan.port;
     m_report.device = plan.device;
@@ -20,6 +20,12 @@ UnitSession::UnitSession(const UnitPlan &plan, const PortSettings &lineSettings,
     const QString device = plan.device;
     m_link.setDeviceResolver([device](int) { return device; });
     connect(&m_link, &Link::awaitingReplyChanged, this, &UnitSession::scheduleCheck);
+    connect(&m_link, &Link::connectionChanged, this, &UnitSession::scheduleCheck);
+    connect(&m_link, &Link::statusChanged, this, &UnitSession::showLinkStatus);
+    connect(&m_link, &Link::identified, this, &UnitSession::identifyUnit);
+    connect(&m_link, &Link::versionReceived, this,
+            [this](const QString &line) { m_report.version = line; });
+    connect(&m_link, &Link::errorLineReceived, this, &UnitSession::showUnitError);
     connect(&m_link, &Link::traffic, this, &UnitSession::onTraffic);
 }
 
@@ -52,15 +58,12 @@ void UnitSession::showLinkStatus(LinkStatus status)
     scheduleCheck();
 }
 
-bool UnitSession::identifyUnit(const QString &line)
+void UnitSession::identifyUnit(const QString &model, const QString &kind)
 {
-    m_unit = unitModelOf(line);
-    m_report.model = line.mid(3);
-    if (!m_unit)
-        return false;
-    m_report.kind = m_unit->kind;
-    m_kindShown = m_unit->kind;
-    return true;
+    m_unit = m_link.unit();
+    m_report.model = model;
+    if (!kind.isEmpty())
+        m_report.kind = kind;
 }
 
 void UnitSession::showUnitError(const QString &line)
@@ -219,7 +222,7 @@ void UnitSession::afterConnect()
     case Verb::Diff:
         m_reported.clear();
         begin(Step::Reading, QStringLiteral("reading back"));
-        m_link.readBack();
+        m_link.readBack([this](const QString &line) { return m_reported.take(line) == 0; });
         break;
     case Verb::Error:
         begin(Step::ReadingError, QStringLiteral("reading the error code"));
@@ -270,7 +273,7 @@ void UnitSession::afterWrite()
     }
     m_reported.clear();
     begin(Step::Reading, QStringLiteral("verifying"));
-    m_link.readBack();
+    m_link.readBack([this](const QString &line) { return m_reported.take(line) == 0; });
 }
 
 void UnitSession::afterRead()

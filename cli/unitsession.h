@@ -3,9 +3,8 @@
 #include "cli/unitplan.h"
 #include "cli/unitreport.h"
 #include "link/link.h"
-#include "link/linkhost.h"
 #include "link/qtserialchannel.h"
-#include "settings/unitmodels.h"
+#include "link/unitmodels.h"
 #include "settings/verify.h"
 
 #include <QList>
@@ -14,13 +13,13 @@
 #include <optional>
 
 // One unit on one port: its own link (with its own watchdog) and the steps of a plan, run from
-// the event loop it shares with the other sessions. It is the link's host in place of the
-// window: what the window would show, it keeps for the report.
+// the event loop it shares with the other sessions. What the link reports, it keeps for the
+// report.
 //
 // A step hands the link one intention (connect, write a group, read back, read the error code)
 // and ends when the link has nothing queued and awaits nothing, or the port is closed; the
 // statuses the link reported meanwhile say how it went.
-class UnitSession : public QObject, public LinkHost
+class UnitSession : public QObject
 {
     Q_OBJECT
 public:
@@ -33,19 +32,6 @@ public:
     bool isFinished() const { return m_step == Step::Finished; }
     const UnitReport &report() const { return m_report; }
 
-    // LinkHost
-    void showLinkStatus(LinkStatus status) override;
-    void setWindowLocked(bool) override {}
-    bool identifyUnit(const QString &line) override;
-    void showVersion(const QString &line) override { m_report.version = line; }
-    QString unitKind() const override { return m_kindShown; }
-    void clearUnitLabels() override { m_kindShown.clear(); }
-    int applyParameterLine(const QString &line) override { return m_reported.take(line); }
-    void showUnitError(const QString &line) override;
-    void showConnectionState(bool) override { scheduleCheck(); }
-    void startStatusReset() override {}
-    void stopStatusReset() override {}
-
 signals:
     // One line of progress: "writing 5 of 17 (SNUM)".
     void progress(const QString &text);
@@ -54,6 +40,9 @@ signals:
 private:
     enum class Step { Idle, Connecting, Writing, Reading, ReadingError, Finished };
 
+    void showLinkStatus(LinkStatus status);
+    void identifyUnit(const QString &model, const QString &kind);
+    void showUnitError(const QString &line);
     void begin(Step step, const QString &what);
     void scheduleCheck();
     void checkStep();
@@ -74,7 +63,6 @@ private:
     UnitReport m_report;
     ReportedValues m_reported;
     std::optional<UnitModel> m_unit;
-    QString m_kindShown;       // what the window's lblUnitVer1 would show
     QStringList m_commands;    // the write in progress
     Step m_step = Step::Idle;
     QList<LinkStatus> m_statuses;  // reported during the current step

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/unitmodels.h"
 #include "settings/settingsform.h"
 
 #include <QString>
@@ -22,6 +23,3 @@ void setFrequencyDefaults(SettingsForm &form);
 void setDigitalDefaults(SettingsForm &form);
 void setAnalogDefaults(SettingsForm &form);
 void setCommunicationDefaults(SettingsForm &form);
-
-inline constexpr int DigitalTab = 0;
-inline constexpr int AnalogTab = 1;

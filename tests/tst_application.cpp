@@ -441,15 +441,17 @@ void ApplicationTest::japaneseUnlessEnglishIsAsked()
     QTranslator *english = installLanguage(QStringLiteral("en"), qApp);
     QVERIFY(english);
     FakeChannel channel;
-    AppFixture fixture(&channel);
+    AppFixture fixture(&channel, {QStringLiteral("COM1=fake")});
     QVERIFY(fixture.start());
     QCOMPARE(fixture.window()->windowTitle(), QStringLiteral("ZRT48210 Settings  Ver. 1.02"));
     QCOMPARE(fixture.button("cmdPort")->text(), QStringLiteral("Connect"));
     QCOMPARE(fixture.list("cmbTYPE")->itemText(1), QStringLiteral("Master"));
     fixture.window()->showLinkStatus(LinkStatus::NoAnswer);
     QCOMPARE(fixture.label("lblStat")->text(), QStringLiteral("Error: the unit does not answer."));
-    QVERIFY(fixture.window()->identifyUnit(QStringLiteral("ZRT48220")));
-    QCOMPARE(fixture.label("lblUnitVer1")->text(), QStringLiteral("Analog input unit"));
+    fixture.link()->connectUnit();
+    QTRY_VERIFY(!channel.written.isEmpty());
+    channel.receive("ZRT48220\r\n");
+    QTRY_COMPARE(fixture.label("lblUnitVer1")->text(), QStringLiteral("Analog input unit"));
     // The settings file keeps its Japanese kind line: it is data, not a text on the screen.
     const QString saved = fixture.dir.filePath(QStringLiteral("en.txt"));
     fixture.window()->saveSettings(saved);

@@ -8,7 +8,7 @@
 #include "link/trafficlog.h"
 #include "settings/commandset.h"
 #include "settings/panelvalues.h"
-#include "settings/unitmodels.h"
+#include "link/unitmodels.h"
 #include "ui/captionframe.h"
 #include "ui/directionbutton.h"
 #include "ui/enterkey.h"
@@ -62,12 +62,13 @@ bool isInputEvent(QEvent::Type type)
 
 } // namespace
 
-MainWindow::MainWindow(Prompter *prompter, PortMap *portMap,
+MainWindow::MainWindow(Prompter *prompter, PortMap *portMap, Link *link,
                        const QString &programDirectory, QWidget *parent)
     : QMainWindow(parent)
     , m_prompter(prompter)
     , m_portMap(portMap)
     , m_programDirectory(programDirectory)
+    , m_link(link)
 {
     setObjectName(QStringLiteral("frmMain"));
     // The title the layout stores; start-up replaces it before the window is shown.
@@ -105,14 +106,21 @@ MainWindow::MainWindow(Prompter *prompter, PortMap *portMap,
     connect(&m_statusReset, &QTimer::timeout, this, &MainWindow::onStatusReset);
     connectControls();
     EnterPressesButton::installOnButtonsOf(this);
-}
 
-void MainWindow::attachLink(Link *link)
-{
-    m_link = link;
-    m_verify = new VerifyAfterWrite(link, this, this);
+    m_verify = new VerifyAfterWrite(link, this);
     m_verify->setEnabled(m_menus.mnuVerify->isChecked());
     connect(m_verify, &VerifyAfterWrite::verified, this, &MainWindow::showVerification);
+    // Until the read that checks a write goes out, no click may slip in between.
+    connect(m_verify, &VerifyAfterWrite::checking, this, [this] { setWindowLocked(true); });
+    connect(link, &Link::statusChanged, this, &MainWindow::showLinkStatus);
+    connect(link, &Link::awaitingReplyChanged, this, &MainWindow::setWindowLocked);
+    connect(link, &Link::identified, this, &MainWindow::showUnit);
+    connect(link, &Link::unitForgotten, this, &MainWindow::clearUnitLabels);
+    connect(link, &Link::versionReceived, m_controls.lblUnitVer2, &QLabel::setText);
+    connect(link, &Link::connectionChanged, this, &MainWindow::showConnectionState);
+    // The report is a modal box: opened after the dispatch that found the line has returned.
+    connect(link, &Link::errorLineReceived, this, &MainWindow::showUnitError,
+            Qt::QueuedConnection);
 }
 
 void MainWindow::attachTrafficLog(TrafficLog *log)
@@ -282,14 +290,17 @@ void MainWindow::selectTab(int tab)
     enableSelectedUnitPanel();
 }
 
-// ---- LinkHost ----
+// ---- what the link reports ----
 
 void MainWindow::showLinkStatus(LinkStatus status)
 {
-    if (m_verify)
-        m_verify->linkStatus(status);
     const Texts::StatusMessage message = Texts::status(status);
     showStatus(message.text, message.colour);
+    // "切断しました" returns to the idle text after five seconds, unless a connect comes first.
+    if (status == LinkStatus::Disconnected)
+        m_statusReset.start();
+    else if (status == LinkStatus::Connecting)
+        m_statusReset.stop();
 }
 
 void MainWindow::showStatus(const QString &text, QRgb colour)
@@ -323,24 +334,14 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-bool MainWindow::identifyUnit(const QString &line)
+void MainWindow::showUnit(const QString &model, const QString &kind)
 {
-    const std::optional<UnitModel> unit = unitModelOf(line);
-    if (!unit)
-        return false;
+    Q_UNUSED(model)
+    const std::optional<UnitModel> &unit = m_link->unit();
+    if (kind.isEmpty() || !unit)
+        return;  // a model of another family: the status line says so
     m_controls.lblUnitVer1->setText(unit->kind);
     selectTab(unit->tab);
-    return true;
-}
-
-void MainWindow::showVersion(const QString &line)
-{
-    m_controls.lblUnitVer2->setText(line);
-}
-
-QString MainWindow::unitKind() const
-{
-    return m_controls.lblUnitVer1->text();
 }
 
 void MainWindow::clearUnitLabels()
@@ -351,15 +352,12 @@ void MainWindow::clearUnitLabels()
 
 int MainWindow::applyParameterLine(const QString &line)
 {
-    // The read that checks a write leaves the fields as the user wrote them.
-    if (m_verify && m_verify->isReading())
-        return m_verify->take(line);
     return ::applyParameterLine(*this, line);
 }
 
 void MainWindow::showUnitError(const QString &line)
 {
-    // The link has stopped the watchdog and said "読込成功" before handing the line over.
+    // The status line already says "読込成功".
     m_prompter->show(Texts::unitError(unitErrorMessage(unitErrorCode(line))));
 }
 
@@ -374,19 +372,9 @@ void MainWindow::showConnectionState(bool connected)
     m_controls.cmdPort->setToolTip(Texts::portButtonHint(connected));
 }
 
-void MainWindow::startStatusReset()
-{
-    m_statusReset.start();
-}
-
-void MainWindow::stopStatusReset()
-{
-    m_statusReset.stop();
-}
-
 void MainWindow::onStatusReset()
 {
-    if (!m_link || !m_link->state().portOpen) {
+    if (!m_link->state().portOpen) {
         const Texts::StatusMessage idle = Texts::idleAgain();
         showStatus(idle.text, idle.colour);
     }
@@ -411,8 +399,7 @@ void MainWindow::writeGroup(const QList<ParameterKey> &keys)
 
 void MainWindow::setVerifyAfterWrite(bool on)
 {
-    if (m_verify)
-        m_verify->setEnabled(on);
+    m_verify->setEnabled(on);
     if (!Preferences::setVerifyAfterWrite(on))
         m_prompter->show(Texts::preferenceNotStored());
 }
@@ -439,7 +426,7 @@ void MainWindow::showTrafficLog()
 
 void MainWindow::readBack()
 {
-    m_link->readBack();
+    m_link->readBack([this](const QString &line) { return applyParameterLine(line) == 0; });
 }
 
 void MainWindow::requestUnitError()
@@ -529,8 +516,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    if (m_link)
-        m_link->quit();
+    m_link->quit();
     if (m_trafficWindow)
         m_trafficWindow->close();  // remembers its place
     event->accept();

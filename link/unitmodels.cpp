@@ -1,6 +1,4 @@
-#include "settings/unitmodels.h"
-
-#include "settings/panelvalues.h"
+#include "link/unitmodels.h"
 
 #include <QCoreApplication>
 

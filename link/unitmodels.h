@@ -5,6 +5,10 @@
 
 #include <optional>
 
+// The unit panel that goes with a model.
+inline constexpr int DigitalTab = 0;
+inline constexpr int AnalogTab = 1;
+
 // A model of the family, as the unit names itself on the identification line ("ZRT48210").
 struct UnitModel
 {
