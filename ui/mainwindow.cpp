@@ -21,7 +21,6 @@
 #include "ui/texts.h"
 #include "ui/trafficwindow.h"
 #include "ui/updown.h"
-#include "ui/verifyafterwrite.h"
 
 #include <QAction>
 #include <QApplication>
@@ -107,11 +106,13 @@ MainWindow::MainWindow(Prompter *prompter, PortMap *portMap, Link *link,
     connectControls();
     EnterPressesButton::installOnButtonsOf(this);
 
-    m_verify = new VerifyAfterWrite(link, this);
-    m_verify->setEnabled(m_menus.mnuVerify->isChecked());
-    connect(m_verify, &VerifyAfterWrite::verified, this, &MainWindow::showVerification);
+    m_job = new UnitJob(link, this);
     // Until the read that checks a write goes out, no click may slip in between.
-    connect(m_verify, &VerifyAfterWrite::checking, this, [this] { setWindowLocked(true); });
+    connect(m_job, &UnitJob::stepStarted, this, [this](UnitJob::Step step) {
+        if (step == UnitJob::Step::Verifying)
+            setWindowLocked(true);
+    });
+    connect(m_job, &UnitJob::finished, this, &MainWindow::showWriteResult);
     connect(link, &Link::statusChanged, this, &MainWindow::showLinkStatus);
     connect(link, &Link::awaitingReplyChanged, this, &MainWindow::setWindowLocked);
     connect(link, &Link::identified, this, &MainWindow::showUnit);
@@ -393,24 +394,33 @@ void MainWindow::writeGroup(const QList<ParameterKey> &keys)
     if (!confirmWrite())
         return;
     const QStringList commands = groupCommands(*this, keys);
-    m_verify->noteWrite(commands);
-    m_link->writeGroup(commands);
+    UnitJob::Request request;
+    request.work = UnitJob::Work::Write;
+    request.connect = false;
+    request.commands = [commands] { return commands; };
+    request.verify = m_menus.mnuVerify->isChecked();
+    m_job->start(request);
 }
 
 void MainWindow::setVerifyAfterWrite(bool on)
 {
-    m_verify->setEnabled(on);
     if (!Preferences::setVerifyAfterWrite(on))
         m_prompter->show(Texts::preferenceNotStored());
 }
 
-void MainWindow::showVerification(const QList<Mismatch> &mismatches)
+void MainWindow::showWriteResult(const UnitJob::Result &result)
 {
-    const Texts::StatusMessage outcome = mismatches.isEmpty() ? Texts::verifyDone()
-                                                              : Texts::verifyFailed();
+    // The write's own outcome is on the status line already; a verify that did not complete
+    // its read ends without a word of its own.
+    const bool compared = result.outcome == UnitJob::Outcome::Done
+        || result.outcome == UnitJob::Outcome::Different;
+    if (!result.read || !compared)
+        return;
+    const Texts::StatusMessage outcome = result.mismatches.isEmpty() ? Texts::verifyDone()
+                                                                     : Texts::verifyFailed();
     showStatus(outcome.text, outcome.colour);
-    if (!mismatches.isEmpty())
-        m_prompter->show(Texts::verifyMismatch(mismatches));
+    if (!result.mismatches.isEmpty())
+        m_prompter->show(Texts::verifyMismatch(result.mismatches));
 }
 
 void MainWindow::showTrafficLog()

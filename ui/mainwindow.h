@@ -3,6 +3,7 @@
 #include "link/linkresult.h"
 #include "link/linkstatus.h"
 #include "settings/settingsform.h"
+#include "settings/unitjob.h"
 #include "ui/controls.h"
 #include "ui/prompter.h"
 #include "ui/texts.h"
@@ -18,7 +19,7 @@ class NumberField;
 class PortMap;
 class TrafficLog;
 class TrafficWindow;
-class VerifyAfterWrite;
+class UnitJob;
 class Prompter;
 class QAction;
 class QComboBox;
@@ -96,7 +97,7 @@ private:
     void onStatusReset();
     void showTrafficLog();
     void setVerifyAfterWrite(bool on);
-    void showVerification(const QList<Mismatch> &mismatches);
+    void showWriteResult(const UnitJob::Result &result);
     void showUnit(const QString &model, const QString &kind);
     void clearUnitLabels();
     void showUnitError(const QString &line);
@@ -109,7 +110,7 @@ private:
     QTimer m_statusReset;  // the status line's return to its idle text
     TrafficLog *m_trafficLog = nullptr;
     TrafficWindow *m_trafficWindow = nullptr;
-    VerifyAfterWrite *m_verify = nullptr;
+    UnitJob *m_job;  // the writes, and the read that verifies them
 
     MainControls m_controls;
     MainMenus m_menus;
