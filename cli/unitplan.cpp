@@ -69,7 +69,7 @@ QString applyAssignments(const QStringList &assignments, MemoryForm &form,
                 .arg(keyName(key), QString::number(form.listCount(key) - 1), value);
         }
         QString why;
-        if (applyParameterLine(form, QString(keyName(key) + QLatin1Char('=') + value), &why) != 0)
+        if (!applyParameterLine(form, QString(keyName(key) + QLatin1Char('=') + value), &why))
             return why;
     }
     return {};

@@ -210,7 +210,7 @@ void UnitSession::afterRead(const UnitJob::Result &result)
         m_report.values << std::pair{key, value};
         const QString line = keyName(key) + QLatin1Char('=') + value;
         QString why;
-        if (::applyParameterLine(form, line, &why) != 0)
+        if (!::applyParameterLine(form, line, &why))
             unusable = QStringLiteral("the unit reported %1: %2").arg(line, why);
     }
 

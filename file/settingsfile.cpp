@@ -97,7 +97,7 @@ LoadOutcome loadSettings(QIODevice &device, SettingsForm &form, LoadDetails *det
         }
         const QString line = QString::fromLatin1(item.item);
         QString why;
-        if (applyParameterLine(form, line, &why) != 0)
+        if (!applyParameterLine(form, line, &why))
             return stop(LoadOutcome::Unreadable, details, reader.itemLine(), why);
         const std::optional<ParameterKey> key = keyFromName(QStringView(line).left(4));
         if (key && details)

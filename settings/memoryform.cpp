@@ -40,19 +40,12 @@ void MemoryForm::setFieldText(ParameterKey key, const QString &text)
 
 int MemoryForm::fieldMinimum(ParameterKey key) const
 {
-    return key == ParameterKey::PTIM ? 0 : 1;
+    return fieldBounds(key).minimum;
 }
 
 int MemoryForm::fieldMaximum(ParameterKey key) const
 {
-    switch (key) {
-    case ParameterKey::ETIM:
-        return 255;
-    case ParameterKey::PTIM:
-        return 100;
-    default:
-        return 200;
-    }
+    return fieldBounds(key).maximum;
 }
 
 QString MemoryForm::directionFlag(DirectionGroup group, int index) const

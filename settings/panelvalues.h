@@ -10,9 +10,10 @@
 // decimal, a field's text unchanged, or the direction text.
 QString parameterValue(const SettingsForm &form, ParameterKey key);
 
-// Applies one "KEY?value" line; 0 when applied (or empty), -1 when refused. On a refusal, `why`
-// receives the rule the line broke, in English, for tools that name it (the window does not).
-qint16 applyParameterLine(SettingsForm &form, QStringView line, QString *why = nullptr);
+// Applies one "KEY?value" line; true when applied (or empty), false when refused. On a refusal,
+// `why` receives the rule the line broke, in English, for tools that name it (the window does
+// not).
+bool applyParameterLine(SettingsForm &form, QStringView line, QString *why = nullptr);
 
 void showDigitalDirections(SettingsForm &form, QStringView text);
 void showAnalogDirections(SettingsForm &form, QStringView text);

@@ -73,6 +73,18 @@ ValueKind valueKind(ParameterKey key)
     return info(key).kind;
 }
 
+FieldBounds fieldBounds(ParameterKey key)
+{
+    switch (key) {
+    case ParameterKey::ETIM:
+        return {1, 255};
+    case ParameterKey::PTIM:
+        return {0, 100};
+    default:
+        return {1, 200};  // MYID, SNUM
+    }
+}
+
 RoleOwnId roleOwnId(int typeIndex)
 {
     switch (typeIndex) {
@@ -128,13 +140,13 @@ QString frequencyText(int bandIndex, int channelIndex)
     return (frequency < 0 ? QStringLiteral("-") : QString()) + digits + QStringLiteral(".0MHz");
 }
 
-qint16 isDirectionText(QStringView text)
+bool isDirectionText(QStringView text)
 {
     if (text.size() != 4)
-        return -1;
+        return false;
     for (QChar c : text) {
         if (c != QLatin1Char('0') && c != QLatin1Char('1'))
-            return -1;
+            return false;
     }
-    return 0;
+    return true;
 }

@@ -31,6 +31,15 @@ QString keyName(ParameterKey key);
 std::optional<ParameterKey> keyFromName(QStringView name);
 ValueKind valueKind(ParameterKey key);
 
+// The range of a number field (MYID, SNUM, ETIM, PTIM), bounds included: what its up-down
+// steps through and what the range check lets pass.
+struct FieldBounds
+{
+    int minimum;
+    int maximum;
+};
+FieldBounds fieldBounds(ParameterKey key);
+
 // Roles of cmbTYPE.
 namespace Role {
 inline constexpr int Slave = 0;
@@ -59,5 +68,5 @@ std::optional<int> parseListValue(QStringView value);
 // The frequency shown for a band and a channel index (-1 for no selection): "2402.0MHz".
 QString frequencyText(int bandIndex, int channelIndex);
 
-// 0 when `text` is four characters each "0" or "1", else -1.
-qint16 isDirectionText(QStringView text);
+// True when `text` is four characters each "0" or "1".
+bool isDirectionText(QStringView text);

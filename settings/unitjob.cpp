@@ -117,7 +117,7 @@ void UnitJob::onLinkFinished(const LinkResult &result)
         m_step = Step::Verifying;
         emit stepStarted(m_step);
         m_link->readParameters(
-            [this](const QString &line) { return m_result.values.take(line) == 0; });
+            [this](const QString &line) { return m_result.values.take(line); });
         break;
     case Step::Verifying:
         m_result.read = true;
@@ -158,7 +158,7 @@ void UnitJob::startWork()
     case Work::ReadBack:
         m_step = Step::ReadingBack;
         emit stepStarted(m_step);
-        m_link->readBack([this](const QString &line) { return m_result.values.take(line) == 0; });
+        m_link->readBack([this](const QString &line) { return m_result.values.take(line); });
         break;
     case Work::Write:
         m_result.commands = m_request.commands ? m_request.commands() : QStringList();

@@ -351,7 +351,7 @@ void MainWindow::clearUnitLabels()
     m_controls.lblUnitVer2->clear();
 }
 
-int MainWindow::applyParameterLine(const QString &line)
+bool MainWindow::applyParameterLine(const QString &line)
 {
     return ::applyParameterLine(*this, line);
 }
@@ -436,7 +436,7 @@ void MainWindow::showTrafficLog()
 
 void MainWindow::readBack()
 {
-    m_link->readBack([this](const QString &line) { return applyParameterLine(line) == 0; });
+    m_link->readBack([this](const QString &line) { return applyParameterLine(line); });
 }
 
 void MainWindow::requestUnitError()

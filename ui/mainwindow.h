@@ -67,8 +67,8 @@ public:
     void showLinkStatus(LinkStatus status);
     // The whole main window refuses input while a reply is awaited.
     void setWindowLocked(bool locked);
-    // One parameter line of a read-back into the controls; 0 when applied, -1 when refused.
-    int applyParameterLine(const QString &line);
+    // One parameter line of a read-back into the controls; false when the rules refuse it.
+    bool applyParameterLine(const QString &line);
     void showConnectionState(bool connected);
 
     // The one writer of the status line.

@@ -27,7 +27,7 @@ Link::ParameterSink LinkRecorder::sink()
     return [this](const QString &line) {
         applied << line;
         if (form)
-            return ::applyParameterLine(*form, line) == 0;
+            return ::applyParameterLine(*form, line);
         return !refuse.contains(line);
     };
 }

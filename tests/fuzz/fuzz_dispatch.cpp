@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     link.setPortNumber(1);
     link.setDeviceResolver([](int) { return QStringLiteral("fuzz"); });
     link.connectUnit();
-    link.m_sink = [&form](const QString &line) { return applyParameterLine(form, line) == 0; };
+    link.m_sink = [&form](const QString &line) { return applyParameterLine(form, line); };
     link.m_state.phase = static_cast<ExchangePhase>(data[0] % 4);
     link.queueCommand(QStringLiteral("DISP"));
     link.queueCommand(QStringLiteral("UVER"));
