@@ -113,9 +113,7 @@ QString UnitSession::kindMismatch(const UnitModel &unit) const
     return QStringLiteral("the file is for a %1 (%2), the unit is a %3 (%4)")
         .arg(fileTab == AnalogTab ? QStringLiteral("analog unit")
                                   : QStringLiteral("digital unit"),
-             fileTab == AnalogTab ? QStringLiteral("アナログユニット")
-                                  : QStringLiteral("デジタルユニット"),
-             unit.model, unit.kind);
+             settingsFileKind(fileTab), unit.model, unit.kind);
 }
 
 void UnitSession::onJobFinished(const UnitJob::Result &result)
@@ -172,7 +170,10 @@ void UnitSession::onJobFinished(const UnitJob::Result &result)
         finish(Outcome::WrongModel,
                !result.detail.isEmpty()
                    ? result.detail
-                   : QStringLiteral("ZRT%1 is not a 48210, 48220 or 48221").arg(result.model));
+                   : QStringLiteral("ZRT%1 is not a %2 or %3")
+                         .arg(result.model, familyModels().mid(0, familyModels().size() - 1)
+                                                .join(QLatin1String(", ")),
+                              familyModels().last()));
         return;
     case JobOutcome::Refused:
         finish(Outcome::Refused,

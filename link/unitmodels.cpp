@@ -19,6 +19,14 @@ constexpr ModelRow Models[] = {
 
 } // namespace
 
+QStringList familyModels()
+{
+    QStringList models;
+    for (const ModelRow &row : Models)
+        models << QString::fromLatin1(row.model);
+    return models;
+}
+
 std::optional<UnitModel> unitModelOf(QStringView identificationLine)
 {
     // Everything after "ZRT", untrimmed.

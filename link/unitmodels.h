@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <optional>
@@ -19,3 +20,5 @@ struct UnitModel
 
 // The model of an identification line, compared exactly; none for a model of another family.
 std::optional<UnitModel> unitModelOf(QStringView identificationLine);
+// The models of the family, in order: "48210", "48220", "48221".
+QStringList familyModels();

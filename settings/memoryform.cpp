@@ -14,23 +14,12 @@ void MemoryForm::selectListIndex(ParameterKey key, int index)
 {
     m_lists.insert(key, index);
     if (key == ParameterKey::TYPE)
-        setFieldText(ParameterKey::MYID, roleOwnId(index).text);
+        applyRoleOwnId(*this);
 }
 
 int MemoryForm::listCount(ParameterKey key) const
 {
-    switch (key) {
-    case ParameterKey::FRBD:
-        return 4;
-    case ParameterKey::FRCH:
-        return 8;
-    case ParameterKey::MODE:
-        return 6;
-    case ParameterKey::TYPE:
-        return 3;
-    default:
-        return 2;
-    }
+    return listSize(key);
 }
 
 void MemoryForm::setFieldText(ParameterKey key, const QString &text)

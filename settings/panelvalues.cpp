@@ -104,6 +104,11 @@ bool applyParameterLine(SettingsForm &form, QStringView line, QString *why)
     return false;
 }
 
+void applyRoleOwnId(SettingsForm &form)
+{
+    form.setFieldText(ParameterKey::MYID, roleOwnId(form.listIndex(ParameterKey::TYPE)).text);
+}
+
 void showDigitalDirections(SettingsForm &form, QStringView text)
 {
     showDirections(form, DirectionGroup::Digital, DigitalButtons, text);

@@ -20,6 +20,9 @@ void showAnalogDirections(SettingsForm &form, QStringView text);
 // Characters 1 and 2 come from the analog buttons while the analog tab is selected.
 QString buildDirectionText(const SettingsForm &form);
 
+// Choosing a role sets the own ID it fixes (master, repeater) or the slave default.
+void applyRoleOwnId(SettingsForm &form);
+
 void setFrequencyDefaults(SettingsForm &form);
 void setDigitalDefaults(SettingsForm &form);
 void setAnalogDefaults(SettingsForm &form);

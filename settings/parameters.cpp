@@ -73,6 +73,22 @@ ValueKind valueKind(ParameterKey key)
     return info(key).kind;
 }
 
+int listSize(ParameterKey key)
+{
+    switch (key) {
+    case ParameterKey::FRBD:
+        return 4;
+    case ParameterKey::FRCH:
+        return 8;
+    case ParameterKey::MODE:
+        return 6;
+    case ParameterKey::TYPE:
+        return 3;
+    default:
+        return 2;
+    }
+}
+
 FieldBounds fieldBounds(ParameterKey key)
 {
     switch (key) {
@@ -83,6 +99,14 @@ FieldBounds fieldBounds(ParameterKey key)
     default:
         return {1, 200};  // MYID, SNUM
     }
+}
+
+QString allKeyNames()
+{
+    QStringList names;
+    for (ParameterKey key : AllParameterKeys)
+        names << keyName(key);
+    return names.join(QLatin1Char(' '));
 }
 
 RoleOwnId roleOwnId(int typeIndex)

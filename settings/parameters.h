@@ -27,9 +27,15 @@ inline constexpr std::array<ParameterKey, 17> AllParameterKeys = {
 };
 
 QString keyName(ParameterKey key);
+// Every key in the order of the command set, separated by blanks: "FRBD FRCH ... DOUT".
+QString allKeyNames();
 // Exact, case-sensitive.
 std::optional<ParameterKey> keyFromName(QStringView name);
 ValueKind valueKind(ParameterKey key);
+
+// How many entries a list parameter's drop-down holds (FRBD 4, FRCH 8, MODE 6, TYPE 3, the
+// rest 2); its value is an index below that.
+int listSize(ParameterKey key);
 
 // The range of a number field (MYID, SNUM, ETIM, PTIM), bounds included: what its up-down
 // steps through and what the range check lets pass.

@@ -118,6 +118,15 @@ void MainWindowTest::startsWithEveryPanelAtItsDefaults()
     QCOMPARE(statusText(), QStringLiteral("*** 待機中 ***"));
     QCOMPARE(statusColour(), QColor(0, 0, 0));
     QCOMPARE(window()->selectedTab(), 0);
+    // The lists and fields take their sizes and bounds from the parameter rules.
+    for (ParameterKey key : AllParameterKeys) {
+        if (valueKind(key) == ValueKind::List)
+            QCOMPARE(window()->listCount(key), listSize(key));
+        if (valueKind(key) == ValueKind::Number) {
+            QCOMPARE(window()->fieldMinimum(key), fieldBounds(key).minimum);
+            QCOMPARE(window()->fieldMaximum(key), fieldBounds(key).maximum);
+        }
+    }
     QVERIFY(m_fixture->find<QGroupBox>(QStringLiteral("FrameDunit"))->isEnabled());
     QVERIFY(!m_fixture->find<QGroupBox>(QStringLiteral("FrameAunit"))->isEnabled());
     QVERIFY(m_fixture->link()->state().pendingText.isEmpty());

@@ -201,10 +201,10 @@ void MainWindow::showFrequency()
 
 void MainWindow::applyRoleRule()
 {
-    const RoleOwnId ownId = roleOwnId(listIndex(ParameterKey::TYPE));
-    m_controls.txtMYID->setText(ownId.text);
-    m_controls.txtMYID->setEnabled(ownId.editable);
-    m_controls.udMYID->setEnabled(ownId.editable);
+    applyRoleOwnId(*this);
+    const bool editable = roleOwnId(listIndex(ParameterKey::TYPE)).editable;
+    m_controls.txtMYID->setEnabled(editable);
+    m_controls.udMYID->setEnabled(editable);
 }
 
 void MainWindow::runListHandling(ParameterKey key)
