@@ -65,7 +65,7 @@ public:
     const std::optional<UnitModel> &unit() const { return m_unit; }
 
     void connectUnit();
-    // Synchronous: no `finished`.
+    // Synchronous, with no `finished` of its own; an operation under way ends (Stopped).
     void disconnectUnit();
     // Identification, version and every parameter of the unit.
     void readBack(ParameterSink sink = {});
