@@ -6,31 +6,35 @@
 
 namespace {
 
+// The rules of each parameter, in the order of the command set: its name on the wire and in
+// the file, its kind, and the size of its list or the bounds of its field.
 struct ParameterInfo
 {
     ParameterKey key;
     const char *name;
     ValueKind kind;
+    int listSize;        // a list's entries
+    FieldBounds bounds;  // a number field's range
 };
 
 constexpr std::array<ParameterInfo, 17> Table = {{
-    {ParameterKey::FRBD, "FRBD", ValueKind::List},
-    {ParameterKey::FRCH, "FRCH", ValueKind::List},
-    {ParameterKey::PDIR, "PDIR", ValueKind::Direction},
-    {ParameterKey::LOGI, "LOGI", ValueKind::List},
-    {ParameterKey::AUIO, "AUIO", ValueKind::List},
-    {ParameterKey::ADSL, "ADSL", ValueKind::List},
-    {ParameterKey::DASL, "DASL", ValueKind::List},
-    {ParameterKey::MODE, "MODE", ValueKind::List},
-    {ParameterKey::TYPE, "TYPE", ValueKind::List},
-    {ParameterKey::MYID, "MYID", ValueKind::Number},
-    {ParameterKey::SNUM, "SNUM", ValueKind::Number},
-    {ParameterKey::REPT, "REPT", ValueKind::List},
-    {ParameterKey::ETIM, "ETIM", ValueKind::Number},
-    {ParameterKey::DIVR, "DIVR", ValueKind::List},
-    {ParameterKey::PTIM, "PTIM", ValueKind::Number},
-    {ParameterKey::HOLD, "HOLD", ValueKind::List},
-    {ParameterKey::DOUT, "DOUT", ValueKind::List},
+    {ParameterKey::FRBD, "FRBD", ValueKind::List, 4, {}},
+    {ParameterKey::FRCH, "FRCH", ValueKind::List, 8, {}},
+    {ParameterKey::PDIR, "PDIR", ValueKind::Direction, 0, {}},
+    {ParameterKey::LOGI, "LOGI", ValueKind::List, 2, {}},
+    {ParameterKey::AUIO, "AUIO", ValueKind::List, 2, {}},
+    {ParameterKey::ADSL, "ADSL", ValueKind::List, 2, {}},
+    {ParameterKey::DASL, "DASL", ValueKind::List, 2, {}},
+    {ParameterKey::MODE, "MODE", ValueKind::List, 6, {}},
+    {ParameterKey::TYPE, "TYPE", ValueKind::List, 3, {}},
+    {ParameterKey::MYID, "MYID", ValueKind::Number, 0, {1, 200}},
+    {ParameterKey::SNUM, "SNUM", ValueKind::Number, 0, {1, 200}},
+    {ParameterKey::REPT, "REPT", ValueKind::List, 2, {}},
+    {ParameterKey::ETIM, "ETIM", ValueKind::Number, 0, {1, 255}},
+    {ParameterKey::DIVR, "DIVR", ValueKind::List, 2, {}},
+    {ParameterKey::PTIM, "PTIM", ValueKind::Number, 0, {0, 100}},
+    {ParameterKey::HOLD, "HOLD", ValueKind::List, 2, {}},
+    {ParameterKey::DOUT, "DOUT", ValueKind::List, 2, {}},
 }};
 
 const ParameterInfo &info(ParameterKey key)
@@ -75,30 +79,12 @@ ValueKind valueKind(ParameterKey key)
 
 int listSize(ParameterKey key)
 {
-    switch (key) {
-    case ParameterKey::FRBD:
-        return 4;
-    case ParameterKey::FRCH:
-        return 8;
-    case ParameterKey::MODE:
-        return 6;
-    case ParameterKey::TYPE:
-        return 3;
-    default:
-        return 2;
-    }
+    return info(key).listSize;
 }
 
 FieldBounds fieldBounds(ParameterKey key)
 {
-    switch (key) {
-    case ParameterKey::ETIM:
-        return {1, 255};
-    case ParameterKey::PTIM:
-        return {0, 100};
-    default:
-        return {1, 200};  // MYID, SNUM
-    }
+    return info(key).bounds;
 }
 
 QString allKeyNames()
