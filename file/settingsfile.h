@@ -10,9 +10,9 @@
 class QIODevice;
 class SettingsForm;
 
-// "KEY=value" CR LF.
-// The unit kind a settings file names on its first line for a unit panel ("デジタルユニット").
+// The unit kind a settings file names on its first line for a panel ("デジタルユニット").
 QString settingsFileKind(int tab);
+// "KEY=value" CR LF.
 QByteArray formatSettingsLine(const QString &key, const QString &value);
 // The whole file for the values the window shows: the unit-kind line in Shift-JIS, the
 // seventeen parameter lines in the file's own order, and an empty line.
