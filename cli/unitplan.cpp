@@ -2,8 +2,8 @@
 
 #include "file/settingsfile.h"
 #include "link/portmap.h"
+#include "link/unitmodels.h"
 #include "settings/commandset.h"
-#include "settings/panelvalues.h"
 
 #include <QRegularExpression>
 
@@ -12,10 +12,10 @@
 namespace {
 
 // "" when the file holds all seventeen parameters and the window would load it.
-QString loadFile(const QString &path, MemoryForm &form)
+QString loadFile(const QString &path, UnitSettings &values)
 {
     LoadDetails details;
-    if (loadSettingsFile(path, form, &details) != LoadOutcome::Loaded) {
+    if (loadSettingsFile(path, values, &details) != LoadOutcome::Loaded) {
         if (details.line == 0)
             return QStringLiteral("%1: %2").arg(path, details.reason);
         return QStringLiteral("%1: line %2: %3").arg(path).arg(details.line).arg(details.reason);
@@ -39,7 +39,7 @@ int writeOrder(ParameterKey key)
 
 // Applies the assignments of `set` in the write order (TYPE before MYID, whose role rule
 // would otherwise undo a given own ID); "" when every one is acceptable.
-QString applyAssignments(const QStringList &assignments, MemoryForm &form,
+QString applyAssignments(const QStringList &assignments, UnitSettings &values,
                          QList<ParameterKey> &keys)
 {
     QList<std::pair<ParameterKey, QString>> given;
@@ -65,25 +65,25 @@ QString applyAssignments(const QStringList &assignments, MemoryForm &form,
         // No selection (-1) is the window's state before a first pick, not a value to send.
         if (valueKind(key) == ValueKind::List && parseListValue(value) == -1) {
             return QStringLiteral("%1 takes a list index from 0 to %2, not '%3'")
-                .arg(keyName(key), QString::number(form.listCount(key) - 1), value);
+                .arg(keyName(key), QString::number(listSize(key) - 1), value);
         }
         QString why;
-        if (!applyParameterLine(form, QString(keyName(key) + QLatin1Char('=') + value), &why))
+        if (!values.applyLine(QString(keyName(key) + QLatin1Char('=') + value), &why))
             return why;
     }
     return {};
 }
 
 // Sets the own ID of a slave; a master's and a repeater's are fixed by their role.
-QString overrideOwnId(MemoryForm &form, int ownId)
+QString overrideOwnId(UnitSettings &values, int ownId)
 {
-    const int role = form.listIndex(ParameterKey::TYPE);
-    if (!roleOwnId(role).editable) {
+    if (!values.ownIdEditable()) {
+        const int role = values.listIndex(ParameterKey::TYPE);
         return QStringLiteral("--myid: the own ID of a %1 is fixed at %2")
             .arg(role == Role::Master ? QStringLiteral("master") : QStringLiteral("repeater"),
                  roleOwnId(role).text);
     }
-    applyParameterLine(form, QString(QStringLiteral("MYID=") + QString::number(ownId)));
+    values.applyLine(QString(QStringLiteral("MYID=") + QString::number(ownId)));
     return {};
 }
 
@@ -100,15 +100,15 @@ QString resolveDevice(const QString &port, const PortMap &ports)
 PlanResult planUnits(const CliCommand &command, const PortMap &ports)
 {
     PlanResult result;
-    QList<MemoryForm> files;
+    QList<UnitSettings> files;
     for (const QString &path : command.files) {
-        MemoryForm form;
-        result.error = loadFile(path, form);
+        UnitSettings values;
+        result.error = loadFile(path, values);
         if (!result.error.isEmpty())
             return result;
-        files << form;
+        files << values;
     }
-    MemoryForm assigned;
+    UnitSettings assigned;
     QList<ParameterKey> keys;
     if (command.verb == Verb::Set) {
         result.error = applyAssignments(command.assignments, assigned, keys);
@@ -119,7 +119,7 @@ PlanResult planUnits(const CliCommand &command, const PortMap &ports)
             return {{}, QStringLiteral("MYID and --myid are both given")};
         if (keys.contains(ParameterKey::TYPE) && !keys.contains(ParameterKey::MYID)) {
             // As on the window, choosing a role sets the own ID; a slave's must be said.
-            if (roleOwnId(assigned.listIndex(ParameterKey::TYPE)).editable && !ownIdGiven) {
+            if (assigned.ownIdEditable() && !ownIdGiven) {
                 return {{}, QStringLiteral("TYPE=0 (slave) needs an own ID: add MYID=N or "
                                            "--myid N")};
             }

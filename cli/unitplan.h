@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cli/clioptions.h"
-#include "settings/memoryform.h"
 #include "settings/parameters.h"
+#include "settings/unitsettings.h"
 
 #include <QList>
 #include <QString>
@@ -17,7 +17,7 @@ struct UnitPlan
     QString device;  // what it stands for; empty when COMn stands for nothing
     int position = 1;  // among the --port options, from 1
     // write, diff: the file's values; set: the given values. The own ID is already overridden.
-    MemoryForm values;
+    UnitSettings values;
     // set: the parameters to write. write and diff take all seventeen.
     QList<ParameterKey> keys;
     bool matchKind = false;  // write, diff: the file's unit kind must be the unit's
