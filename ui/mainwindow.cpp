@@ -197,9 +197,7 @@ UnitSettings MainWindow::settings() const
     for (auto it = m_fields.cbegin(); it != m_fields.cend(); ++it)
         values.setFieldText(it.key(), it.value().field->text());
     for (DirectionGroup group : {DirectionGroup::Digital, DirectionGroup::Analog}) {
-        const int count = group == DirectionGroup::Digital ? int(m_controls.cmdPDIR.size())
-                                                           : int(m_controls.cmdAUIO.size());
-        for (int i = 0; i < count; ++i)
+        for (int i = 0; i < directionCount(group); ++i)
             values.setDirectionFlag(group, i, directionButton(group, i)->flag());
     }
     return values;
@@ -217,9 +215,7 @@ void MainWindow::showSettings(const UnitSettings &values)
             it.value().field->setText(values.fieldText(it.key()));
     }
     for (DirectionGroup group : {DirectionGroup::Digital, DirectionGroup::Analog}) {
-        const int count = group == DirectionGroup::Digital ? int(m_controls.cmdPDIR.size())
-                                                           : int(m_controls.cmdAUIO.size());
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < directionCount(group); ++i) {
             DirectionButton *button = directionButton(group, i);
             if (button->flag() != values.directionFlag(group, i))
                 button->setFlag(values.directionFlag(group, i));
@@ -260,6 +256,12 @@ DirectionButton *MainWindow::directionButton(DirectionGroup group, int index) co
     const auto at = static_cast<std::size_t>(index);
     return group == DirectionGroup::Digital ? m_controls.cmdPDIR.at(at)
                                             : m_controls.cmdAUIO.at(at);
+}
+
+int MainWindow::directionCount(DirectionGroup group) const
+{
+    return group == DirectionGroup::Digital ? int(m_controls.cmdPDIR.size())
+                                            : int(m_controls.cmdAUIO.size());
 }
 
 int MainWindow::selectedTab() const

@@ -54,7 +54,6 @@ public:
     // A pick in a list, as the user makes one.
     void selectListIndex(ParameterKey key, int index);
 
-    void enableSelectedUnitPanel();
     int selectedTab() const;
     void selectTab(int tab);
 
@@ -77,7 +76,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void enableSelectedUnitPanel();
     DirectionButton *directionButton(DirectionGroup group, int index) const;
+    int directionCount(DirectionGroup group) const;
     void connectControls();
     void resetPanel(Panel panel);
     void writeGroup(const QList<ParameterKey> &keys);
