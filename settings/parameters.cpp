@@ -10,7 +10,9 @@ namespace {
 // the file, its kind, the size of its list or the bounds of its field, the panels whose
 // ﾃﾞﾌｫﾙﾄ resets it and the value it gets then. A line from the unit or a file is applied by
 // the kind: a list takes an index below its size (or -1), a field plain digits within its
-// bounds (MYID also the own ID its role fixes), PDIR a direction text.
+// bounds (MYID also the own ID its role fixes), PDIR a direction text. The role rule
+// (roleOwnId) and the analog-use rule (analogDirectionsUsed) follow below; UnitSettings
+// applies them to the values.
 struct ParameterInfo
 {
     ParameterKey key;

@@ -52,7 +52,10 @@ public:
 
     // What the window derives from the values.
     bool ownIdEditable() const { return roleOwnId(listIndex(ParameterKey::TYPE)).editable; }
-    bool analogDirectionsUsed() const { return ::analogDirectionsUsed(listIndex(ParameterKey::AUIO)); }
+    bool analogDirectionsUsed() const
+    {
+        return ::analogDirectionsUsed(listIndex(ParameterKey::AUIO));
+    }
     QString frequency() const;
 
     bool operator==(const UnitSettings &other) const = default;

@@ -298,18 +298,19 @@ void RulesTest::panelDefaults_data()
     QTest::addColumn<int>("tab");
     // Every parameter as its panel's ﾃﾞﾌｫﾙﾄ leaves it, after each was set off its default.
     QTest::addColumn<QString>("after");
-    const QString set = QStringLiteral("FRBD3 FRCH7 PDIR%1 LOGI1 AUIO1 ADSL1 DASL1 MODE5 TYPE%2 "
-                                       "MYID%3 SNUM200 REPT1 ETIM255 DIVR1 PTIM100 HOLD1 DOUT1");
+    const QString set = QStringLiteral("FRBD3 FRCH7 PDIR%1 LOGI1 AUIO1 ADSL1 DASL1 MODE5 TYPE1 "
+                                       "MYID000 SNUM200 REPT1 ETIM255 DIVR1 PTIM100 HOLD1 DOUT1");
+    const QString analogReset = QStringLiteral("AUIO0 ADSL0 DASL0");
     QTest::newRow("frequency") << int(Panel::Frequency) << DigitalTab
-                               << set.arg("1111", "1", "000").replace("FRBD3 FRCH7", "FRBD0 FRCH0");
+                               << set.arg("1111").replace("FRBD3 FRCH7", "FRBD0 FRCH0");
     QTest::newRow("digital") << int(Panel::Digital) << DigitalTab
-                             << set.arg("0000", "1", "000").replace("LOGI1", "LOGI0");
+                             << set.arg("0000").replace("LOGI1", "LOGI0");
     QTest::newRow("analog, digital tab") << int(Panel::Analog) << DigitalTab
-                                         << set.arg("1111", "1", "000")
-                                                .replace("AUIO1 ADSL1 DASL1", "AUIO0 ADSL0 DASL0");
+                                         << set.arg("1111").replace("AUIO1 ADSL1 DASL1",
+                                                                    analogReset);
     QTest::newRow("analog, analog tab") << int(Panel::Analog) << AnalogTab
-                                        << set.arg("0011", "1", "000")
-                                               .replace("AUIO1 ADSL1 DASL1", "AUIO0 ADSL0 DASL0");
+                                        << set.arg("0011").replace("AUIO1 ADSL1 DASL1",
+                                                                   analogReset);
     QTest::newRow("communication") << int(Panel::Communication) << DigitalTab
                                    << QStringLiteral("FRBD3 FRCH7 PDIR1111 LOGI1 AUIO1 ADSL1 "
                                                      "DASL1 MODE0 TYPE0 MYID001 SNUM001 REPT0 "

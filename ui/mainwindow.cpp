@@ -456,7 +456,8 @@ void MainWindow::checkField(ParameterKey key)
     NumberField *field = m_fields.value(key).field;
     const QString text = field->text();
     // Pasted text bypasses the key filter, so plain digits are checked here as well.
-    if (!isPlainNumberText(text) || isOutOfRange(text, fieldBounds(key).minimum, fieldBounds(key).maximum)) {
+    const FieldBounds bounds = fieldBounds(key);
+    if (!isPlainNumberText(text) || isOutOfRange(text, bounds.minimum, bounds.maximum)) {
         m_prompter->show(Texts::invalidInput());
         selectFieldText(field);
         return;
