@@ -130,7 +130,7 @@ RoleOwnId roleOwnId(int typeIndex)
     case Role::Repeater:
         return {QStringLiteral("220"), false};
     default:
-        return {QStringLiteral("001"), true};
+        return {defaultValue(ParameterKey::MYID), true};
     }
 }
 
