@@ -77,14 +77,12 @@ QString applyAssignments(const QStringList &assignments, UnitSettings &values,
 // Sets the own ID of a slave; a master's and a repeater's are fixed by their role.
 QString overrideOwnId(UnitSettings &values, int ownId)
 {
-    if (!values.ownIdEditable()) {
-        const int role = values.listIndex(ParameterKey::TYPE);
-        return QStringLiteral("--myid: the own ID of a %1 is fixed at %2")
-            .arg(role == Role::Master ? QStringLiteral("master") : QStringLiteral("repeater"),
-                 roleOwnId(role).text);
-    }
-    values.applyLine(QString(QStringLiteral("MYID=") + QString::number(ownId)));
-    return {};
+    if (values.setOwnId(ownId))
+        return {};
+    const int role = values.listIndex(ParameterKey::TYPE);
+    return QStringLiteral("--myid: the own ID of a %1 is fixed at %2")
+        .arg(role == Role::Master ? QStringLiteral("master") : QStringLiteral("repeater"),
+             roleOwnId(role).text);
 }
 
 QString resolveDevice(const QString &port, const PortMap &ports)

@@ -110,6 +110,15 @@ QString UnitSettings::frequency() const
     return frequencyText(listIndex(ParameterKey::FRBD), listIndex(ParameterKey::FRCH));
 }
 
+bool UnitSettings::setOwnId(int ownId)
+{
+    if (!ownIdEditable())
+        return false;
+    // Given as a line, so that it passes the field's rules.
+    applyLine(QStringLiteral("MYID=%1").arg(ownId));
+    return true;
+}
+
 void UnitSettings::setDefaults(Panel panel)
 {
     for (ParameterKey key : AllParameterKeys) {

@@ -47,6 +47,9 @@ public:
     // refusal, `why` receives the rule the line broke, in English, for tools that name it (the
     // window does not).
     bool applyLine(QStringView line, QString *why = nullptr);
+    // A slave's own ID given apart from the values (numbering a batch of units); false, and
+    // nothing changed, when the role fixes the own ID.
+    bool setOwnId(int ownId);
     // What a panel's ﾃﾞﾌｫﾙﾄ does.
     void setDefaults(Panel panel);
 

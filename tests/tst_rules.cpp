@@ -363,6 +363,8 @@ void RulesTest::roleRuleSetsTheOwnId()
     values.selectListIndex(ParameterKey::TYPE, role);
     QCOMPARE(values.fieldText(ParameterKey::MYID), ownId);
     QCOMPARE(values.ownIdEditable(), editable);
+    QCOMPARE(values.setOwnId(12), editable);
+    QCOMPARE(values.fieldText(ParameterKey::MYID), editable ? QStringLiteral("012") : ownId);
     QCOMPARE(roleOwnId(role).text, ownId);
     // A line does what a pick does.
     UnitSettings fromLine;
