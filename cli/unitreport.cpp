@@ -99,6 +99,7 @@ QString unitBody(Verb verb, const UnitReport &report)
     QString text;
     switch (verb) {
     case Verb::Ports:
+    case Verb::Watch:
         break;
     case Verb::Identify:
         if (done) {
@@ -153,6 +154,7 @@ QString summaryDetail(Verb verb, const UnitReport &report)
     case Verb::Error:
         return report.errorCode;
     case Verb::Ports:
+    case Verb::Watch:
         break;
     }
     return {};

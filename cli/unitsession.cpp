@@ -209,6 +209,7 @@ void UnitSession::afterConnect()
     switch (m_plan.verb) {
     case Verb::Identify:
     case Verb::Ports:
+    case Verb::Watch:
         finish(Outcome::Done);
         break;
     case Verb::Write:
