@@ -20,8 +20,9 @@ void AdapterSlot::setActive(bool on)
         return;
     m_active = on;
     if (on) {
-        m_waitGone = false;
-        show(SlotView::State::Waiting, tr("ユニットを接続してください"));
+        // A unit settled before 停止 and still plugged in is not taken again.
+        if (!m_waitGone)
+            show(SlotView::State::Waiting, tr("ユニットを接続してください"));
         poll();
         return;
     }
@@ -30,7 +31,9 @@ void AdapterSlot::setActive(bool on)
         m_run.interrupt();
         return;
     }
-    show(SlotView::State::Off);
+    // The last unit's outcome stays in sight.
+    if (!m_waitGone)
+        show(SlotView::State::Off);
     emit idle();
 }
 
@@ -94,7 +97,7 @@ void AdapterSlot::onFinished(const RunResult &result)
         return;
     }
     if (m_gone || !m_active) {
-        if (!m_gone)
+        if (!m_gone && !m_waitGone)
             show(SlotView::State::Off);
         emit idle();
         return;
