@@ -3,6 +3,16 @@
 #include <QCoreApplication>
 #include <QRegularExpression>
 
+namespace {
+
+// The texts' translation context.
+struct Words
+{
+    Q_DECLARE_TR_FUNCTIONS(Station)
+};
+
+} // namespace
+
 void OwnIdAllocator::setRule(OwnIdRule rule, int sequenceFrom, std::optional<int> fixed)
 {
     m_rule = rule;
@@ -45,7 +55,7 @@ std::optional<OwnIdAllocator::Taken> OwnIdAllocator::take(QString *why)
     const bool roleFixed = m_fixed && (*m_fixed == 0 || *m_fixed == 220);
     if (m_rule == OwnIdRule::PerUnit && !roleFixed) {
         if (m_labels.isEmpty()) {
-            *why = QCoreApplication::translate("Station", "自己IDを入力してください");
+            *why = Words::tr("自己IDを入力してください");
             return std::nullopt;
         }
         Taken taken = m_labels.takeFirst();
@@ -54,7 +64,7 @@ std::optional<OwnIdAllocator::Taken> OwnIdAllocator::take(QString *why)
     }
     const std::optional<int> ownId = next();
     if (!ownId) {
-        *why = QCoreApplication::translate("Station", "自己IDが%1を超えます").arg(MaxOwnId);
+        *why = Words::tr("自己IDが%1を超えます").arg(MaxOwnId);
         return std::nullopt;
     }
     if (m_rule == OwnIdRule::Sequence && !roleFixed)
@@ -81,14 +91,14 @@ bool OwnIdAllocator::queueLabel(const QString &label, QString *why)
     const QRegularExpressionMatch match = digits.match(text);
     const int ownId = match.hasMatch() ? match.captured(1).toInt() : 0;
     if (ownId < 1 || ownId > MaxOwnId) {
-        *why = QCoreApplication::translate("Station", "「%1」は自己ID（001～200）ではありません")
+        *why = Words::tr("「%1」は自己ID（001～200）ではありません")
                    .arg(text);
         return false;
     }
     const bool queuedAlready = std::any_of(m_labels.cbegin(), m_labels.cend(),
                                            [&](const Taken &t) { return t.ownId == ownId; });
     if (!isFree(ownId) || queuedAlready) {
-        *why = QCoreApplication::translate("Station", "自己ID %1 はこの記録で既に使われています")
+        *why = Words::tr("自己ID %1 はこの記録で既に使われています")
                    .arg(ownId, 3, 10, QLatin1Char('0'));
         return false;
     }

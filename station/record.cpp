@@ -12,6 +12,12 @@
 
 namespace {
 
+// The texts' translation context.
+struct Words
+{
+    Q_DECLARE_TR_FUNCTIONS(Station)
+};
+
 const QByteArray ByteOrderMark("\xEF\xBB\xBF");
 const QStringList ValueKeys = {
     QStringLiteral("FRBD"), QStringLiteral("FRCH"), QStringLiteral("PDIR"),
@@ -48,10 +54,6 @@ bool writeAll(int fd, const QByteArray &bytes)
     return true;
 }
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Station", text);
-}
 
 } // namespace
 
@@ -116,7 +118,8 @@ QList<QStringList> StationRecord::parseCsv(const QByteArray &bytes)
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (quoted) {
-            if (c == QLatin1Char('"') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
+            const bool doubled = i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"');
+            if (c == QLatin1Char('"') && doubled) {
                 field += c;
                 ++i;
             } else if (c == QLatin1Char('"')) {
@@ -134,7 +137,7 @@ QList<QStringList> StationRecord::parseCsv(const QByteArray &bytes)
             field.clear();
             any = true;
         } else if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
-            if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+            if (c == QLatin1Char('\r') && text.mid(i + 1, 1) == QLatin1String("\n"))
                 ++i;
             if (any || !field.isEmpty()) {
                 rows << (row << field);
@@ -186,8 +189,8 @@ bool StationRecord::open(const QString &path, QString *why)
     m_lock->setStaleLockTime(0);
     if (!m_lock->tryLock(0)) {
         *why = m_lock->error() == QLockFile::LockFailedError
-            ? tr("記録ファイル %1 は別のステーションが使用中です").arg(path)
-            : tr("記録ファイル %1 をロックできません").arg(path);
+            ? Words::tr("記録ファイル %1 は別のステーションが使用中です").arg(path)
+            : Words::tr("記録ファイル %1 をロックできません").arg(path);
         m_lock.reset();
         return false;
     }
@@ -196,17 +199,17 @@ bool StationRecord::open(const QString &path, QString *why)
     if (!m_exists)
         return true;
     if (!file.open(QIODevice::ReadOnly)) {
-        *why = tr("記録ファイル %1 を読めません: %2").arg(path, file.errorString());
+        *why = Words::tr("記録ファイル %1 を読めません: %2").arg(path, file.errorString());
         return false;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        *why = tr("記録ファイル %1 を読めません: %2").arg(path, file.errorString());
+        *why = Words::tr("記録ファイル %1 を読めません: %2").arg(path, file.errorString());
         return false;
     }
     QList<QStringList> rows = parseCsv(bytes);
     if (!rows.isEmpty() && rows.first() != header()) {
-        *why = tr("%1 はこのステーションの記録ファイルではありません").arg(path);
+        *why = Words::tr("%1 はこのステーションの記録ファイルではありません").arg(path);
         return false;
     }
     if (!rows.isEmpty())
@@ -229,7 +232,7 @@ bool StationRecord::append(const RecordRow &row, QString *why)
     const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | (m_exists ? 0 : O_CREAT);
     const int fd = ::open(name.constData(), flags, 0644);
     if (fd < 0) {
-        *why = tr("記録ファイル %1 に書き込めません: %2").arg(m_path, systemReason());
+        *why = Words::tr("記録ファイル %1 に書き込めません: %2").arg(m_path, systemReason());
         return false;
     }
     const off_t before = ::lseek(fd, 0, SEEK_END);
@@ -240,7 +243,7 @@ bool StationRecord::append(const RecordRow &row, QString *why)
         ::fsync(fd);
     const bool closed = ::close(fd) == 0;
     if (!written || !closed) {
-        *why = tr("記録ファイル %1 に書き込めません: %2")
+        *why = Words::tr("記録ファイル %1 に書き込めません: %2")
                    .arg(m_path, written ? systemReason() : reason);
         return false;
     }

@@ -6,42 +6,43 @@
 
 namespace {
 
-QString tr(const char *text)
+// The texts' translation context.
+struct Words
 {
-    return QCoreApplication::translate("Station", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Station)
+};
 
 } // namespace
 
 QString resultReason(const RunResult &result)
 {
-    const QString progress = tr("%1/%2 書込済み").arg(result.written).arg(result.toWrite);
+    const QString progress = Words::tr("%1/%2 書込済み").arg(result.written).arg(result.toWrite);
     switch (result.outcome) {
     case RunOutcome::Done:
-        return result.readBack ? tr("書込と照合が完了しました") : tr("書込完了（照合なし）");
+        return result.readBack ? Words::tr("書込と照合が完了しました") : Words::tr("書込完了（照合なし）");
     case RunOutcome::NoAnswer:
         return result.writeStarted
-            ? tr("ユニットが応答しなくなりました（%1）").arg(progress)
-            : tr("エラー：ユニットと通信できません。");
+            ? Words::tr("ユニットが応答しなくなりました（%1）").arg(progress)
+            : Words::tr("エラー：ユニットと通信できません。");
     case RunOutcome::WrongModel:
         return result.kind.isEmpty()
-            ? tr("エラー：接続されているユニットが違います（ZRT%1）").arg(result.model)
-            : tr("ユニットの種類が設定ファイルと違います（ZRT%1 %2）")
+            ? Words::tr("エラー：接続されているユニットが違います（ZRT%1）").arg(result.model)
+            : Words::tr("ユニットの種類が設定ファイルと違います（ZRT%1 %2）")
                   .arg(result.model, result.kind);
     case RunOutcome::InUse:
-        return tr("他のプログラムが使用中です");
+        return Words::tr("他のプログラムが使用中です");
     case RunOutcome::OpenFailed:
-        return tr("開けません: %1").arg(result.detail);
+        return Words::tr("開けません: %1").arg(result.detail);
     case RunOutcome::PortLost:
-        return tr("アダプタが抜かれました（%1）").arg(progress);
+        return Words::tr("アダプタが抜かれました（%1）").arg(progress);
     case RunOutcome::Refused:
-        return tr("ユニットが %1 を受け付けませんでした（%2）").arg(result.refusedKey, progress);
+        return Words::tr("ユニットが %1 を受け付けませんでした（%2）").arg(result.refusedKey, progress);
     case RunOutcome::Different:
-        return tr("照合失敗: %1").arg(result.mismatchedKeys.join(QLatin1String(", ")));
+        return Words::tr("照合失敗: %1").arg(result.mismatchedKeys.join(QLatin1String(", ")));
     case RunOutcome::BadReadBack:
-        return tr("読み戻した値が使えません: %1").arg(result.detail);
+        return Words::tr("読み戻した値が使えません: %1").arg(result.detail);
     case RunOutcome::Interrupted:
-        return tr("停止しました（%1）").arg(progress);
+        return Words::tr("停止しました（%1）").arg(progress);
     }
     return {};
 }
@@ -109,11 +110,11 @@ bool Station::prepare(const StationSetup &setup, QString *why)
 {
     JobSettings job = loadJobSettings(setup.settingsPath);
     if (!job.error.isEmpty()) {
-        *why = tr("設定ファイルを使えません: %1").arg(job.error);
+        *why = Words::tr("設定ファイルを使えません: %1").arg(job.error);
         return false;
     }
     if (setup.recordPath.isEmpty()) {
-        *why = tr("記録ファイルを選んでください");
+        *why = Words::tr("記録ファイルを選んでください");
         return false;
     }
     if (setup.recordPath != m_record.path() && !m_record.open(setup.recordPath, why))
@@ -276,8 +277,8 @@ void Station::record(AdapterSlot *slot, const RunResult &result, const QString &
     QString why;
     if (!m_record.append(row, &why)) {
         // Nothing is reported done that is not in the record.
-        slot->settle(SlotView::State::Failed, tr("記録できません: %1").arg(why));
-        halt(tr("記録できないため停止しました: %1").arg(why));
+        slot->settle(SlotView::State::Failed, Words::tr("記録できません: %1").arg(why));
+        halt(Words::tr("記録できないため停止しました: %1").arg(why));
         return;
     }
     if (word == QLatin1String("done"))

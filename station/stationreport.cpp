@@ -12,10 +12,11 @@
 
 namespace {
 
-QString tr(const char *text)
+// The texts' translation context.
+struct Words
 {
-    return QCoreApplication::translate("StationReport", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(StationReport)
+};
 
 // Column of a field in the record, by the header's name.
 int column(const char *name)
@@ -29,12 +30,12 @@ bool writeStationReport(const QString &recordPath, const QString &pdfPath, QStri
 {
     QFile file(recordPath);
     if (!file.open(QIODevice::ReadOnly)) {
-        *why = tr("記録ファイル %1 を読めません: %2").arg(recordPath, file.errorString());
+        *why = Words::tr("記録ファイル %1 を読めません: %2").arg(recordPath, file.errorString());
         return false;
     }
     QList<QStringList> rows = StationRecord::parseCsv(file.readAll());
     if (rows.isEmpty() || rows.first() != StationRecord::header()) {
-        *why = tr("%1 はステーションの記録ファイルではありません").arg(recordPath);
+        *why = Words::tr("%1 はステーションの記録ファイルではありません").arg(recordPath);
         return false;
     }
     rows.removeFirst();
@@ -50,10 +51,10 @@ bool writeStationReport(const QString &recordPath, const QString &pdfPath, QStri
     QPdfWriter pdf(pdfPath);
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setResolution(300);
-    pdf.setTitle(tr("設定記録"));
+    pdf.setTitle(Words::tr("設定記録"));
     QPainter painter;
     if (!painter.begin(&pdf)) {
-        *why = tr("%1 に書き込めません").arg(pdfPath);
+        *why = Words::tr("%1 に書き込めません").arg(pdfPath);
         return false;
     }
     QFont font(QStringLiteral("IPAPGothic"));
@@ -75,15 +76,15 @@ bool writeStationReport(const QString &recordPath, const QString &pdfPath, QStri
         painter.drawText(QRect(0, y - step, width, step), Qt::AlignLeft | Qt::AlignVCenter,
                          text);
     };
-    line(tr("ZRT 設定記録"), 16, true);
-    line(tr("記録ファイル: %1").arg(QFileInfo(recordPath).fileName()));
-    line(tr("設定ファイル: %1").arg(QStringList(jobs.values()).join(QLatin1String(", "))));
-    line(tr("作業者: %1").arg(QStringList(operators.values()).join(QLatin1String(", "))));
-    line(tr("期間: %1 ～ %2")
+    line(Words::tr("ZRT 設定記録"), 16, true);
+    line(Words::tr("記録ファイル: %1").arg(QFileInfo(recordPath).fileName()));
+    line(Words::tr("設定ファイル: %1").arg(QStringList(jobs.values()).join(QLatin1String(", "))));
+    line(Words::tr("作業者: %1").arg(QStringList(operators.values()).join(QLatin1String(", "))));
+    line(Words::tr("期間: %1 ～ %2")
              .arg(summary.first.toString(Qt::ISODate), summary.last.toString(Qt::ISODate)));
-    line(tr("完了: %1台  失敗・中断: %2台").arg(summary.done).arg(summary.failed), 11, true);
+    line(Words::tr("完了: %1台  失敗・中断: %2台").arg(summary.done).arg(summary.failed), 11, true);
     line(QString());
-    line(tr("時刻 / アダプタ / 機種 / 自己ID / 結果 / 理由"), 9, true);
+    line(Words::tr("時刻 / アダプタ / 機種 / 自己ID / 結果 / 理由"), 9, true);
     for (const QStringList &row : std::as_const(rows)) {
         line(QStringLiteral("%1  %2  %3  %4  %5  %6")
                  .arg(row.value(column("time")), row.value(column("adapter")),
@@ -93,12 +94,12 @@ bool writeStationReport(const QString &recordPath, const QString &pdfPath, QStri
                       row.value(column("result")), row.value(column("reason"))));
     }
     if (!painter.end()) {
-        *why = tr("%1 に書き込めません").arg(pdfPath);
+        *why = Words::tr("%1 に書き込めません").arg(pdfPath);
         return false;
     }
     // QPdfWriter does not report a failed write: check what reached the disk.
     if (QFileInfo(pdfPath).size() == 0) {
-        *why = tr("%1 に書き込めません").arg(pdfPath);
+        *why = Words::tr("%1 に書き込めません").arg(pdfPath);
         return false;
     }
     return true;

@@ -129,7 +129,7 @@ void UnitRun::start(const QString &device, const JobSettings &job, std::optional
     plan.verify = verify;
     loadPlanSettings(job.path, plan.values, &job.bytes);
     if (ownId && roleOwnId(plan.values.listIndex(ParameterKey::TYPE)).editable)
-        applyParameterLine(plan.values, QString(QStringLiteral("MYID=") + QString::number(*ownId)));
+        applyParameterLine(plan.values, QStringLiteral("MYID=%1").arg(*ownId));
     m_configuring = true;
     // Both panels write seventeen commands; which of them depends on the unit found.
     m_commands = planCommands(plan, plan.values.selectedTab());
