@@ -21,6 +21,137 @@
     </message>
 </context>
 <context>
+    <name>CommissioningSheet</name>
+    <message>
+        <source>周波数</source>
+        <translation>Frequency</translation>
+    </message>
+    <message>
+        <source>入出力方向</source>
+        <translation>I/O directions</translation>
+    </message>
+    <message>
+        <source>ポート出力論理</source>
+        <translation>Output logic</translation>
+    </message>
+    <message>
+        <source>アナログ入出力</source>
+        <translation>Analog I/O</translation>
+    </message>
+    <message>
+        <source>Ａ／Ｄコンバータ</source>
+        <translation>A/D converter</translation>
+    </message>
+    <message>
+        <source>Ｄ／Ａコンバータ</source>
+        <translation>D/A converter</translation>
+    </message>
+    <message>
+        <source>動作モード</source>
+        <translation>Mode</translation>
+    </message>
+    <message>
+        <source>機種設定</source>
+        <translation>Station type</translation>
+    </message>
+    <message>
+        <source>自己ＩＤ</source>
+        <translation>Own ID</translation>
+    </message>
+    <message>
+        <source>子機台数</source>
+        <translation>Slaves</translation>
+    </message>
+    <message>
+        <source>中継機経由</source>
+        <translation>Via repeater</translation>
+    </message>
+    <message>
+        <source>通信断時間</source>
+        <translation>Link-loss time</translation>
+    </message>
+    <message>
+        <source>アンテナ</source>
+        <translation>Antenna</translation>
+    </message>
+    <message>
+        <source>ポーリング間隔</source>
+        <translation>Polling interval</translation>
+    </message>
+    <message>
+        <source>ポート出力状態</source>
+        <translation>On link loss</translation>
+    </message>
+    <message>
+        <source>受信データ出力</source>
+        <translation>Received data</translation>
+    </message>
+    <message>
+        <source>このユニットへの書込なし</source>
+        <translation>No write to this unit</translation>
+    </message>
+    <message>
+        <source>書込済み（照合なし）</source>
+        <translation>Written (not verified)</translation>
+    </message>
+    <message>
+        <source>書込済み・照合済み</source>
+        <translation>Written and verified</translation>
+    </message>
+    <message>
+        <source>書込済み・照合で相違あり</source>
+        <translation>Written; the read-back differs</translation>
+    </message>
+    <message>
+        <source>報告書を保存</source>
+        <translation>Save report</translation>
+    </message>
+    <message>
+        <source>PDFファイル（*.pdf）|*.pdf</source>
+        <translation>PDF files (*.pdf)|*.pdf</translation>
+    </message>
+    <message>
+        <source>設置記録</source>
+        <translation>Commissioning sheet</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めません</source>
+        <translation>%1 cannot be written</translation>
+    </message>
+    <message>
+        <source>ZRT 設置記録</source>
+        <translation>ZRT commissioning sheet</translation>
+    </message>
+    <message>
+        <source>日付</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>機種</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>バージョン</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>エラーコード</source>
+        <translation>Error code</translation>
+    </message>
+    <message>
+        <source>読込なし</source>
+        <translation>not read</translation>
+    </message>
+    <message>
+        <source>最後の書込</source>
+        <translation>Last write</translation>
+    </message>
+    <message>
+        <source>設定値</source>
+        <translation>Settings</translation>
+    </message>
+</context>
+<context>
     <name>Controls</name>
     <message>
         <source>ZRT-４８２１０シリーズ&#x3000;設定プログラム</source>
@@ -228,6 +359,10 @@
     <message>
         <source>通信ログ</source>
         <translation>Traffic log</translation>
+    </message>
+    <message>
+        <source>報告書を保存</source>
+        <translation>Save report</translation>
     </message>
 </context>
 <context>

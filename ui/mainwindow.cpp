@@ -10,6 +10,7 @@
 #include "settings/panelvalues.h"
 #include "settings/unitmodels.h"
 #include "ui/captionframe.h"
+#include "ui/commissioningsheet.h"
 #include "ui/directionbutton.h"
 #include "ui/enterkey.h"
 #include "ui/numberfield.h"
@@ -162,6 +163,7 @@ void MainWindow::connectControls()
 
     connect(m_menus.mnuSave, &QAction::triggered, this, &MainWindow::saveSettingsFromMenu);
     connect(m_menus.mnuOpen, &QAction::triggered, this, &MainWindow::loadSettingsFromMenu);
+    connect(m_menus.mnuReport, &QAction::triggered, this, &MainWindow::saveReportFromMenu);
     connect(m_menus.mnuPort, &QAction::triggered, this, &MainWindow::choosePort);
     connect(m_menus.mnuErr, &QAction::triggered, this, &MainWindow::requestUnitError);
     connect(m_menus.mnuVerify, &QAction::toggled, this, &MainWindow::setVerifyAfterWrite);
@@ -329,6 +331,7 @@ bool MainWindow::identifyUnit(const QString &line)
     if (!unit)
         return false;
     m_controls.lblUnitVer1->setText(unit->kind);
+    m_unitModel = QStringLiteral("ZRT") + unit->model;
     selectTab(unit->tab);
     return true;
 }
@@ -347,6 +350,9 @@ void MainWindow::clearUnitLabels()
 {
     m_controls.lblUnitVer1->clear();
     m_controls.lblUnitVer2->clear();
+    m_unitModel.clear();
+    m_errorCode.clear();
+    m_lastWrite = LastWriteState::None;
 }
 
 int MainWindow::applyParameterLine(const QString &line)
@@ -360,6 +366,7 @@ int MainWindow::applyParameterLine(const QString &line)
 void MainWindow::showUnitError(const QString &line)
 {
     // The link has stopped the watchdog and said "読込成功" before handing the line over.
+    m_errorCode = unitErrorCode(line);
     m_prompter->show(Texts::unitError(unitErrorMessage(unitErrorCode(line))));
 }
 
@@ -406,6 +413,7 @@ void MainWindow::writeGroup(const QList<ParameterKey> &keys)
         return;
     const QStringList commands = groupCommands(*this, keys);
     m_verify->noteWrite(commands);
+    m_lastWrite = LastWriteState::NotVerified;
     m_link->writeGroup(commands);
 }
 
@@ -422,6 +430,7 @@ void MainWindow::showVerification(const QList<Mismatch> &mismatches)
     const Texts::StatusMessage outcome = mismatches.isEmpty() ? Texts::verifyDone()
                                                               : Texts::verifyFailed();
     showStatus(outcome.text, outcome.colour);
+    m_lastWrite = mismatches.isEmpty() ? LastWriteState::Verified : LastWriteState::Different;
     if (!mismatches.isEmpty())
         m_prompter->show(Texts::verifyMismatch(mismatches));
 }
@@ -497,6 +506,53 @@ void MainWindow::saveSettingsFromMenu()
         {Texts::saveDialogTitle(), m_programDirectory, Texts::fileFilter(), SettingsSuffix});
     if (path)
         saveSettings(*path);
+}
+
+// A one-page sheet of the unit on the window, every parameter in words, for the site's file.
+void MainWindow::saveReportFromMenu()
+{
+    const auto path = m_prompter->saveFileName(
+        {sheetDialogTitle(), m_programDirectory, sheetFileFilter(), QStringLiteral("pdf")});
+    if (!path)
+        return;
+    CommissioningSheet sheet;
+    sheet.model = m_unitModel;
+    sheet.kind = m_controls.lblUnitVer1->text();
+    sheet.version = m_controls.lblUnitVer2->text();
+    sheet.errorCode = m_errorCode;
+    if (!m_errorCode.isEmpty())
+        sheet.errorMessage = unitErrorMessage(m_errorCode).replace(QLatin1String("\r\n"), " ");
+    sheet.date = QDateTime::currentDateTime();
+    sheet.lastWrite = lastWriteText(m_lastWrite);
+    auto text = [&](ParameterKey key) {
+        if (valueKind(key) == ValueKind::List)
+            return m_lists.value(key)->currentText();
+        return m_fields.value(key).field->text();
+    };
+    auto directions = [](const QList<DirectionButton *> &buttons) {
+        QStringList words;
+        for (int i = 0; i < buttons.size(); ++i)
+            words << QStringLiteral("%1:%2").arg(i + 1).arg(buttons.at(i)->text());
+        return words.join(QLatin1String("  "));
+    };
+    const bool analog = selectedTab() == AnalogTab;
+    sheet.parameters = {
+        {sheetCaption(ParameterKey::FRBD),
+         frequencyText(listIndex(ParameterKey::FRBD), listIndex(ParameterKey::FRCH))},
+        {sheetCaption(ParameterKey::PDIR),
+         analog ? directions({m_controls.cmdAUIO.begin(), m_controls.cmdAUIO.end()})
+                : directions({m_controls.cmdPDIR.begin(), m_controls.cmdPDIR.end()})},
+    };
+    for (ParameterKey key : {ParameterKey::TYPE, ParameterKey::MYID, ParameterKey::MODE,
+                             ParameterKey::SNUM, ParameterKey::REPT, ParameterKey::ETIM,
+                             ParameterKey::DIVR, ParameterKey::PTIM, ParameterKey::HOLD,
+                             ParameterKey::DOUT, ParameterKey::LOGI, ParameterKey::AUIO,
+                             ParameterKey::ADSL, ParameterKey::DASL}) {
+        sheet.parameters << std::pair{sheetCaption(key), text(key)};
+    }
+    QString why;
+    if (!writeCommissioningSheet(sheet, *path, &why))
+        m_prompter->show(Texts::saveFailed());
 }
 
 void MainWindow::loadSettingsFromMenu()
