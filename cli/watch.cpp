@@ -13,7 +13,7 @@ namespace {
 
 void say(const QString &line)
 {
-    const QByteArray bytes = (QDateTime::currentDateTime().toString(Qt::ISODate)
+    const QByteArray bytes = (QDateTime::currentDateTime().toString(Qt::ISODateWithMs)
                               + QLatin1Char(' ') + line + QLatin1Char('\n')).toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fflush(stdout);

@@ -120,3 +120,75 @@ printf '| 1 unit | %d ms | %d ms |\n' "$one_wall" "$one_cpu"
 printf '| 8 units in parallel | %d ms | %d ms |\n' "$eight_wall" "$eight_cpu"
 printf '| ratio 8 / 1 (target: within 1.3) | %.2f | %.2f |\n' \
   "$(awk "BEGIN{print $eight_wall/$one_wall}")" "$(awk "BEGIN{print $eight_cpu/$one_cpu}")"
+
+# The production station, headless (zrt48210-cli watch): eight simulated units appear one after
+# another on links in a folder it watches. Per unit, the time from its first answer to its row
+# in the record (done), beside zrt48210-cli write --verify on one unit; how soon a unit that
+# starts answering on an adapter already shown is found; and the CPU of eight idle adapters
+# being polled. Figures only.
+echo
+bench=$(mktemp -d)
+stamp_ms() { date -d "$1" +%s%3N; }
+build/zrt48210-cli watch "$runtime/site.txt" --port "$bench/u*" --myid-from 1 \
+  --record "$bench/record.csv" > "$bench/watch.log" 2> "$bench/watch.err" &
+watch_pid=$!
+station_sims=()
+trap 'kill "$app" "$window_unit" "${sims[@]}" "${station_sims[@]}" "$watch_pid" 2>/dev/null \
+      || true; rm -rf "$runtime" "$bench"' EXIT
+for i in $(seq 8); do
+  start_unit --link "$bench/u$i" 2> /dev/null
+  station_sims+=("$UNIT_PID")
+  sleep 0.5
+done
+for _ in $(seq 300); do
+  [ "$(grep -c ': done own ID' "$bench/watch.log" || true)" -ge 8 ] && break
+  sleep 0.1
+done
+[ "$(grep -c ': done own ID' "$bench/watch.log" || true)" -ge 8 ] \
+  || fail "the station did not finish eight units: $(cat "$bench/watch.log" "$bench/watch.err")"
+durations=$(for i in $(seq 8); do
+  answered=$(grep -m1 "/u$i: ZRT48210 answers" "$bench/watch.log" | cut -d' ' -f1)
+  done_at=$(grep -m1 "/u$i: done own ID" "$bench/watch.log" | cut -d' ' -f1)
+  echo $(( $(stamp_ms "$done_at") - $(stamp_ms "$answered") ))
+done)
+station_ms=$(median <<< "$durations")
+station_max=$(sort -n <<< "$durations" | tail -n 1)
+kill "${station_sims[@]}" 2> /dev/null || true
+station_sims=()
+
+# Units that start answering 3 s after their link appeared: the adapter is shown by then.
+detections=$(for i in $(seq 3); do
+  start_at=$(date +%s%3N)
+  start_unit --link "$bench/late$i" --answer-after 3000 2> /dev/null
+  station_sims+=("$UNIT_PID")
+  for _ in $(seq 100); do
+    grep -q "/late$i: ZRT48210 answers" "$bench/watch.log" && break
+    sleep 0.1
+  done
+  answered=$(grep -m1 "/late$i: ZRT48210 answers" "$bench/watch.log" | cut -d' ' -f1)
+  [ -n "$answered" ] || fail "the unit on late$i was not found"
+  echo $(( $(stamp_ms "$answered") - start_at - 3000 ))
+done)
+kill "${station_sims[@]}" 2> /dev/null || true
+station_sims=()
+
+# Eight adapters with nobody answering, polled once a second.
+for i in $(seq 8); do
+  start_unit --link "$bench/idle$i" --silent 2> /dev/null
+  station_sims+=("$UNIT_PID")
+done
+sleep 4
+before=$(cpu_of "$watch_pid"); sleep "$idle"; after=$(cpu_of "$watch_pid")
+station_idle=$(awk "BEGIN{print $after-$before}")
+kill -INT "$watch_pid"
+wait "$watch_pid" || true
+
+printf '| production station (zrt48210-cli watch) | measured | target |\n|---|---|---|\n'
+printf '| first answer to done, median of 8 units one after another (max) | %d ms (%d ms) | |\n' \
+  "$station_ms" "$station_max"
+printf '| ratio to zrt48210-cli write --verify on 1 unit (%d ms) | %.2f | within 1.15 |\n' \
+  "$one_wall" "$(awk "BEGIN{print $station_ms/$one_wall}")"
+printf '| unit starts answering to found, 3 units (ms) | %s | at most 1200 ms |\n' \
+  "$(tr '\n' ' ' <<< "$detections")"
+printf '| CPU, %s s, 8 idle adapters polled | %.3f s (%.2f %% of a core) | < 1 %% |\n' \
+  "$idle" "$station_idle" "$(awk "BEGIN{print $station_idle*100/$idle}")"

@@ -24,6 +24,7 @@ const char *const Help =
     "  --record CSV        The record file to start with.\n"
     "  --operator NAME     The operator's name.\n"
     "  --myid-from N       Own IDs from a sequence starting at N.\n"
+    "  --start             Start work (開始) as soon as the window is up.\n"
     "  --lang LANG         ja (the default) or en.\n"
     "  -h, --help          Print this help and exit.\n"
     "  -v, --version       Print the version and exit.\n";
@@ -44,7 +45,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption who(QStringLiteral("operator"), QString(), QStringLiteral("NAME"));
     const QCommandLineOption from(QStringLiteral("myid-from"), QString(), QStringLiteral("N"));
     const QCommandLineOption lang(QStringLiteral("lang"), QString(), QStringLiteral("LANG"));
-    parser.addOptions({help, version, port, settings, record, who, from, lang});
+    const QCommandLineOption startNow(QStringLiteral("start"));
+    parser.addOptions({help, version, port, settings, record, who, from, lang, startNow});
     // Before QApplication, which needs a display: --help must work on a bare console.
     if (!parser.parse(arguments)) {
         std::fprintf(stderr, "zrt48210-station: %s\n%s", qPrintable(parser.errorText()), Help);
@@ -69,6 +71,7 @@ int main(int argc, char *argv[])
     start.settingsPath = parser.value(settings);
     start.recordPath = parser.value(record);
     start.operatorName = parser.value(who);
+    start.startAtOnce = parser.isSet(startNow);
     if (parser.isSet(from)) {
         bool ok = false;
         const int n = parser.value(from).toInt(&ok);

@@ -119,7 +119,7 @@ StationWindow::StationWindow(const StationStart &start, QWidget *parent)
     scroll->setWidget(tilesHolder);
     outer->addWidget(scroll, 1);
     setCentralWidget(central);
-    resize(1040, 720);
+    resize(1000, 720);
 
     m_jobControls = {m_settings, chooseSettings, fromFile, sequence, perUnit, m_from,
                      m_operator, m_record, chooseRecord};
@@ -148,6 +148,8 @@ StationWindow::StationWindow(const StationStart &start, QWidget *parent)
     showJob();
     showCounters();
     m_station.watchAdapters();
+    if (start.startAtOnce)
+        QTimer::singleShot(0, this, &StationWindow::startWork);
 }
 
 TileWidget *StationWindow::tile(const QString &path) const

@@ -21,6 +21,7 @@ struct StationStart
     QString recordPath;
     QString operatorName;
     std::optional<int> sequenceFrom;
+    bool startAtOnce = false;  // 開始 as soon as the window is up (an unattended bench)
 };
 
 // The production station's one window: the job above (settings file, own-ID rule, operator,
