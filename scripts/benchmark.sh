@@ -128,16 +128,20 @@ printf '| ratio 8 / 1 (target: within 1.3) | %.2f | %.2f |\n' \
 # being polled. Figures only.
 echo
 bench=$(mktemp -d)
+mkdir "$bench/adapters"
 stamp_ms() { date -d "$1" +%s%3N; }
-build/zrt48210-cli watch "$runtime/site.txt" --port "$bench/u*" --myid-from 1 \
+build/zrt48210-cli watch "$runtime/site.txt" --port "$bench/adapters/*" --myid-from 1 \
   --record "$bench/record.csv" > "$bench/watch.log" 2> "$bench/watch.err" &
 watch_pid=$!
 station_sims=()
-trap 'kill "$app" "$window_unit" "${sims[@]}" "${station_sims[@]}" "$watch_pid" 2>/dev/null \
-      || true; rm -rf "$runtime" "$bench"' EXIT
-for i in $(seq 8); do
-  start_unit --link "$bench/u$i" 2> /dev/null
+station_unit() {  # start_unit, and a trap that stops everything started here
+  start_unit "$@" 2> /dev/null
   station_sims+=("$UNIT_PID")
+  trap 'kill "$app" "$window_unit" "${sims[@]}" "${station_sims[@]}" "$watch_pid" \
+        2>/dev/null || true; rm -rf "$runtime" "$bench"' EXIT
+}
+for i in $(seq 8); do
+  station_unit --link "$bench/adapters/u$i"
   sleep 0.5
 done
 for _ in $(seq 300); do
@@ -157,25 +161,24 @@ kill "${station_sims[@]}" 2> /dev/null || true
 station_sims=()
 
 # Units that start answering 3 s after their link appeared: the adapter is shown by then.
-detections=$(for i in $(seq 3); do
+detections=""
+for i in $(seq 3); do
   start_at=$(date +%s%3N)
-  start_unit --link "$bench/late$i" --answer-after 3000 2> /dev/null
-  station_sims+=("$UNIT_PID")
+  station_unit --link "$bench/adapters/late$i" --answer-after 3000
   for _ in $(seq 100); do
     grep -q "/late$i: ZRT48210 answers" "$bench/watch.log" && break
     sleep 0.1
   done
   answered=$(grep -m1 "/late$i: ZRT48210 answers" "$bench/watch.log" | cut -d' ' -f1)
   [ -n "$answered" ] || fail "the unit on late$i was not found"
-  echo $(( $(stamp_ms "$answered") - start_at - 3000 ))
-done)
+  detections+="$(( $(stamp_ms "$answered") - start_at - 3000 )) "
+done
 kill "${station_sims[@]}" 2> /dev/null || true
 station_sims=()
 
 # Eight adapters with nobody answering, polled once a second.
 for i in $(seq 8); do
-  start_unit --link "$bench/idle$i" --silent 2> /dev/null
-  station_sims+=("$UNIT_PID")
+  station_unit --link "$bench/adapters/idle$i" --silent
 done
 sleep 4
 before=$(cpu_of "$watch_pid"); sleep "$idle"; after=$(cpu_of "$watch_pid")
@@ -189,6 +192,6 @@ printf '| first answer to done, median of 8 units one after another (max) | %d m
 printf '| ratio to zrt48210-cli write --verify on 1 unit (%d ms) | %.2f | within 1.15 |\n' \
   "$one_wall" "$(awk "BEGIN{print $station_ms/$one_wall}")"
 printf '| unit starts answering to found, 3 units (ms) | %s | at most 1200 ms |\n' \
-  "$(tr '\n' ' ' <<< "$detections")"
+  "$detections"
 printf '| CPU, %s s, 8 idle adapters polled | %.3f s (%.2f %% of a core) | < 1 %% |\n' \
   "$idle" "$station_idle" "$(awk "BEGIN{print $station_idle*100/$idle}")"

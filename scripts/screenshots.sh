@@ -54,9 +54,12 @@ echo "screenshots in $out"
 # The production station during work: two units done, one being written (a slow one), one of
 # the wrong kind for the file, and an adapter waiting for its unit.
 bench=$(mktemp -d)
-trap 'kill "$app" "$UNIT_PID" "${station_units[@]}" "${station:-}" 2>/dev/null || true
-      rm -rf "$runtime" "$bench"' EXIT
-station_units=()
+station_units=("$UNIT_PID")
+station_trap() {  # start_unit sets its own trap: this one stops everything started here
+  trap 'kill "$app" "${station_units[@]}" "${station:-}" 2>/dev/null || true
+        rm -rf "$runtime" "$bench"' EXIT
+}
+station_trap
 build/zrt48210-cli read -o "$bench/slave.txt" --port "$UNIT_PTY" > /dev/null 2>&1
 XDG_RUNTIME_DIR="$runtime" XDG_CONFIG_HOME="$runtime" build/zrt48210-station \
   --port "$bench/adapter*" --settings "$bench/slave.txt" --record "$bench/record.csv" \
@@ -68,6 +71,7 @@ plug() {  # plug NAME [simulator options...]
   shift
   start_unit --link "$bench/$name" "$@" 2> /dev/null
   station_units+=("$UNIT_PID")
+  station_trap
 }
 plug adapter1
 plug adapter2

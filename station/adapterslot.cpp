@@ -93,6 +93,9 @@ void AdapterSlot::onFinished(const RunResult &result)
 {
     if (m_configuring) {
         m_configuring = false;
+        // An own ID whose command never went out was not given to this unit.
+        if (!result.ownIdSent)
+            m_view.ownId.clear();
         emit configured(result);  // the station records it, then settles this slot
         return;
     }

@@ -23,6 +23,9 @@ void OwnIdAllocator::setRule(OwnIdRule rule, int sequenceFrom, std::optional<int
 void OwnIdAllocator::setGiven(const QSet<int> &given)
 {
     m_given = given;
+    m_resumeAfter = 0;
+    for (int ownId : given)
+        m_resumeAfter = std::max(m_resumeAfter, ownId);
 }
 
 bool OwnIdAllocator::isFree(int ownId) const
@@ -39,10 +42,9 @@ std::optional<int> OwnIdAllocator::next() const
             return std::nullopt;
         return m_labels.first().ownId;
     }
-    // Resumed on a record, the sequence goes on after the highest own ID it holds.
-    int candidate = m_from;
-    for (int given : m_given)
-        candidate = std::max(candidate, given + 1);
+    // Resumed on a record, the sequence goes on after the highest own ID it held; an ID taken
+    // and given back in this session (its command never went out) is the next one again.
+    int candidate = std::max(m_from, m_resumeAfter + 1);
     while (candidate <= MaxOwnId && !isFree(candidate))
         ++candidate;
     if (candidate > MaxOwnId)

@@ -54,6 +54,7 @@ private:
     int m_from = 1;
     std::optional<int> m_fixed;
     QSet<int> m_given;
+    int m_resumeAfter = 0;  // the highest own ID of the record when it was taken
     QSet<int> m_reserved;
     QList<Taken> m_labels;
 };
