@@ -34,6 +34,7 @@ private slots:
     void badJobIsRefusedBeforeStart_data();
     void badJobIsRefusedBeforeStart();
     void fullDiskStopsWithNothingDone();
+    void ownIdsFollowTheRecordAndTheLabels();
     void windowShowsDoneWithTheOwnId();
 
 private:
@@ -332,6 +333,44 @@ void StationTest::fullDiskStopsWithNothingDone()
     const SlotView view = slotOf(*station, QStringLiteral("u1"))->view();
     QCOMPARE(view.state, SlotView::State::Failed);
     QCOMPARE(QFileInfo(record).size(), 0);  // no half row left behind
+}
+
+void StationTest::ownIdsFollowTheRecordAndTheLabels()
+{
+    // A record from an earlier day: the sequence goes on after its highest own ID.
+    const QString record = m_dir.filePath(QStringLiteral("record.csv"));
+    {
+        StationRecord earlier;
+        QString why;
+        QVERIFY2(earlier.open(record, &why), qPrintable(why));
+        for (const char *ownId : {"015", "020", ""}) {
+            RecordRow row;
+            row.ownId = QString::fromLatin1(ownId);
+            row.result = QStringLiteral("done");
+            QVERIFY2(earlier.append(row, &why), qPrintable(why));
+        }
+    }
+    Station station({m_dir.filePath(QStringLiteral("bench/*"))});
+    StationSetup setup;
+    setup.settingsPath = settingsFile();
+    setup.recordPath = record;
+    setup.rule = OwnIdRule::Sequence;
+    setup.sequenceFrom = 11;
+    QString why;
+    QVERIFY2(station.prepare(setup, &why), qPrintable(why));
+    QCOMPARE(station.counters().nextOwnId, std::optional<int>(21));
+    QCOMPARE(station.counters().recordDone, 3);
+
+    // Typed or scanned: the own ID in the label's digits, never one the record holds.
+    setup.rule = OwnIdRule::PerUnit;
+    QVERIFY2(station.prepare(setup, &why), qPrintable(why));
+    QCOMPARE(station.counters().nextOwnId, std::nullopt);
+    QVERIFY(!station.queueLabel(QStringLiteral("LOT7-015"), &why));
+    QVERIFY(!station.queueLabel(QStringLiteral("LOT7-201"), &why));
+    QVERIFY(!station.queueLabel(QStringLiteral("no digits"), &why));
+    QVERIFY2(station.queueLabel(QStringLiteral("LOT7-016"), &why), qPrintable(why));
+    QVERIFY(!station.queueLabel(QStringLiteral("016"), &why));  // queued already
+    QCOMPARE(station.counters().nextOwnId, std::optional<int>(16));
 }
 
 void StationTest::windowShowsDoneWithTheOwnId()
