@@ -7,21 +7,32 @@
 #include <QDateTime>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
-
-void say(const QString &line)
-{
-    const QByteArray bytes = (QDateTime::currentDateTime().toString(Qt::ISODateWithMs)
-                              + QLatin1Char(' ') + line + QLatin1Char('\n')).toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fflush(stdout);
-}
 
 void complain(const QString &message)
 {
     std::fprintf(stderr, "zrt48210-cli: %s\n", qPrintable(message));
+}
+
+// The record is what counts: a reader of standard output that went away is said once, and the
+// station goes on.
+void say(const QString &line)
+{
+    static bool failed = false;
+    const QByteArray bytes = (QDateTime::currentDateTime().toString(Qt::ISODateWithMs)
+                              + QLatin1Char(' ') + line + QLatin1Char('\n')).toUtf8();
+    const bool written =
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size())
+        && std::fflush(stdout) == 0;
+    if (!written && !failed) {
+        failed = true;
+        complain(QStringLiteral("cannot write the output: %1; the record goes on")
+                     .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // recorded, hands-free, on every adapter of the bench.
 #include "app/language.h"
 #include "station/stationwindow.h"
+#include "ui/qtprompter.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -87,7 +88,9 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral(ZRT_APP_ID) + QStringLiteral(".station"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(ZRT_APP_ID)));
     installLanguage(language, &app);
-    StationWindow window(start);
+    QtPrompter prompter;
+    StationWindow window(start, &prompter);
+    prompter.setParent(&window);
     window.show();
     return QApplication::exec();
 }

@@ -238,9 +238,10 @@ bool StationRecord::append(const RecordRow &row, QString *why)
     const off_t before = ::lseek(fd, 0, SEEK_END);
     const bool written = before >= 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
     const QString reason = systemReason();
-    // Half a row would spoil the next one: what did get out is taken back.
-    if (!written && before >= 0 && ::ftruncate(fd, before) == 0)
-        ::fsync(fd);
+    // Half a row would spoil the next one: what did get out is taken back. Best effort: the
+    // failure itself is reported below whatever this achieves.
+    if (!written && before >= 0 && ::ftruncate(fd, before) == 0 && ::fsync(fd) != 0)
+        qWarning("the record's half-written row was cut, but not synced");
     const bool closed = ::close(fd) == 0;
     if (!written || !closed) {
         *why = Words::tr("記録ファイル %1 に書き込めません: %2")

@@ -33,7 +33,12 @@ bool writeStationReport(const QString &recordPath, const QString &pdfPath, QStri
         *why = Words::tr("記録ファイル %1 を読めません: %2").arg(recordPath, file.errorString());
         return false;
     }
-    QList<QStringList> rows = StationRecord::parseCsv(file.readAll());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        *why = Words::tr("記録ファイル %1 を読めません: %2").arg(recordPath, file.errorString());
+        return false;
+    }
+    QList<QStringList> rows = StationRecord::parseCsv(bytes);
     if (rows.isEmpty() || rows.first() != StationRecord::header()) {
         *why = Words::tr("%1 はステーションの記録ファイルではありません").arg(recordPath);
         return false;

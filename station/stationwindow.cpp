@@ -2,10 +2,10 @@
 
 #include "station/stationreport.h"
 #include "station/tilewidget.h"
+#include "ui/prompter.h"
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -35,9 +35,10 @@ QString roleName(int role)
 
 } // namespace
 
-StationWindow::StationWindow(const StationStart &start, QWidget *parent)
+StationWindow::StationWindow(const StationStart &start, Prompter *prompter, QWidget *parent)
     : QMainWindow(parent)
     , m_station(start.patterns)
+    , m_prompter(prompter)
     , m_settings(new QLineEdit(start.settingsPath))
     , m_job(new QLabel)
     , m_rule(new QButtonGroup(this))
@@ -163,20 +164,23 @@ TileWidget *StationWindow::tile(const QString &path) const
 
 void StationWindow::chooseSettings()
 {
-    const QString path = QFileDialog::getOpenFileName(this, tr("設定ファイル"), m_settings->text());
-    if (path.isEmpty())
+    const auto path = m_prompter->openFileName(
+        {tr("設定ファイル"), QFileInfo(m_settings->text()).path(),
+         tr("テキストファイル（*.txt）|*.txt|すべてのファイル（*.*）|*"), QStringLiteral("txt")});
+    if (!path)
         return;
-    m_settings->setText(path);
+    m_settings->setText(*path);
     showJob();
 }
 
 void StationWindow::chooseRecord()
 {
-    const QString path = QFileDialog::getSaveFileName(
-        this, tr("記録ファイル"), m_record->text(), tr("CSV (*.csv)"), nullptr,
-        QFileDialog::DontConfirmOverwrite);
-    if (!path.isEmpty())
-        m_record->setText(path);
+    // An existing record is appended to, never replaced.
+    const auto path = m_prompter->saveFileName(
+        {tr("記録ファイル"), QFileInfo(m_record->text()).path(), tr("CSVファイル（*.csv）|*.csv"),
+         QStringLiteral("csv")});
+    if (path)
+        m_record->setText(*path);
 }
 
 // The file's kind, role, frequency and own-ID rule in plain words.
@@ -230,14 +234,14 @@ void StationWindow::saveReport()
         say(tr("記録ファイルを選んでください"), true);
         return;
     }
-    const QString path = QFileDialog::getSaveFileName(
-        this, tr("報告書を保存"),
-        QFileInfo(m_record->text()).path() + QLatin1String("/report.pdf"), tr("PDF (*.pdf)"));
-    if (path.isEmpty())
+    const auto path = m_prompter->saveFileName(
+        {tr("報告書を保存"), QFileInfo(m_record->text()).path(), tr("PDFファイル（*.pdf）|*.pdf"),
+         QStringLiteral("pdf")});
+    if (!path)
         return;
     QString why;
-    if (writeStationReport(m_record->text(), path, &why))
-        say(tr("報告書を保存しました: %1").arg(path), false);
+    if (writeStationReport(m_record->text(), *path, &why))
+        say(tr("報告書を保存しました: %1").arg(*path), false);
     else
         say(why, true);
 }

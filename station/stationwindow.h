@@ -10,6 +10,7 @@ class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class Prompter;
 class QSpinBox;
 class TileWidget;
 
@@ -30,7 +31,8 @@ class StationWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit StationWindow(const StationStart &start, QWidget *parent = nullptr);
+    // Every file dialog goes through `prompter`.
+    StationWindow(const StationStart &start, Prompter *prompter, QWidget *parent = nullptr);
 
     Station *station() { return &m_station; }
     // What a tile shows, for tests and screenshots: by adapter path.
@@ -53,6 +55,7 @@ private:
     void setEditable(bool editable);
 
     Station m_station;
+    Prompter *m_prompter;
     QLineEdit *m_settings;
     QLabel *m_job;
     QButtonGroup *m_rule;

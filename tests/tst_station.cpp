@@ -1,4 +1,5 @@
 #include "fakes/scratchdisk.h"
+#include "fakes/scriptedprompter.h"
 #include "station/station.h"
 #include "station/stationreport.h"
 #include "station/stationwindow.h"
@@ -381,7 +382,8 @@ void StationTest::windowShowsDoneWithTheOwnId()
     start.settingsPath = settingsFile();
     start.recordPath = m_dir.filePath(QStringLiteral("record.csv"));
     start.sequenceFrom = 42;
-    StationWindow window(start);
+    ScriptedPrompter prompter;
+    StationWindow window(start, &prompter);
     window.show();
     plug(QStringLiteral("u1"));
     const QString path = m_dir.filePath(QStringLiteral("bench/u1"));
@@ -399,6 +401,13 @@ void StationTest::windowShowsDoneWithTheOwnId()
     QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("stop")), Qt::LeftButton);
     QTRY_VERIFY(startButton->isEnabled());
     QCOMPARE(state->text(), QStringLiteral("✔ 完了"));  // the outcome stays in sight
+
+    const QString pdf = m_dir.filePath(QStringLiteral("report.pdf"));
+    prompter.fileNames << pdf;
+    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("report")), Qt::LeftButton);
+    QVERIFY(QFileInfo(pdf).size() > 0);
+    QCOMPARE(window.findChild<QLabel *>(QStringLiteral("message"))->text(),
+             QStringLiteral("報告書を保存しました: ") + pdf);
 }
 
 QTEST_MAIN(StationTest)

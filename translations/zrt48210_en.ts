@@ -602,10 +602,6 @@
         <translation>Record file</translation>
     </message>
     <message>
-        <source>CSV (*.csv)</source>
-        <translation>CSV (*.csv)</translation>
-    </message>
-    <message>
         <source>設定ファイルを選んでください</source>
         <translation>Choose the settings file</translation>
     </message>
@@ -646,10 +642,6 @@
         <translation>Choose the record file</translation>
     </message>
     <message>
-        <source>PDF (*.pdf)</source>
-        <translation>PDF (*.pdf)</translation>
-    </message>
-    <message>
         <source>報告書を保存しました: %1</source>
         <translation>Report saved: %1</translation>
     </message>
@@ -660,6 +652,18 @@
     <message>
         <source>今回: 完了 %1  失敗 %2 ｜ 記録: 完了 %3  失敗 %4 ｜ 次の自己ID %5</source>
         <translation>This session: done %1  failed %2 | record: done %3  failed %4 | next own ID %5</translation>
+    </message>
+    <message>
+        <source>テキストファイル（*.txt）|*.txt|すべてのファイル（*.*）|*</source>
+        <translation>Text files (*.txt)|*.txt|All files (*.*)|*</translation>
+    </message>
+    <message>
+        <source>CSVファイル（*.csv）|*.csv</source>
+        <translation>CSV files (*.csv)|*.csv</translation>
+    </message>
+    <message>
+        <source>PDFファイル（*.pdf）|*.pdf</source>
+        <translation>PDF files (*.pdf)|*.pdf</translation>
     </message>
 </context>
 <context>
