@@ -87,9 +87,10 @@ bool Application::start()
     m_programDirectory = withTrailingSeparator(m_options.programDirectory);
     m_portSettingsFile = portSettingsPath(
         portSettingsDirectory(m_programDirectory, m_options.installedDirectory));
+    // Not scanned here: the scan takes tens of milliseconds before the window could show,
+    // and 接続 and the port dialog each look at the system's ports afresh anyway.
     if (m_options.scanSystemPorts)
         m_portMap.setSource(&PortMap::scanSystemPorts);
-    m_portMap.refresh();
     for (const QString &binding : std::as_const(m_options.portBindings))
         m_portMap.bind(binding);
 

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -33,7 +34,6 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("zrt48210"));
     // An installed copy: the desktop finds its menu entry and icon by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral(ZRT_APP_ID));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(ZRT_APP_ID)));
 
     installLanguage(commandLine.language, &app);
 
@@ -57,6 +57,11 @@ int main(int argc, char *argv[])
     if (!application.start())
         return 0;
     prompter.setParent(application.window());
+    // The icon theme's lookup reads every folder of the theme: a tenth of the start-up, for an
+    // icon the desktop shows beside the window. It follows once the window is up.
+    QTimer::singleShot(0, &app, [] {
+        QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(ZRT_APP_ID)));
+    });
     const int code = QApplication::exec();
     application.shutdown();
     return code;

@@ -17,7 +17,7 @@ struct VerbRow
 constexpr VerbRow Verbs[] = {
     {Verb::Ports, "ports"}, {Verb::Identify, "identify"}, {Verb::Read, "read"},
     {Verb::Write, "write"}, {Verb::Set, "set"},           {Verb::Diff, "diff"},
-    {Verb::Error, "error"},       {Verb::Watch, "watch"},
+    {Verb::Error, "error"},  {Verb::Find, "find"},  {Verb::Watch, "watch"},
 };
 
 QString helpText()
@@ -48,6 +48,11 @@ QString helpText()
         "  diff FILE...        Read back and list the parameters that differ from the\n"
         "                      file (one FILE for all units, or one per --port).\n"
         "  error               The unit's error code and its explanation.\n"
+        "  find                Ask every serial port (or each --port) at once which unit\n"
+        "                      answers there: model and version, no answer, or why the\n"
+        "                      port cannot be opened, with the program holding it.\n"
+        "                      Sends only UVER. Exit 0 when a unit of ours answered,\n"
+        "                      1 when none did.\n"
         "  watch FILE --record CSV\n"
         "                      The production station without a window: every adapter\n"
         "                      that --port PATTERN matches (a glob, looked at again\n"
@@ -198,7 +203,7 @@ CliCommand parseCliCommandLine(const QStringList &arguments)
     if (command.verb == Verb::Ports) {
         if (!command.ports.isEmpty() || parser.isSet(log))
             return refuse(QStringLiteral("ports takes no --port and no --log"));
-    } else if (command.ports.isEmpty()) {
+    } else if (command.ports.isEmpty() && command.verb != Verb::Find) {
         return refuse(QStringLiteral("%1 needs at least one --port").arg(name));
     }
     for (qsizetype i = 0; i < command.ports.size(); ++i) {

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-enum class Verb { Ports, Identify, Read, Write, Set, Diff, Error, Watch };
+enum class Verb { Ports, Identify, Read, Write, Set, Diff, Error, Find, Watch };
 
 // The command line of zrt48210-cli as given, checked for form only: which verb, which ports,
 // which files and assignments. Whether a file or a value is acceptable is decided later, by the

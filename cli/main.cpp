@@ -9,8 +9,12 @@
 #include "file/systemini.h"
 #include "link/portmap.h"
 #include "link/trafficlog.h"
+#include "link/unitfinder.h"
+#include "settings/unitmodels.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QRegularExpression>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -72,6 +76,86 @@ void complain(const QString &message)
     writeAll(stderr, ("zrt48210-cli: " + message + '\n').toUtf8());
 }
 
+// --log FILE: false, with the reason said, when the file cannot be opened.
+bool openLog(TrafficLog &log, const QString &path, QCoreApplication &app)
+{
+    QString reason;
+    if (!log.appendTo(path, &reason)) {
+        complain(QStringLiteral("--log %1: %2\nnothing was sent").arg(path, reason));
+        return false;
+    }
+    QObject::connect(&log, &TrafficLog::fileFailed, &app, [path](const QString &why) {
+        complain(QStringLiteral("--log %1: %2; the log stops here").arg(path, why));
+    });
+    return true;
+}
+
+// find: every port the system reports, or the ones given, asked at once who answers there.
+int findUnits(const CliCommand &command, const QList<UnitPlan> &plans, const PortMap &ports,
+              const PortSettings &lineSettings, TrafficLog *log)
+{
+    QList<FoundPort> found;
+    if (command.ports.isEmpty()) {
+        for (const PortEntry &entry : systemPortEntries())
+            found << FoundPort{entry.entry, {entry.device, {}, {}, {}, {}}};
+    }
+    static const QRegularExpression comEntry(QStringLiteral("^COM[1-9]$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    for (const UnitPlan &plan : plans) {
+        FoundPort port{{}, {plan.device, {}, {}, {}, {}}};
+        if (comEntry.match(plan.port).hasMatch()) {
+            port.entry = plan.port.toUpper();
+        } else {
+            for (int n = 1; n <= PortMap::PortCount && port.entry.isEmpty(); ++n) {
+                if (UnitFinder::sameDevice(ports.device(n), plan.device))
+                    port.entry = QStringLiteral("COM%1").arg(n);
+            }
+        }
+        if (plan.device.isEmpty()) {
+            port.found.device = plan.port;
+            port.found.outcome = FoundUnit::Outcome::NotOpened;
+            port.found.failure = {PortFailure::NoDevice,
+                                  QStringLiteral("no serial port stands behind %1").arg(plan.port),
+                                  {}};
+        }
+        found << port;
+    }
+
+    QStringList devices;
+    for (const FoundPort &port : std::as_const(found)) {
+        if (port.found.outcome != FoundUnit::Outcome::NotOpened)
+            devices << port.found.device;
+    }
+    UnitFinder finder([](const QString &line) { return unitModelOf(line).has_value(); });
+    if (log)
+        QObject::connect(&finder, &UnitFinder::traffic, log, &TrafficLog::record);
+    QEventLoop loop;
+    QObject::connect(&finder, &UnitFinder::finished, &loop, &QEventLoop::quit);
+    // Ctrl-C closes the ports (and so removes their lock files) on the way out.
+    bool interrupted = false;
+    watchSignals(&loop, [&] {
+        interrupted = true;
+        loop.quit();
+    });
+    finder.start(devices, lineSettings);
+    loop.exec();
+    if (interrupted)
+        return ExitStatus::Interrupted;
+
+    const QList<FoundUnit> answers = finder.results();
+    qsizetype next = 0;
+    bool anyUnit = false;
+    for (FoundPort &port : found) {
+        if (port.found.outcome != FoundUnit::Outcome::NotOpened)
+            port.found = answers.value(next++);
+        anyUnit = anyUnit || port.found.outcome == FoundUnit::Outcome::Unit;
+    }
+    const QByteArray out = command.json ? renderFoundJson(found) : renderFoundText(found).toUtf8();
+    if (!writeAll(stdout, out))
+        return ExitStatus::LinkFailed;
+    return anyUnit ? ExitStatus::Done : ExitStatus::Refused;
+}
+
 int listPorts(bool json)
 {
     const QList<PortEntry> ports = systemPortEntries();
@@ -115,21 +199,16 @@ int main(int argc, char *argv[])
     }
 
     TrafficLog log;
-    if (!command.logPath.isEmpty()) {
-        QString reason;
-        if (!log.appendTo(command.logPath, &reason)) {
-            complain(QStringLiteral("--log %1: %2\nnothing was sent")
-                         .arg(command.logPath, reason));
-            return ExitStatus::BadUsage;
-        }
-        QObject::connect(&log, &TrafficLog::fileFailed, &app, [&](const QString &why) {
-            complain(QStringLiteral("--log %1: %2; the log stops here").arg(command.logPath, why));
-        });
-    }
+    if (!command.logPath.isEmpty() && !openLog(log, command.logPath, app))
+        return ExitStatus::BadUsage;
 
     // The line settings the window uses, from its system.ini beside the program; never written.
     const PortSettings lineSettings = loadPortSettings(
         portSettingsPath(QCoreApplication::applicationDirPath() + QLatin1Char('/')));
+    if (command.verb == Verb::Find) {
+        return findUnits(command, planned.plans, ports, lineSettings,
+                         command.logPath.isEmpty() ? nullptr : &log);
+    }
     SessionRunner runner(planned.plans, lineSettings, command.logPath.isEmpty() ? nullptr : &log);
     ProgressBoard board(stderr, isatty(STDERR_FILENO) == 1, command.ports);
     QObject::connect(&runner, &SessionRunner::progress, &app,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/unitfinder.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -17,3 +19,14 @@ struct PortEntry
 QList<PortEntry> systemPortEntries();
 QString renderPortsText(const QList<PortEntry> &ports);
 QByteArray renderPortsJson(const QList<PortEntry> &ports);
+
+// What `find` learnt about one port: the COM entry standing for it ("" for none) and its answer.
+struct FoundPort
+{
+    QString entry;
+    FoundUnit found;
+};
+
+// One line per port: device, entry ("-" for none), then model and version, or why not.
+QString renderFoundText(const QList<FoundPort> &ports);
+QByteArray renderFoundJson(const QList<FoundPort> &ports);

@@ -10,7 +10,7 @@ SessionRunner::SessionRunner(const QList<UnitPlan> &plans, const PortSettings &l
     : QObject(parent)
 {
     for (int i = 0; i < plans.size(); ++i) {
-        auto *session = new UnitSession(plans.at(i), lineSettings, this);
+        auto *session = new UnitSession(plans.at(i), lineSettings, nullptr, this);
         if (log)
             connect(session->link(), &Link::traffic, log, &TrafficLog::record);
         connect(session, &UnitSession::progress, this,

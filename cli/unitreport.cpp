@@ -99,6 +99,7 @@ QString unitBody(Verb verb, const UnitReport &report)
     QString text;
     switch (verb) {
     case Verb::Ports:
+    case Verb::Find:
     case Verb::Watch:
         break;
     case Verb::Identify:
@@ -154,6 +155,7 @@ QString summaryDetail(Verb verb, const UnitReport &report)
     case Verb::Error:
         return report.errorCode;
     case Verb::Ports:
+    case Verb::Find:
     case Verb::Watch:
         break;
     }

@@ -8,10 +8,13 @@
 
 #include <QTimer>
 
-UnitSession::UnitSession(const UnitPlan &plan, const PortSettings &lineSettings, QObject *parent)
+UnitSession::UnitSession(const UnitPlan &plan, const PortSettings &lineSettings,
+                         SerialChannel *channel, QObject *parent)
     : QObject(parent)
     , m_plan(plan)
-    , m_link(&m_channel, this)
+    , m_ownChannel(channel ? nullptr : std::make_unique<QtSerialChannel>())
+    , m_channel(channel ? channel : m_ownChannel.get())
+    , m_link(m_channel, this)
 {
     m_report.port = plan.port;
     m_report.device = plan.device;
@@ -84,7 +87,7 @@ void UnitSession::onTraffic(const TrafficEvent &event)
     case TrafficEvent::Kind::Lost:
         m_lost = event.kind == TrafficEvent::Kind::Lost;
         m_portFailure = event.reason;
-        m_portFailureKind = m_channel.failure();
+        m_portFailureKind = m_channel->failure();
         break;
     default:
         break;
@@ -209,6 +212,7 @@ void UnitSession::afterConnect()
     switch (m_plan.verb) {
     case Verb::Identify:
     case Verb::Ports:
+    case Verb::Find:
     case Verb::Watch:
         finish(Outcome::Done);
         break;

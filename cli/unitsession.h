@@ -11,6 +11,7 @@
 #include <QList>
 #include <QObject>
 
+#include <memory>
 #include <optional>
 
 // One unit on one port: its own link (with its own watchdog) and the steps of a plan, run from
@@ -24,7 +25,9 @@ class UnitSession : public QObject, public LinkHost
 {
     Q_OBJECT
 public:
-    UnitSession(const UnitPlan &plan, const PortSettings &lineSettings, QObject *parent = nullptr);
+    // Without a channel the session opens the real port; tests and the fuzzer lend their own.
+    UnitSession(const UnitPlan &plan, const PortSettings &lineSettings,
+                SerialChannel *channel = nullptr, QObject *parent = nullptr);
 
     Link *link() { return &m_link; }
     void start();
@@ -69,7 +72,8 @@ private:
     bool kindMatches(QString *detail) const;
 
     UnitPlan m_plan;
-    QtSerialChannel m_channel;
+    std::unique_ptr<QtSerialChannel> m_ownChannel;
+    SerialChannel *m_channel;
     Link m_link;
     UnitReport m_report;
     ReportedValues m_reported;

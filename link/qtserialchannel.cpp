@@ -52,9 +52,9 @@ PortCheck checkAccess(const QString &device)
     const int error = errno;
     const QString reason = QString::fromLocal8Bit(std::strerror(error));
     if (error == ENOENT || error == ENODEV || error == ENXIO)
-        return {PortFailure::NoDevice, reason};
+        return {PortFailure::NoDevice, reason, {}};
     if (error == EACCES || error == EPERM)
-        return {PortFailure::NoPermission, reason};
+        return {PortFailure::NoPermission, reason, {}};
     return {};  // let the open itself say what is wrong
 }
 #else
@@ -108,8 +108,7 @@ bool QtSerialChannel::open(const QString &device, const PortSettings &settings)
             return fail(PortFailure::NoDevice, m_port.errorString());
         case QSerialPort::PermissionError:
             // The rights were checked above: what remains is a lock or an exclusive open.
-            return fail(PortFailure::InUse,
-                        QStringLiteral("in use by another program (%1)").arg(m_port.errorString()));
+            return failInUse(device);
         default:
             return fail(PortFailure::Other, m_port.errorString());
         }
@@ -117,6 +116,7 @@ bool QtSerialChannel::open(const QString &device, const PortSettings &settings)
     m_port.clear(QSerialPort::AllDirections);
     m_error.clear();
     m_failure = PortFailure::None;
+    m_holder = {};
     return true;
 }
 
@@ -124,6 +124,26 @@ bool QtSerialChannel::fail(PortFailure failure, const QString &reason)
 {
     m_failure = failure;
     m_error = reason;
+    m_holder = {};
+    return false;
+}
+
+bool QtSerialChannel::failInUse(const QString &device)
+{
+    const PortHolder holder = findPortHolder(device);
+    switch (holder.kind) {
+    case PortHolder::Kind::Unknown:
+        fail(PortFailure::InUse,
+             QStringLiteral("in use by another program (%1)").arg(m_port.errorString()));
+        break;
+    case PortHolder::Kind::Program:
+        fail(PortFailure::InUse, describePortHolder(holder));
+        break;
+    case PortHolder::Kind::StaleLock:
+        fail(PortFailure::StaleLock, describePortHolder(holder));
+        break;
+    }
+    m_holder = holder;
     return false;
 }
 
@@ -131,7 +151,7 @@ PortCheck QtSerialChannel::check(const QString &device, const PortSettings &sett
 {
     QtSerialChannel channel;
     if (!channel.open(device, settings))
-        return {channel.failure(), channel.errorString()};
+        return {channel.failure(), channel.errorString(), channel.holder()};
     channel.close();
     return {};
 }

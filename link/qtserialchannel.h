@@ -20,6 +20,8 @@ public:
     void discardInput() override;
     QString errorString() const override { return m_error; }
     PortFailure failure() const override { return m_failure; }
+    // Who holds the port, after an open failed with InUse or StaleLock.
+    PortHolder holder() const { return m_holder; }
 
     // Opens `device` for a moment and closes it again, to tell the user whether it can be used.
     // Never call it for a device this program holds open.
@@ -28,8 +30,10 @@ public:
 private:
     void onError(QSerialPort::SerialPortError error);
     bool fail(PortFailure failure, const QString &reason);
+    bool failInUse(const QString &device);
 
     QSerialPort m_port;
     QString m_error;
     PortFailure m_failure = PortFailure::None;
+    PortHolder m_holder;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/portholder.h"
 #include "link/portsettings.h"
 
 #include <QByteArray>
@@ -11,6 +12,7 @@ enum class PortFailure {
     None,
     NoDevice,      // nothing stands behind the name (never there, or unplugged)
     InUse,         // another program holds the port
+    StaleLock,     // a lock file of a program that has ended is in the way
     NoPermission,  // the user may not open the device
     Other,         // anything else; errorString() has the operating system's words
 };
@@ -20,6 +22,7 @@ struct PortCheck
 {
     PortFailure failure = PortFailure::None;
     QString reason;  // the operating system's words
+    PortHolder holder;  // InUse, StaleLock: who holds it, where that can be seen
 };
 
 // The serial line as the link sees it. The link never touches a concrete port, so tests can

@@ -9,15 +9,34 @@
 #   visible TITLE                whether a window whose title matches TITLE is shown
 #   answer TITLE KEYS...         the keys to the message box or dialog of that title, once shown
 under_xvfb() {
-  for tool in xvfb-run xdotool; do
+  for tool in Xvfb xdotool; do
     command -v "$tool" > /dev/null || { echo "skipped: $tool is not installed"; exit 77; }
   done
   # Window titles are Japanese: xdotool matches them only in a UTF-8 locale.
   export LC_ALL=C.UTF-8
   unset QT_QPA_PLATFORM
-  if [ -z "${ZRT_UNDER_XVFB:-}" ]; then
-    ZRT_UNDER_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$@"
+  [ -z "${ZRT_UNDER_XVFB:-}" ] || return 0
+  # The server picks a free display number itself and says which: two tests started side by
+  # side never take the same one, as they can with xvfb-run -a.
+  local ready server status=0
+  ready=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3> "$ready" 2> /dev/null &
+  server=$!
+  for _ in $(seq 1000); do
+    [ -s "$ready" ] && break
+    kill -0 "$server" 2> /dev/null || break
+    sleep 0.01
+  done
+  if [ ! -s "$ready" ]; then
+    echo "Xvfb did not start" >&2
+    kill "$server" 2> /dev/null
+    exit 1
   fi
+  DISPLAY=":$(head -n 1 "$ready")" ZRT_UNDER_XVFB=1 "$0" "$@" || status=$?
+  kill "$server" 2> /dev/null
+  wait "$server" 2> /dev/null
+  rm -f "$ready"
+  exit "$status"
 }
 drive_window() {
   window=$1

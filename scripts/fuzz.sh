@@ -10,8 +10,9 @@ seconds="${1:-10}"
 dir=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$dir" -DZRT_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   > /dev/null
-cmake --build "$dir" -j "$(nproc)" --target fuzz_dispatch fuzz_settingsfile fuzz_systemini
-for target in dispatch settingsfile systemini; do
+cmake --build "$dir" -j "$(nproc)" --target fuzz_dispatch fuzz_settingsfile fuzz_systemini \
+  fuzz_session
+for target in dispatch settingsfile systemini session; do
   work="$dir/corpus/$target"
   mkdir -p "$work"
   cp -n tests/fuzz/corpus/"$target"/* "$work"/ 2>/dev/null || true

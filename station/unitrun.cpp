@@ -140,7 +140,7 @@ void UnitRun::launch(const UnitPlan &plan)
 {
     delete m_session;
     m_result = {};
-    m_session = new UnitSession(plan, lineSettings(), this);
+    m_session = new UnitSession(plan, lineSettings(), nullptr, this);
     const int total = static_cast<int>(m_commands.size());
     connect(m_session->link(), &Link::traffic, this, [this, total](const TrafficEvent &event) {
         if (!m_configuring || event.kind != TrafficEvent::Kind::Sent)

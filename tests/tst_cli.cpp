@@ -1,6 +1,8 @@
 #include "fakes/appfixture.h"
+#include "fakes/heldport.h"
 #include "fakes/statustexts.h"
 #include "link/link.h"
+#include "link/portholder.h"
 #include "link/qtserialchannel.h"
 #include "ui/mainwindow.h"
 #include "unitsim/ptyunit.h"
@@ -52,6 +54,7 @@ private slots:
     void interruptFinishesTheLineAndCloses();
     void progressRedrawsInPlaceOnATerminal();
     void helpVersionAndPorts();
+    void findTellsWhereUnitsAnswer();
     void watchRecordsEachUnitOnceAndEndsOnCtrlC();
     void writeRecordAppendsOneRowPerUnit();
 
@@ -622,7 +625,7 @@ void CliTest::helpVersionAndPorts()
     Run help = run({"--help"});
     QCOMPARE(help.exitCode, 0);
     for (const char *text : {"identify", "read [-o FILE]", "write FILE", "set KEY=VALUE",
-                             "diff FILE", "--myid-from N", "--json", "--log FILE",
+                             "diff FILE", "find", "--myid-from N", "--json", "--log FILE",
                              "Exit status"}) {
         QVERIFY2(help.out.contains(QLatin1String(text)), text);
     }
@@ -643,8 +646,71 @@ void CliTest::helpVersionAndPorts()
     QVERIFY2(absent.err.contains("port not opened: cannot open"), qPrintable(absent.err));
 }
 
-QTEST_MAIN(CliTest)
-#include "tst_cli.moc"
+void CliTest::findTellsWhereUnitsAnswer()
+{
+    UnitOptions digital;
+    digital.version = "Ver2.10";
+    addUnit(digital);
+    UnitOptions silent;
+    silent.silent = true;
+    addUnit(silent);
+    addUnit()->setReplyShape({0, 1, 0, 24});  // garbage in front of the identification
+    UnitOptions foreign;
+    foreign.model = "48299";
+    addUnit(foreign);
+    PtyUnit *busy = addUnit();
+    HeldPort holder;
+    if (!holder.holdByLock(busy->devicePath(), defaultLockFolders().constFirst()))
+        QSKIP(qPrintable(QStringLiteral("no lock: ") + holder.errorString()));
+    const QString missing = m_dir.filePath(QStringLiteral("no-such-device"));
+    const QStringList arguments = QStringList{"find"} + ports() + QStringList{"--port", missing};
+
+    Run text = run(arguments);
+    QCOMPARE(text.exitCode, 0);
+    QStringList lines = text.out.split(QLatin1Char('\n'));
+    QCOMPARE(lines.takeLast(), QString());
+    for (QString &line : lines)
+        line = line.simplified();
+    const auto device = [this](int i) { return m_units.at(i)->devicePath(); };
+    QCOMPARE(lines, (QStringList{
+        device(0) + " - ZRT48210 Ver2.10",
+        device(1) + " - no answer",
+        device(2) + " - no answer",
+        device(3) + " - ZRT48299 Ver1.02 (not a 48210, 48220 or 48221)",
+        device(4) + QStringLiteral(" - in use by sleep (PID %1)").arg(holder.pid()),
+        missing + " - No such file or directory",
+    }));
+    // Only the identification, with its resends to the silent unit and to the one whose
+    // answer never identifies it; nothing to the busy one.
+    const QList<int> sent{1, 4, 4, 1, 0};
+    for (int i = 0; i < sent.size(); ++i) {
+        QCOMPARE(m_units.at(i)->simulator().receivedLines(),
+                 QList<QByteArray>(sent.at(i), QByteArray("@UVER")));
+    }
+
+    Run json = run(arguments + QStringList{"--json"});
+    QCOMPARE(json.exitCode, 0);
+    const QJsonArray found =
+        QJsonDocument::fromJson(json.out.toUtf8()).object().value("ports").toArray();
+    QCOMPARE(found.size(), 6);
+    QStringList results;
+    for (const QJsonValue &port : found)
+        results << port[QStringLiteral("result")].toString();
+    QCOMPARE(results, (QStringList{"unit", "no answer", "no answer", "other model", "not opened",
+                                   "not opened"}));
+    QCOMPARE(found[0][QStringLiteral("model")].toString(), QStringLiteral("48210"));
+    QCOMPARE(found[0][QStringLiteral("version")].toString(), QStringLiteral("Ver2.10"));
+    QCOMPARE(found[0][QStringLiteral("entry")].type(), QJsonValue::Null);
+    QCOMPARE(found[3][QStringLiteral("model")].toString(), QStringLiteral("48299"));
+    const QJsonObject held = found[4][QStringLiteral("holder")].toObject();
+    QCOMPARE(held.value("pid").toInteger(), holder.pid());
+    QCOMPARE(held.value("program").toString(), QStringLiteral("sleep"));
+    QCOMPARE(held.value("stale").toBool(), false);
+
+    // No unit of ours: a model of another family does not count.
+    Run none = run({"find", "--port", device(1), "--port", device(3)});
+    QCOMPARE(none.exitCode, 1);
+}
 
 void CliTest::watchRecordsEachUnitOnceAndEndsOnCtrlC()
 {
@@ -707,3 +773,6 @@ void CliTest::writeRecordAppendsOneRowPerUnit()
     QVERIFY2(rows.at(2).contains(",001,slave.txt,")
                  && rows.at(2).contains("\"written, not verified\""), rows.at(2).constData());
 }
+
+QTEST_MAIN(CliTest)
+#include "tst_cli.moc"

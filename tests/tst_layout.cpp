@@ -332,11 +332,16 @@ void TestLayout::fontsFollowTheCatalogue()
         {"lblIO1_0", 8.25, false}, {"cmdAUIO_1", 8.25, false}, {"txtETIM", 11.25, false},
         {"cmbDOUT", 9.75, false},  {"cmdTuuSet", 12, false},   {"cmdAllSet", 14.25, false},
     };
+    // The Windows face, or where it is missing the stand-in that the whole list would give.
+    QFont catalogue;
+    catalogue.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                           QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+    const QString face = QFontInfo(catalogue).family();
     for (const FontRow &row : rows) {
         const QFont font = control(row.name)->font();
         QCOMPARE(font.pointSizeF(), row.points);
         QCOMPARE(font.bold(), row.bold);
-        QCOMPARE(font.families().value(0), QStringLiteral("ＭＳ Ｐゴシック"));
+        QCOMPARE(QFontInfo(font).family(), face);
     }
     QCOMPARE(control("lblStat")->font().weight(), QFont::Weight(700));
     // The frequency caption takes the window's size, not its frame's caption size.
@@ -726,9 +731,12 @@ void TestLayout::portDialogWindowAndDevices()
     ports.setSystemPorts(QList<SystemPort>{{"/dev/ttyS0", {}, {}, {}},
                                            {{}, {}, {}, {}},
                                            {"/dev/ttyUSB0", "FTDI", "FT232R USB UART", "A50285BI"}});
-    PortDialog dialog(1, {&ports, {}, {}}, &owner);
+    PortSurvey survey;
+    survey.ports = &ports;
+    PortDialog dialog(1, survey, &owner);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("通信設定"));
-    QCOMPARE(dialog.size(), QSize(227, 153));
+    // The catalogued size, and the row of 検索 below it.
+    QCOMPARE(dialog.size(), QSize(227, 180));
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
     QVERIFY(!(dialog.windowFlags() & Qt::WindowMinimizeButtonHint));
     QVERIFY(!(dialog.windowFlags() & Qt::WindowMaximizeButtonHint));
@@ -750,6 +758,9 @@ void TestLayout::portDialogWindowAndDevices()
     QCOMPARE(ok->font().pointSizeF(), 14.25);
     auto *cancel = dialog.findChild<QPushButton *>("cmdCancel");
     QCOMPARE(cancel->text(), QStringLiteral("中止"));
+    auto *find = dialog.findChild<QPushButton *>("cmdFind");
+    QCOMPARE(find->text(), QStringLiteral("検索"));
+    QVERIFY(find->geometry().top() >= 153 - 6);
     // The catalogued places, in pixels; they stay whatever the lines below them say.
     const auto placesStay = [&] {
         QCOMPARE(frame->geometry(), QRect(16, 16, 193, 81));
@@ -772,12 +783,12 @@ void TestLayout::portDialogWindowAndDevices()
     QCOMPARE(device->text(), QStringLiteral("/dev/ttyUSB0"));
     QCOMPARE(info->text(), QStringLiteral("メーカー：FTDI\n製品：FT232R USB UART\n"
                                           "シリアル番号：A50285BI"));
-    QVERIFY(info->geometry().top() >= ok->geometry().bottom());
+    QVERIFY(info->geometry().top() > find->geometry().bottom());
     QVERIFY(dialog.height() > info->geometry().bottom());
     placesStay();
     list->setCurrentIndex(5);
     QCOMPARE(device->text(), QStringLiteral("未接続"));
-    QCOMPARE(dialog.height(), 153);
+    QCOMPARE(dialog.height(), 180);
     QCOMPARE(list->itemData(2, Qt::ToolTipRole).toString(), QStringLiteral("/dev/ttyUSB0"));
     QCOMPARE(list->itemData(1, Qt::ToolTipRole).toString(), QStringLiteral("未接続"));
     list->setCurrentIndex(-1);
@@ -791,6 +802,7 @@ void TestLayout::portDialogWindowAndDevices()
     };
     QCOMPARE(nextStop(list), static_cast<QWidget *>(ok));
     QCOMPARE(nextStop(ok), static_cast<QWidget *>(cancel));
+    QCOMPARE(nextStop(cancel), static_cast<QWidget *>(find));
 }
 
 QTEST_MAIN(TestLayout)

@@ -1,8 +1,10 @@
 #include "fakes/appfixture.h"
+#include "fakes/heldport.h"
 #include "link/link.h"
 #include "link/portmap.h"
 #include "link/qtserialchannel.h"
 #include "ui/portdialog.h"
+#include "ui/texts.h"
 #include "unitsim/ptyunit.h"
 
 #include <QAction>
@@ -12,10 +14,13 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSerialPort>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <memory>
 #include <unistd.h>
+#include <vector>
 
 // The port dialog with real devices behind its entries: pseudo-terminals from the unit
 // simulator, files that are no serial port, and a system whose adapters come and go.
@@ -28,6 +33,9 @@ private slots:
     void refreshFollowsDevicesComingAndGoing();
     void saysWhyADeviceCannotBeOpened();
     void inUseIsToldApartFromMissingRights();
+    void holderIsNamed_data();
+    void holderIsNamed();
+    void findAsksEveryOtherPortAndSelectsTheFirstUnit();
 
 private:
     static QString deviceLine(const QWidget *dialog)
@@ -40,10 +48,12 @@ private:
     }
     static PortSurvey survey(PortMap *ports)
     {
-        return {ports, [](const QString &device) {
-                    return QtSerialChannel::check(device, PortSettings());
-                },
-                {}};
+        PortSurvey survey;
+        survey.ports = ports;
+        survey.check = [](const QString &device) {
+            return QtSerialChannel::check(device, PortSettings());
+        };
+        return survey;
     }
 };
 
@@ -118,7 +128,8 @@ void PortDialogTest::refreshFollowsDevicesComingAndGoing()
     QTRY_COMPARE_WITH_TIMEOUT(deviceLine(&dialog), QStringLiteral("未接続"),
                               PortDialog::RefreshMs + 1000);
     QVERIFY(infoLines(&dialog).isEmpty());
-    QCOMPARE(dialog.height(), 153);
+    // The catalogued height and the row of 検索 below it.
+    QCOMPARE(dialog.height(), 180);
     QCOMPARE(dialog.findChild<QComboBox *>()->itemData(0, Qt::ToolTipRole).toString(),
              QStringLiteral("/dev/ttyUSB0"));
     // What the dialog found is what 接続 opens.
@@ -142,39 +153,43 @@ void PortDialogTest::saysWhyADeviceCannotBeOpened()
     // A long path is shortened in the middle; the tip holds it whole.
     QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("lblDevice"))->toolTip(), path);
     QCOMPARE(infoLines(&dialog), QStringLiteral("開けません：") + check.reason);
-    QVERIFY(dialog.height() > 153);
+    QVERIFY(dialog.height() > 180);
     QCOMPARE(dialog.width(), 227);
 }
 
 void PortDialogTest::inUseIsToldApartFromMissingRights()
 {
+    // Another program holds the port: a child of this test, by the lock Qt looks at.
     PtyUnit unit;
     QVERIFY2(unit.openPty(), qPrintable(unit.errorString()));
-    QSerialPort other;
-    other.setPortName(unit.devicePath());
-    QVERIFY(other.open(QIODevice::ReadWrite));
     PortMap ports;
     ports.bind(1, unit.devicePath());
     {
+        HeldPort holder;
+        if (!holder.holdByLock(unit.devicePath(), defaultLockFolders().constFirst()))
+            QSKIP(qPrintable(QStringLiteral("no lock: ") + holder.errorString()));
         PortDialog dialog(1, survey(&ports), nullptr);
-        QCOMPARE(infoLines(&dialog), QStringLiteral("他のプログラムが使用中です"));
+        QCOMPARE(infoLines(&dialog),
+                 QStringLiteral("他のプログラムが使用中です（sleep、PID %1）").arg(holder.pid()));
+        // The link's channel keeps the kind and the holder for the traffic log.
+        QtSerialChannel channel;
+        QVERIFY(!channel.open(unit.devicePath(), PortSettings()));
+        QCOMPARE(channel.failure(), PortFailure::InUse);
+        QCOMPARE(channel.errorString(),
+                 QStringLiteral("in use by sleep (PID %1)").arg(holder.pid()));
     }
-    // The link's channel keeps the kind and a reason for the traffic log.
     QtSerialChannel channel;
-    QVERIFY(!channel.open(unit.devicePath(), PortSettings()));
-    QCOMPARE(channel.failure(), PortFailure::InUse);
-    QVERIFY2(channel.errorString().startsWith(QStringLiteral("in use by another program")),
-             qPrintable(channel.errorString()));
-    other.close();
     QVERIFY(channel.open(unit.devicePath(), PortSettings()));
     QCOMPARE(channel.failure(), PortFailure::None);
     channel.close();
 
     // Missing rights, in words that say what to do.
     const auto refused = [](const QString &) {
-        return PortCheck{PortFailure::NoPermission, QStringLiteral("Permission denied")};
+        return PortCheck{PortFailure::NoPermission, QStringLiteral("Permission denied"), {}};
     };
-    PortDialog dialog(1, {&ports, refused, {}}, nullptr);
+    PortSurvey refusing = survey(&ports);
+    refusing.check = refused;
+    PortDialog dialog(1, refusing, nullptr);
     QVERIFY2(infoLines(&dialog).startsWith(QStringLiteral("アクセス権がありません。")),
              qPrintable(infoLines(&dialog)));
 #ifdef Q_OS_LINUX
@@ -192,6 +207,127 @@ void PortDialogTest::inUseIsToldApartFromMissingRights()
     file.close();
     QVERIFY(file.setPermissions({}));
     QCOMPARE(QtSerialChannel::check(locked, PortSettings()).failure, PortFailure::NoPermission);
+}
+
+void PortDialogTest::holderIsNamed_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<PortHolder::Kind>("kind");
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QString>("cli");
+    // %1 the child's PID, %2 the lock file.
+    QTest::newRow("lock of a running program")
+        << "lock" << PortHolder::Kind::Program << "他のプログラムが使用中です（sleep、PID %1）"
+        << "in use by sleep (PID %1)";
+    QTest::newRow("device open, no lock")
+        << "open" << PortHolder::Kind::Program << "他のプログラムが使用中です（sleep、PID %1）"
+        << "in use by sleep (PID %1)";
+    QTest::newRow("stale lock")
+        << "stale" << PortHolder::Kind::StaleLock
+        << "古いロックファイルがあります（PID %1 は終了しています）：%2"
+        << "stale lock file %2 (PID %1 has ended)";
+    QTest::newRow("nobody to be seen")
+        << "none" << PortHolder::Kind::Unknown << "他のプログラムが使用中です" << "";
+}
+
+// Who holds a device, from a lock file in a folder of the test's own or from the processes;
+// and how the port dialog and the command line say it.
+void PortDialogTest::holderIsNamed()
+{
+    QFETCH(QString, how);
+    QFETCH(PortHolder::Kind, kind);
+    QFETCH(QString, dialog);
+    QFETCH(QString, cli);
+    PtyUnit unit;
+    QVERIFY2(unit.openPty(), qPrintable(unit.errorString()));
+    QTemporaryDir locks;
+    HeldPort child;
+    if (how == QLatin1String("open"))
+        QVERIFY2(child.holdOpen(unit.devicePath()), qPrintable(child.errorString()));
+    else if (how != QLatin1String("none"))
+        QVERIFY2(child.holdByLock(unit.devicePath(), locks.path()),
+                 qPrintable(child.errorString()));
+    if (how == QLatin1String("stale"))
+        child.endChild();
+
+    const PortHolder holder = findPortHolder(unit.devicePath(), {locks.path()});
+    QCOMPARE(holder.kind, kind);
+    if (kind != PortHolder::Kind::Unknown)
+        QCOMPARE(holder.pid, child.pid());
+    QCOMPARE(holder.lockFile, child.lockFile());
+    for (QString *text : {&dialog, &cli}) {
+        text->replace(QLatin1String("%1"), QString::number(child.pid()));
+        text->replace(QLatin1String("%2"), child.lockFile());
+    }
+    const PortFailure failure =
+        kind == PortHolder::Kind::StaleLock ? PortFailure::StaleLock : PortFailure::InUse;
+    QCOMPARE(Texts::portState({failure, describePortHolder(holder), holder}, false), dialog);
+    QCOMPARE(describePortHolder(holder), cli);
+}
+
+void PortDialogTest::findAsksEveryOtherPortAndSelectsTheFirstUnit()
+{
+    // COM1 is held by the window (a unit of another model keeps it open); COM2 is silent, COM3
+    // an analog unit, COM4 a digital unit behind garbage, COM5 a digital unit.
+    std::vector<std::unique_ptr<PtyUnit>> units;
+    QStringList bindings;
+    auto add = [&](const QByteArray &model, bool silent, int noise) {
+        UnitOptions options;
+        options.model = model;
+        options.silent = silent;
+        auto unit = std::make_unique<PtyUnit>(options);
+        unit->setReplyShape({0, 1, 0, noise});
+        QVERIFY2(unit->openPty(), qPrintable(unit->errorString()));
+        bindings << QStringLiteral("COM%1=%2").arg(units.size() + 1).arg(unit->devicePath());
+        units.push_back(std::move(unit));
+    };
+    add("48299", false, 0);
+    add("48210", true, 0);
+    add("48220", false, 0);
+    add("48210", false, 24);
+    add("48210", false, 0);
+    QtSerialChannel channel;
+    AppFixture app(&channel, bindings);
+    QVERIFY(app.start());
+    QTest::mouseClick(app.button("cmdPort"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(app.label("lblStat")->text(),
+                              QStringLiteral("エラー：接続されているユニットが違います"), 3000);
+
+    QString found;
+    int width = 0;
+    onModal([&](QWidget *dialog) {
+        auto *find = dialog->findChild<QPushButton *>(QStringLiteral("cmdFind"));
+        QTest::mouseClick(find, Qt::LeftButton);
+        QVERIFY(!find->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(find->isEnabled(), 5000);
+        found = dialog->findChild<QLabel *>(QStringLiteral("lblFind"))->text();
+        width = dialog->width();
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("cmdOK")),
+                          Qt::LeftButton);
+    });
+    app.find<QAction>(QStringLiteral("mnuPort"))->trigger();
+    QCOMPARE(found, QStringLiteral("ＣＯＭ１　このプログラムが開いています\n"
+                                   "ＣＯＭ２　応答なし\n"
+                                   "ＣＯＭ３　ZRT48220  Ver1.02\n"
+                                   "ＣＯＭ４　応答なし\n"
+                                   "ＣＯＭ５　ZRT48210  Ver1.02\n"
+                                   "ＣＯＭ６　未接続\nＣＯＭ７　未接続\nＣＯＭ８　未接続\n"
+                                   "ＣＯＭ９　未接続"));
+    QCOMPARE(width, 227);
+    // 設定 took the first entry where a unit of ours answered.
+    QCOMPARE(app.link()->state().portNumber, 3);
+    QVERIFY(app.link()->state().portOpen);
+    // Only the identification went out: once to the held port (by 接続), with its resends to
+    // the silent one and the one behind garbage; every searched port was closed again.
+    const QList<int> sent{1, 4, 1, 4, 1};
+    for (size_t i = 0; i < units.size(); ++i) {
+        const QList<QByteArray> lines = units.at(i)->simulator().receivedLines();
+        QCOMPARE(lines, QList<QByteArray>(sent.at(int(i)), QByteArray("@UVER")));
+    }
+    for (size_t i = 1; i < units.size(); ++i) {
+        QtSerialChannel again;
+        QVERIFY(again.open(units.at(i)->devicePath(), PortSettings()));
+    }
 }
 
 QTEST_MAIN(PortDialogTest)

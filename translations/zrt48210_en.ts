@@ -937,6 +937,34 @@ Reason: %2</translation>
         <translation>In use by another program</translation>
     </message>
     <message>
+        <source>他のプログラムが使用中です（PID %1）</source>
+        <translation>In use by another program (PID %1)</translation>
+    </message>
+    <message>
+        <source>他のプログラムが使用中です（%1、PID %2）</source>
+        <translation>In use by %1 (PID %2)</translation>
+    </message>
+    <message>
+        <source>古いロックファイルがあります（PID %1 は終了しています）：%2</source>
+        <translation>Stale lock file (PID %1 has ended): %2</translation>
+    </message>
+    <message>
+        <source>検索</source>
+        <translation>Find</translation>
+    </message>
+    <message>
+        <source>検索中…</source>
+        <translation>Finding…</translation>
+    </message>
+    <message>
+        <source>ZRT%1  %2（対象外の機種）</source>
+        <translation>ZRT%1  %2 (not supported)</translation>
+    </message>
+    <message>
+        <source>応答なし</source>
+        <translation>No answer</translation>
+    </message>
+    <message>
         <source>アクセス権がありません。ユーザーを dialout グループに加え、ログインし直してください：
 sudo usermod -aG dialout $USER</source>
         <translation>No permission. Add the user to the group dialout, then log in again:

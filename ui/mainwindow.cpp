@@ -476,6 +476,9 @@ void MainWindow::choosePort()
     survey.check = [settings](const QString &device) {
         return QtSerialChannel::check(device, settings);
     };
+    survey.lineSettings = settings;
+    if (TrafficLog *log = m_trafficLog)
+        survey.traffic = [log](const TrafficEvent &event) { log->record(event); };
     PortDialog dialog(m_link->state().portNumber, survey, this);
     if (dialog.exec() == QDialog::Accepted)
         m_link->setPortNumber(dialog.portNumber());

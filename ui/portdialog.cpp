@@ -1,6 +1,7 @@
 #include "ui/portdialog.h"
 
 #include "link/portmap.h"
+#include "settings/unitmodels.h"
 #include "ui/captionframe.h"
 #include "ui/fonts.h"
 #include "ui/texts.h"
@@ -35,6 +36,7 @@ PortDialog::PortDialog(int portNumber, PortSurvey survey, QWidget *parent)
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
     , m_portNumber(portNumber)
     , m_survey(std::move(survey))
+    , m_finder([](const QString &line) { return unitModelOf(line).has_value(); })
 {
     setObjectName(QStringLiteral("frmCom"));
     setWindowTitle(Texts::portDialogTitle());
@@ -76,7 +78,22 @@ PortDialog::PortDialog(int portNumber, PortSurvey survey, QWidget *parent)
     m_cancel->setFont(gothicFont(14.25));
     m_cancel->setGeometry(pixelRect(2040, 1680, 1095, 495));
 
-    // The adapter's details and whether it can be opened, below everything catalogued.
+    // Below everything catalogued: 検索, the selected adapter's details and whether it can be
+    // opened, then what 検索 found on each entry.
+    m_find = new QPushButton(Texts::portFind(), this);
+    m_find->setObjectName(QStringLiteral("cmdFind"));
+    m_find->setFont(gothicFont(9));
+    m_find->setGeometry(m_frame->x(), kCatalogueSize.height() - kMargin / 2, m_ok->width(), 24);
+
+    m_found = new QLabel(this);
+    m_found->setObjectName(QStringLiteral("lblFind"));
+    m_found->setFont(gothicFont(9));
+    m_found->setTextFormat(Qt::PlainText);
+    m_found->setWordWrap(true);
+    m_found->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_found->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_found->setFixedWidth(m_frame->width());
+
     m_info = new QLabel(this);
     m_info->setObjectName(QStringLiteral("lblPortInfo"));
     m_info->setFont(gothicFont(9));
@@ -84,11 +101,11 @@ PortDialog::PortDialog(int portNumber, PortSurvey survey, QWidget *parent)
     m_info->setWordWrap(true);
     m_info->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_info->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_info->move(m_frame->x(), kCatalogueSize.height() - kMargin / 2);
     m_info->setFixedWidth(m_frame->width());
 
     QWidget::setTabOrder(m_list, m_ok);
     QWidget::setTabOrder(m_ok, m_cancel);
+    QWidget::setTabOrder(m_cancel, m_find);
 
     const bool known = portNumber >= 1 && portNumber <= kEntries;
     m_list->setCurrentIndex(known ? portNumber - 1 : -1);
@@ -98,6 +115,12 @@ PortDialog::PortDialog(int portNumber, PortSurvey survey, QWidget *parent)
     connect(m_ok, &QPushButton::clicked, this, &PortDialog::confirm);
     // Escape reaches reject() through QDialog itself.
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_find, &QPushButton::clicked, this, &PortDialog::find);
+    connect(&m_finder, &UnitFinder::finished, this, &PortDialog::showFound);
+    connect(&m_finder, &UnitFinder::traffic, this, [this](const TrafficEvent &event) {
+        if (m_survey.traffic)
+            m_survey.traffic(event);
+    });
     m_list->setFocus();
 
     // Adapters come and go while the dialog is open.
@@ -135,14 +158,16 @@ void PortDialog::showDevice(int entry)
     QStringList info;
     if (!port.device.isEmpty()) {
         const bool held = port.device == m_survey.heldDevice;
-        PortCheck check;
-        if (!held && m_survey.check)
-            check = m_survey.check(port.device);
-        if (check.failure != PortFailure::NoDevice) {
+        // While 検索 has the ports open, a check would find them in use by this program.
+        const bool check = m_survey.check && !m_finder.isRunning();
+        PortCheck state;
+        if (!held && check)
+            state = m_survey.check(port.device);
+        if (state.failure != PortFailure::NoDevice) {
             deviceLine = port.device;
             info << Texts::portDetails(port);
-            if (held || m_survey.check)
-                info << Texts::portState(check, held);
+            if (held || check)
+                info << Texts::portState(state, held);
         }
     }
     info.removeAll(QString());
@@ -155,17 +180,64 @@ void PortDialog::showDevice(int entry)
 
 void PortDialog::fitHeight()
 {
-    int height = kCatalogueSize.height();
-    if (!m_info->text().isEmpty()) {
-        m_info->setFixedHeight(m_info->heightForWidth(m_info->width()));
-        height = std::max(height, m_info->geometry().bottom() + 1 + kMargin);
+    int top = m_find->geometry().bottom() + 1 + kMargin;
+    for (QLabel *label : {m_info, m_found}) {
+        label->setVisible(!label->text().isEmpty());
+        if (label->text().isEmpty())
+            continue;
+        label->move(m_frame->x(), top);
+        label->setFixedHeight(label->heightForWidth(label->width()));
+        top = label->geometry().bottom() + 1 + kMargin;
     }
-    m_info->setVisible(!m_info->text().isEmpty());
-    setFixedSize(kCatalogueSize.width(), height);
+    setFixedSize(kCatalogueSize.width(), top);
 }
 
 void PortDialog::confirm()
 {
     m_portNumber = m_list->currentIndex() + 1;
     accept();
+}
+
+void PortDialog::find()
+{
+    if (m_finder.isRunning())
+        return;
+    // The devices as they stand now; the list is not looked at again until the answers are in.
+    m_refresh.stop();
+    if (m_survey.ports)
+        m_survey.ports->refresh();
+    m_searched.clear();
+    for (int i = 0; i < kEntries; ++i)
+        m_searched << (m_survey.ports ? m_survey.ports->device(i + 1) : QString());
+    QStringList devices = m_searched;
+    devices.removeAll(QString());
+    m_find->setEnabled(false);
+    m_found->setText(Texts::portFinding());
+    m_finder.start(devices, m_survey.lineSettings, m_survey.heldDevice);
+    showDevice(m_list->currentIndex());
+}
+
+void PortDialog::showFound()
+{
+    const QList<FoundUnit> found = m_finder.results();
+    const QStringList entries = Texts::portEntries();
+    QStringList lines;
+    int firstUnit = -1;
+    qsizetype next = 0;
+    for (int i = 0; i < kEntries; ++i) {
+        QString text = Texts::noDeviceFound();
+        if (!m_searched.value(i).isEmpty() && next < found.size()) {
+            const FoundUnit &answer = found.at(next++);
+            text = Texts::foundUnit(answer);
+            if (firstUnit < 0 && answer.outcome == FoundUnit::Outcome::Unit)
+                firstUnit = i;
+        }
+        lines << entries.value(i) + QStringLiteral("　") + text;
+    }
+    m_found->setText(lines.join(u'\n'));
+    m_find->setEnabled(true);
+    if (firstUnit >= 0)
+        m_list->setCurrentIndex(firstUnit);
+    refresh();
+    m_refresh.start();
 }

@@ -226,7 +226,17 @@ QString Texts::portState(const PortCheck &check, bool held)
     case PortFailure::NoDevice:
         return {};  // the entry already reads 未接続
     case PortFailure::InUse:
-        return tr("他のプログラムが使用中です");
+        if (check.holder.kind != PortHolder::Kind::Program)
+            return tr("他のプログラムが使用中です");
+        if (check.holder.program.isEmpty())
+            return tr("他のプログラムが使用中です（PID %1）").arg(check.holder.pid);
+        return tr("他のプログラムが使用中です（%1、PID %2）")
+            .arg(check.holder.program)
+            .arg(check.holder.pid);
+    case PortFailure::StaleLock:
+        return tr("古いロックファイルがあります（PID %1 は終了しています）：%2")
+            .arg(check.holder.pid)
+            .arg(check.holder.lockFile);
     case PortFailure::NoPermission:
 #ifdef Q_OS_LINUX
         return tr("アクセス権がありません。ユーザーを dialout グループに加え、"
@@ -238,6 +248,35 @@ QString Texts::portState(const PortCheck &check, bool held)
         break;
     }
     return tr("開けません：%1").arg(check.reason);
+}
+
+QString Texts::portFind()
+{
+    return tr("検索");
+}
+
+QString Texts::portFinding()
+{
+    return tr("検索中…");
+}
+
+QString Texts::foundUnit(const FoundUnit &found)
+{
+    switch (found.outcome) {
+    case FoundUnit::Outcome::Unit:
+        return QStringLiteral("ZRT%1  %2").arg(found.model, found.version).trimmed();
+    case FoundUnit::Outcome::OtherModel:
+        return tr("ZRT%1  %2（対象外の機種）").arg(found.model, found.version);
+    case FoundUnit::Outcome::NoAnswer:
+        return tr("応答なし");
+    case FoundUnit::Outcome::NotOpened:
+        if (found.failure.failure == PortFailure::NoDevice)
+            return noDeviceFound();
+        return portState(found.failure, false);
+    case FoundUnit::Outcome::Held:
+        break;
+    }
+    return portState({}, true);
 }
 
 QString Texts::trafficTitle()

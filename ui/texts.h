@@ -4,6 +4,7 @@
 #include "link/linkstatus.h"
 #include "link/portmap.h"
 #include "link/serialchannel.h"
+#include "link/unitfinder.h"
 #include "settings/verify.h"
 #include "ui/prompter.h"
 
@@ -77,6 +78,10 @@ public:
     static QString portDetails(const SystemPort &port);
     // Whether the device can be opened now; `held` when this program has it open.
     static QString portState(const PortCheck &check, bool held);
+    // 検索: its button, the word while it runs, and what each entry's port answered.
+    static QString portFind();
+    static QString portFinding();
+    static QString foundUnit(const FoundUnit &found);
 
     // The traffic log window: title, column headers, buttons, its save dialog and boxes.
     static QString trafficTitle();

@@ -17,7 +17,7 @@ DESTDIR="$work/root" cmake --install "$build" --prefix /usr > /dev/null
 usr="$work/root/usr"
 id=$(basename "$(ls "$usr"/share/applications/*.desktop | grep -v '\.station\.desktop$')" .desktop)
 
-programs=(zrt48210 zrt48210-cli zrt48210-station)
+programs=(zrt48210 zrt48210-cli zrt48210-unitsim zrt48210-station)
 expected=()
 for program in "${programs[@]}"; do
   expected+=("bin/$program" "share/man/man1/$program.1.gz")

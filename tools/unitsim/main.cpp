@@ -43,7 +43,8 @@ bool quitOnSignals(QCoreApplication &app)
 
 [[noreturn]] void die(const QString &message, int code = 2)
 {
-    std::fprintf(stderr, "zrt-unitsim: %s\n", qPrintable(message));
+    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
+                 qPrintable(message));
     std::exit(code);
 }
 
@@ -92,13 +93,15 @@ QByteArray printable(const QByteArray &bytes)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("zrt-unitsim"));
+    // Named as it was started: zrt-unitsim in the build, zrt48210-unitsim when installed.
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZRT_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Plays a ZRT telemetry unit on a pseudo-terminal. Prints the terminal's path on the\n"
         "first line of its output and answers there until SIGINT or SIGTERM."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addOptions({
         {QStringLiteral("model"), QStringLiteral("Model after \"ZRT\" (48210, 48220, 48221, "
                                                  "or anything else)."),
@@ -236,7 +239,8 @@ int main(int argc, char *argv[])
     }
     // Without its far end the unit has nothing left to do.
     QObject::connect(&unit, &PtyUnit::closed, &app, [] {
-        std::fprintf(stderr, "zrt-unitsim: the line went away\n");
+        std::fprintf(stderr, "%s: the line went away\n",
+                     qPrintable(QCoreApplication::applicationName()));
         QCoreApplication::exit(1);
     });
 
@@ -254,8 +258,9 @@ int main(int argc, char *argv[])
     std::printf("%s\n", qPrintable(unit.devicePath()));
     std::fflush(stdout);
     const QString path = unit.linkPath().isEmpty() ? unit.devicePath() : unit.linkPath();
-    std::fprintf(stderr, "zrt-unitsim: unit ZRT%s answering on %s\n",
-                 options.model.constData(), qPrintable(path));
+    std::fprintf(stderr, "%s: unit ZRT%s answering on %s\n",
+                 qPrintable(QCoreApplication::applicationName()), options.model.constData(),
+                 qPrintable(path));
     if (parser.isSet(QStringLiteral("device"))) {
         std::fprintf(stderr, "  talk to it from the other end of the cable, %d 8E1\n",
                      toNumber(parser, QStringLiteral("baud"), 1));
