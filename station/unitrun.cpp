@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -36,6 +37,14 @@ RunOutcome runOutcome(Outcome outcome)
     case Outcome::Interrupted: return RunOutcome::Interrupted;
     }
     return RunOutcome::NoAnswer;
+}
+
+// The device a link (/dev/serial/by-id/...) stands for: ports are locked under the device's own
+// name, so a program that opened it by another name must still see it in use.
+QString deviceBehind(const QString &path)
+{
+    const QString device = QFileInfo(path).canonicalFilePath();
+    return device.isEmpty() ? path : device;
 }
 
 // What a report holds that the station keeps, whatever the verb.
@@ -113,7 +122,7 @@ void UnitRun::poll(const QString &device)
     UnitPlan plan;
     plan.verb = Verb::Identify;
     plan.port = device;
-    plan.device = device;
+    plan.device = deviceBehind(device);
     m_configuring = false;
     launch(plan);
 }
@@ -124,7 +133,7 @@ void UnitRun::start(const QString &device, const JobSettings &job, std::optional
     UnitPlan plan;
     plan.verb = Verb::Write;
     plan.port = device;
-    plan.device = device;
+    plan.device = deviceBehind(device);
     plan.matchKind = true;
     plan.verify = verify;
     loadPlanSettings(job.path, plan.values, &job.bytes);

@@ -1,5 +1,7 @@
+#include "fakes/heldport.h"
 #include "fakes/scratchdisk.h"
 #include "fakes/scriptedprompter.h"
+#include "link/portholder.h"
 #include "station/station.h"
 #include "station/stationreport.h"
 #include "station/stationwindow.h"
@@ -35,6 +37,7 @@ private slots:
     void badJobIsRefusedBeforeStart_data();
     void badJobIsRefusedBeforeStart();
     void fullDiskStopsWithNothingDone();
+    void portHeldByAnotherProgramIsSkipped();
     void ownIdsFollowTheRecordAndTheLabels();
     void windowShowsDoneWithTheOwnId();
 
@@ -70,6 +73,7 @@ void StationTest::cleanup()
 
 PtyUnit *StationTest::plug(const QString &name, const UnitOptions &options)
 {
+    QDir().mkpath(m_dir.filePath(QStringLiteral("bench")));
     auto unit = std::make_unique<PtyUnit>(options);
     if (!unit->openPty(m_dir.filePath(QStringLiteral("bench/") + name)))
         qFatal("no pseudo-terminal: %s", qPrintable(unit->errorString()));
@@ -334,6 +338,25 @@ void StationTest::fullDiskStopsWithNothingDone()
     const SlotView view = slotOf(*station, QStringLiteral("u1"))->view();
     QCOMPARE(view.state, SlotView::State::Failed);
     QCOMPARE(QFileInfo(record).size(), 0);  // no half row left behind
+}
+
+void StationTest::portHeldByAnotherProgramIsSkipped()
+{
+    PtyUnit *unit = plug(QStringLiteral("u1"));
+    auto holder = std::make_unique<HeldPort>();
+    if (!holder->holdByLock(unit->devicePath(), defaultLockFolders().constFirst()))
+        QSKIP(qPrintable(QStringLiteral("no lock: ") + holder->errorString()));
+    std::unique_ptr<Station> station = startStation(m_dir.filePath(QStringLiteral("r.csv")));
+    QSignalSpy recorded(station.get(), &Station::recorded);
+    QTRY_VERIFY_WITH_TIMEOUT(slotOf(*station, QStringLiteral("u1")), UnitTimeoutMs);
+    AdapterSlot *slot = slotOf(*station, QStringLiteral("u1"));
+    QTRY_COMPARE_WITH_TIMEOUT(slot->view().state, SlotView::State::InUse, UnitTimeoutMs);
+    QCOMPARE(slot->view().message, QStringLiteral("他のプログラムが使用中です"));
+    QVERIFY(unit->simulator().receivedLines().isEmpty());
+    // Let go, and the unit is taken at the next look.
+    holder.reset();
+    QTRY_COMPARE_WITH_TIMEOUT(recorded.count(), 1, UnitTimeoutMs);
+    QCOMPARE(slot->view().state, SlotView::State::Done);
 }
 
 void StationTest::ownIdsFollowTheRecordAndTheLabels()
