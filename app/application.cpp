@@ -10,18 +10,6 @@
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>
-#include <QTemporaryFile>
-
-namespace {
-
-// Permission bits do not tell (root ignores them, a read-only mount overrides them): try it.
-bool takesNewFiles(const QString &directory)
-{
-    QTemporaryFile probe(directory + QStringLiteral(".zrt48210-probe-XXXXXX"));
-    return probe.open();  // and the probe goes again with it
-}
-
-} // namespace
 
 Application::Application(Prompter *prompter, SerialChannel *channel, StartOptions options)
     : m_prompter(prompter)
@@ -30,40 +18,13 @@ Application::Application(Prompter *prompter, SerialChannel *channel, StartOption
 {
 }
 
-Application::~Application()
-{
-    // The window refers to the link; let it go first.
-    m_window.reset();
-    m_link.reset();
-}
-
-QString Application::withTrailingSeparator(const QString &directory)
-{
-    if (directory.endsWith(QLatin1Char('/')) || directory.endsWith(QDir::separator()))
-        return directory;
-    return directory + QDir::separator();
-}
+Application::~Application() = default;
 
 QString Application::defaultLockDirectory()
 {
     // Per user, so that two users of one PC each may run the tool.
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     return runtime.isEmpty() ? QDir::tempPath() : runtime;
-}
-
-QString Application::portSettingsDirectory(const QString &programDirectory,
-                                           const QString &installedDirectory)
-{
-    const bool installed = !installedDirectory.isEmpty()
-        && QDir(programDirectory).canonicalPath() == QDir(installedDirectory).canonicalPath();
-    if (!installed && takesNewFiles(programDirectory))
-        return programDirectory;
-    // Named after the program rather than the running binary, so that every build finds it.
-    const QString user = withTrailingSeparator(QStandardPaths::writableLocation(
-                             QStandardPaths::GenericConfigLocation))
-        + QStringLiteral("zrt48210") + QDir::separator();
-    QDir().mkpath(user);  // a failure shows when system.ini is written at the end
-    return user;
 }
 
 bool Application::start()
@@ -85,8 +46,10 @@ bool Application::start()
     QCoreApplication::setOrganizationName(QStringLiteral("zrt48210"));
 
     m_programDirectory = withTrailingSeparator(m_options.programDirectory);
-    m_portSettingsFile = portSettingsPath(
-        portSettingsDirectory(m_programDirectory, m_options.installedDirectory));
+    const QString iniDirectory =
+        portSettingsDirectory(m_programDirectory, m_options.installedDirectory);
+    QDir().mkpath(iniDirectory);  // a failure shows when system.ini is written at the end
+    m_portSettingsFile = portSettingsPath(iniDirectory);
     // Not scanned here: the scan takes tens of milliseconds before the window could show,
     // and 接続 and the port dialog each look at the system's ports afresh anyway.
     if (m_options.scanSystemPorts)
@@ -94,8 +57,7 @@ bool Application::start()
     for (const QString &binding : std::as_const(m_options.portBindings))
         m_portMap.bind(binding);
 
-    m_window = std::make_unique<MainWindow>(m_prompter, &m_portMap, m_programDirectory);
-    m_link = std::make_unique<Link>(m_channel, m_window.get());
+    m_link = std::make_unique<Link>(m_channel);
     m_link->setTimings(m_options.timings);
     // Asked again at each connect: the adapter may have been plugged in since.
     m_link->setDeviceResolver([this](int number) {
@@ -103,10 +65,11 @@ bool Application::start()
         return m_portMap.device(number);
     });
     QObject::connect(m_link.get(), &Link::traffic, &m_trafficLog, &TrafficLog::record);
-    m_window->attachLink(m_link.get());
-    m_window->attachTrafficLog(&m_trafficLog);
-
     m_link->setPortSettings(loadPortSettings(m_portSettingsFile));
+
+    m_window = std::make_unique<MainWindow>(m_prompter, &m_portMap, m_link.get(),
+                                            m_programDirectory);
+    m_window->attachTrafficLog(&m_trafficLog);
     setFrequencyDefaults(*m_window);
     setDigitalDefaults(*m_window);
     setAnalogDefaults(*m_window);

@@ -26,8 +26,10 @@ struct StartOptions
     QString installedDirectory;
 };
 
-// The program's spine: refuses a second instance, prepares the values and the window, and
-// after the window has closed, disconnects and writes system.ini (saying so when it cannot).
+// The program's spine: refuses a second instance, builds the link and then the window that
+// drives it, and after the window has closed, disconnects and writes system.ini (saying so
+// when it cannot). Members go in the reverse order of their declaration: the window before the
+// link it drives, the link before the traffic log and port map it uses.
 class Application
 {
 public:
@@ -46,13 +48,7 @@ public:
     // The system.ini read at start and written at the end, chosen once at start.
     QString portSettingsFile() const { return m_portSettingsFile; }
 
-    static QString withTrailingSeparator(const QString &directory);
     static QString defaultLockDirectory();
-    // Beside the program when that folder takes new files and is not the folder the program
-    // was installed to (a portable copy keeps its settings with it), else the user's
-    // configuration folder for the tool, created if need be.
-    static QString portSettingsDirectory(const QString &programDirectory,
-                                         const QString &installedDirectory = {});
 
 private:
     Prompter *m_prompter;
@@ -63,6 +59,6 @@ private:
     PortMap m_portMap;
     TrafficLog m_trafficLog;
     std::unique_ptr<QLockFile> m_lock;
-    std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<Link> m_link;
+    std::unique_ptr<MainWindow> m_window;
 };

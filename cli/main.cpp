@@ -10,7 +10,7 @@
 #include "link/portmap.h"
 #include "link/trafficlog.h"
 #include "link/unitfinder.h"
-#include "settings/unitmodels.h"
+#include "link/unitmodels.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -202,9 +202,10 @@ int main(int argc, char *argv[])
     if (!command.logPath.isEmpty() && !openLog(log, command.logPath, app))
         return ExitStatus::BadUsage;
 
-    // The line settings the window uses, from its system.ini beside the program; never written.
-    const PortSettings lineSettings = loadPortSettings(
-        portSettingsPath(QCoreApplication::applicationDirPath() + QLatin1Char('/')));
+    // The line settings the window uses, from the system.ini it writes; never written here.
+    const PortSettings lineSettings = loadPortSettings(portSettingsPath(portSettingsDirectory(
+        withTrailingSeparator(QCoreApplication::applicationDirPath()),
+        QStringLiteral(ZRT_INSTALLED_BINDIR))));
     if (command.verb == Verb::Find) {
         return findUnits(command, planned.plans, ports, lineSettings,
                          command.logPath.isEmpty() ? nullptr : &log);

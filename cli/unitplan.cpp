@@ -60,8 +60,7 @@ QString applyAssignments(const QStringList &assignments, MemoryForm &form,
             return QStringLiteral("'%1' is not KEY=VALUE").arg(assignment);
         if (!key) {
             return QStringLiteral("'%1' is not a parameter key; the keys are %2")
-                .arg(name, QStringLiteral("FRBD FRCH PDIR LOGI AUIO ADSL DASL MODE TYPE MYID "
-                                          "SNUM REPT ETIM DIVR PTIM HOLD DOUT"));
+                .arg(name, allKeyNames());
         }
         if (keys.contains(*key))
             return QStringLiteral("%1 is given twice").arg(name);
@@ -78,7 +77,7 @@ QString applyAssignments(const QStringList &assignments, MemoryForm &form,
                 .arg(keyName(key), QString::number(form.listCount(key) - 1), value);
         }
         QString why;
-        if (applyParameterLine(form, QString(keyName(key) + QLatin1Char('=') + value), &why) != 0)
+        if (!applyParameterLine(form, QString(keyName(key) + QLatin1Char('=') + value), &why))
             return why;
     }
     return {};

@@ -6,15 +6,14 @@
 #include "settings/memoryform.h"
 #include "settings/panelvalues.h"
 
-#include <QTimer>
-
 UnitSession::UnitSession(const UnitPlan &plan, const PortSettings &lineSettings,
                          SerialChannel *channel, QObject *parent)
     : QObject(parent)
     , m_plan(plan)
     , m_ownChannel(channel ? nullptr : std::make_unique<QtSerialChannel>())
     , m_channel(channel ? channel : m_ownChannel.get())
-    , m_link(m_channel, this)
+    , m_link(m_channel)
+    , m_job(&m_link)
 {
     m_report.port = plan.port;
     m_report.device = plan.device;
@@ -22,8 +21,15 @@ UnitSession::UnitSession(const UnitPlan &plan, const PortSettings &lineSettings,
     m_link.setPortNumber(1);  // the link asks the resolver for this entry's device
     const QString device = plan.device;
     m_link.setDeviceResolver([device](int) { return device; });
-    connect(&m_link, &Link::awaitingReplyChanged, this, &UnitSession::scheduleCheck);
     connect(&m_link, &Link::traffic, this, &UnitSession::onTraffic);
+    connect(&m_job, &UnitJob::stepStarted, this, &UnitSession::showStep);
+    connect(&m_job, &UnitJob::commandSent, this,
+            [this](int index, int count, const QString &command) {
+                emit progress(QStringLiteral("%1  writing %2 of %3 (%4)")
+                                  .arg(m_report.model).arg(index).arg(count)
+                                  .arg(command.left(4)));
+            });
+    connect(&m_job, &UnitJob::finished, this, &UnitSession::onJobFinished);
 }
 
 void UnitSession::start()
@@ -34,8 +40,31 @@ void UnitSession::start()
                    .arg(m_plan.port));
         return;
     }
-    begin(Step::Connecting, QStringLiteral("connecting"));
-    m_link.connectUnit();
+    UnitJob::Request request;
+    request.check = [this](const UnitModel &unit) { return kindMismatch(unit); };
+    switch (m_plan.verb) {
+    case Verb::Identify:
+    case Verb::Ports:
+    case Verb::Find:
+    case Verb::Watch:
+        request.work = UnitJob::Work::Identify;
+        break;
+    case Verb::Write:
+    case Verb::Set:
+        request.work = UnitJob::Work::Write;
+        // The job asks once the connect has identified the unit.
+        request.commands = [this] { return planCommands(m_plan, m_link.unit()->tab); };
+        request.verify = m_plan.verify;
+        break;
+    case Verb::Read:
+    case Verb::Diff:
+        request.work = UnitJob::Work::ReadBack;
+        break;
+    case Verb::Error:
+        request.work = UnitJob::Work::ReadError;
+        break;
+    }
+    m_job.start(request);
 }
 
 void UnitSession::interrupt()
@@ -43,90 +72,72 @@ void UnitSession::interrupt()
     if (isFinished())
         return;
     m_interrupted = true;
-    m_link.quit();
-    scheduleCheck();
+    m_job.stop();
 }
 
-// ---- what the link hands over ----
-
-void UnitSession::showLinkStatus(LinkStatus status)
+void UnitSession::showStep(UnitJob::Step step)
 {
-    m_statuses << status;
-    scheduleCheck();
-}
-
-bool UnitSession::identifyUnit(const QString &line)
-{
-    m_unit = unitModelOf(line);
-    m_report.model = line.mid(3);
-    if (!m_unit)
-        return false;
-    m_report.kind = m_unit->kind;
-    m_kindShown = m_unit->kind;
-    return true;
-}
-
-void UnitSession::showUnitError(const QString &line)
-{
-    m_report.errorCode = unitErrorCode(line);
-    m_report.errorMessage = unitErrorMessage(m_report.errorCode);
+    QString what;
+    switch (step) {
+    case UnitJob::Step::Connecting:
+        what = QStringLiteral("connecting");
+        break;
+    case UnitJob::Step::ReadingBack:
+        what = QStringLiteral("reading back");
+        break;
+    case UnitJob::Step::Writing:
+        what = QStringLiteral("writing");
+        break;
+    case UnitJob::Step::Verifying:
+        what = QStringLiteral("verifying");
+        break;
+    case UnitJob::Step::ReadingError:
+        what = QStringLiteral("reading the error code");
+        break;
+    }
+    const QString model = m_link.unit() ? m_link.unit()->model : QString();
+    if (!model.isEmpty())
+        m_report.model = model;
+    emit progress(m_report.model.isEmpty() ? what : m_report.model + QLatin1String("  ") + what);
 }
 
 void UnitSession::onTraffic(const TrafficEvent &event)
 {
-    switch (event.kind) {
-    case TrafficEvent::Kind::Sent:
-        if (m_step == Step::Writing) {
-            ++m_sent;
-            emit progress(QStringLiteral("%1  writing %2 of %3 (%4)")
-                              .arg(m_report.model).arg(m_sent).arg(m_commands.size())
-                              .arg(m_commands.value(m_sent - 1).left(4)));
-        }
-        break;
-    case TrafficEvent::Kind::OpenFailed:
-    case TrafficEvent::Kind::Lost:
-        m_lost = event.kind == TrafficEvent::Kind::Lost;
+    if (event.kind == TrafficEvent::Kind::OpenFailed || event.kind == TrafficEvent::Kind::Lost) {
         m_portFailure = event.reason;
         m_portFailureKind = m_channel->failure();
-        break;
-    default:
-        break;
     }
 }
 
-// ---- steps ----
-
-void UnitSession::begin(Step step, const QString &what)
+// write and diff: a file of one unit kind is not for a unit of the other.
+QString UnitSession::kindMismatch(const UnitModel &unit) const
 {
-    m_step = step;
-    m_statuses.clear();
-    emit progress(m_report.model.isEmpty() ? what : m_report.model + QLatin1String("  ") + what);
+    const int fileTab = m_plan.values.selectedTab();
+    if (!m_plan.matchKind || fileTab == unit.tab)
+        return {};
+    return QStringLiteral("the file is for a %1 (%2), the unit is a %3 (%4)")
+        .arg(fileTab == AnalogTab ? QStringLiteral("analog unit")
+                                  : QStringLiteral("digital unit"),
+             settingsFileKind(fileTab), unit.model, unit.kind);
 }
 
-void UnitSession::scheduleCheck()
+void UnitSession::onJobFinished(const UnitJob::Result &result)
 {
-    // After the link's current dispatch has returned: a step never ends inside the link.
-    if (m_checkPending || isFinished())
-        return;
-    m_checkPending = true;
-    QTimer::singleShot(0, this, &UnitSession::checkStep);
-}
+    using JobOutcome = UnitJob::Outcome;
+    m_report.model = result.model;
+    if (result.unit)
+        m_report.kind = result.unit->kind;
+    m_report.version = result.version;
+    m_report.toWrite = static_cast<int>(result.commands.size());
+    m_report.written = result.written;
+    if (!result.errorLine.isEmpty()) {
+        m_report.errorCode = unitErrorCode(result.errorLine);
+        m_report.errorMessage = unitErrorMessage(m_report.errorCode);
+    }
+    const QString written = m_report.toWrite > 0 && result.step == UnitJob::Step::Writing
+        ? QStringLiteral(" (%1 of %2 written)").arg(m_report.written).arg(m_report.toWrite)
+        : QString();
 
-void UnitSession::checkStep()
-{
-    m_checkPending = false;
-    if (m_step == Step::Idle || isFinished())
-        return;
-    const LinkState &state = m_link.state();
-    // A refused command drops the rest of its batch, and after Ctrl-C nothing more goes out.
-    const bool settled = !state.awaitingReply
-        && (state.pendingText.isEmpty() || state.phase == ExchangePhase::Failed || m_interrupted);
-    if (state.portOpen && !settled)
-        return;
-
-    if (m_step == Step::Writing)
-        m_report.written = acknowledged();
-    QString detail;
     if (m_interrupted) {
         finish(Outcome::Interrupted,
                m_report.toWrite > 0 ? QStringLiteral("Ctrl-C after %1 of %2 written")
@@ -134,167 +145,78 @@ void UnitSession::checkStep()
                                     : QStringLiteral("Ctrl-C"));
         return;
     }
-    if (const std::optional<Outcome> failure = stepFailure(&detail)) {
-        finish(*failure, detail);
-        return;
-    }
-    // Every step after the connect works on the identified unit: a connect or read-back that
-    // ended without one (an error line in place of the identification) has no unit to go on.
-    if (!m_unit) {
-        finish(Outcome::NoAnswer, QStringLiteral("no identification in the answer to UVER"));
-        return;
-    }
-    switch (m_step) {
-    case Step::Connecting:
-        afterConnect();
-        break;
-    case Step::Writing:
-        afterWrite();
-        break;
-    case Step::Reading:
-        afterRead();
-        break;
-    case Step::ReadingError:
-        finish(Outcome::Done);
-        break;
-    case Step::Idle:
-    case Step::Finished:
-        break;
-    }
-}
-
-std::optional<Outcome> UnitSession::stepFailure(QString *detail) const
-{
-    const QString written = m_report.toWrite > 0 && m_step == Step::Writing
-        ? QStringLiteral(" (%1 of %2 written)").arg(m_report.written).arg(m_report.toWrite)
-        : QString();
-    if (m_statuses.contains(LinkStatus::OpenFailed)) {
-        *detail = QStringLiteral("cannot open %1: %2").arg(m_plan.device, m_portFailure);
+    switch (result.outcome) {
+    case JobOutcome::OpenFailed: {
+        QString detail = QStringLiteral("cannot open %1: %2").arg(m_plan.device, m_portFailure);
         // What the window's port dialog tells such a user too.
         if (m_portFailureKind == PortFailure::NoPermission)
-            *detail += QStringLiteral("; serial ports belong to the group dialout: run "
-                                      "'sudo usermod -aG dialout $USER', then log out and in "
-                                      "again");
-        return Outcome::OpenFailed;
-    }
-    if (m_lost) {
-        *detail = QStringLiteral("the port went away: %1%2").arg(m_portFailure, written);
-        return Outcome::PortLost;
-    }
-    if (m_statuses.contains(LinkStatus::NoAnswer)) {
-        *detail = QStringLiteral("no answer to %1, sent %2 times%3")
-                      .arg(lastCommand()).arg(Link::MaxResends + 1).arg(written);
-        return Outcome::NoAnswer;
-    }
-    if (m_statuses.contains(LinkStatus::WrongUnit)) {
-        *detail = QStringLiteral("ZRT%1 is not a 48210, 48220 or 48221").arg(m_report.model);
-        return Outcome::WrongModel;
-    }
-    if (m_statuses.contains(LinkStatus::WriteFailed)
-        || m_statuses.contains(LinkStatus::ReadFailed)) {
-        *detail = QStringLiteral("the unit refused %1%2").arg(lastCommand(), written);
-        return Outcome::Refused;
-    }
-    if (!m_link.state().portOpen) {
-        *detail = QStringLiteral("the port was closed");
-        return Outcome::PortLost;
-    }
-    return std::nullopt;
-}
-
-void UnitSession::afterConnect()
-{
-    QString detail;
-    if (!kindMatches(&detail)) {
-        finish(Outcome::WrongModel, detail);
+            detail += QStringLiteral("; serial ports belong to the group dialout: run "
+                                     "'sudo usermod -aG dialout $USER', then log out and in "
+                                     "again");
+        finish(Outcome::OpenFailed, detail);
         return;
     }
-    switch (m_plan.verb) {
-    case Verb::Identify:
-    case Verb::Ports:
-    case Verb::Find:
-    case Verb::Watch:
-        finish(Outcome::Done);
-        break;
-    case Verb::Write:
-    case Verb::Set:
-        startWrite();
-        break;
-    case Verb::Read:
-    case Verb::Diff:
-        m_reported.clear();
-        begin(Step::Reading, QStringLiteral("reading back"));
-        m_link.readBack();
-        break;
-    case Verb::Error:
-        begin(Step::ReadingError, QStringLiteral("reading the error code"));
-        m_link.readError();
-        break;
-    }
-}
-
-// write and diff: a file of one unit kind is not for a unit of the other.
-bool UnitSession::kindMatches(QString *detail) const
-{
-    const int fileTab = m_plan.values.selectedTab();
-    if (!m_plan.matchKind || fileTab == m_unit->tab)
-        return true;
-    *detail = QStringLiteral("the file is for a %1 (%2), the unit is a %3 (%4)")
-                  .arg(fileTab == AnalogTab ? QStringLiteral("analog unit")
-                                            : QStringLiteral("digital unit"),
-                       fileTab == AnalogTab ? QStringLiteral("アナログユニット")
-                                            : QStringLiteral("デジタルユニット"),
-                       m_unit->model, m_unit->kind);
-    return false;
-}
-
-void UnitSession::startWrite()
-{
-    m_commands = planCommands(m_plan, m_unit->tab);
-    m_report.toWrite = static_cast<int>(m_commands.size());
-    m_sent = 0;
-    begin(Step::Writing, QStringLiteral("writing"));
-    m_link.writeGroup(m_commands);
-}
-
-void UnitSession::afterWrite()
-{
-    // Every command went out and none was refused, yet the last was not acknowledged: the unit
-    // answered it with something else, such as an error line.
-    if (!m_statuses.contains(LinkStatus::WriteDone)) {
+    case JobOutcome::PortLost:
+        finish(Outcome::PortLost,
+               QStringLiteral("the port went away: %1%2").arg(m_portFailure, written));
+        return;
+    case JobOutcome::Stopped:
+        finish(Outcome::PortLost, QStringLiteral("the port was closed"));
+        return;
+    case JobOutcome::NoAnswer:
+        finish(Outcome::NoAnswer, QStringLiteral("no answer to %1, sent %2 times%3")
+                                      .arg(result.command).arg(Link::MaxResends + 1)
+                                      .arg(written));
+        return;
+    case JobOutcome::Unidentified:
+        finish(Outcome::NoAnswer, QStringLiteral("no identification in the answer to UVER"));
+        return;
+    case JobOutcome::WrongModel:
+        finish(Outcome::WrongModel,
+               !result.detail.isEmpty()
+                   ? result.detail
+                   : QStringLiteral("ZRT%1 is not a %2 or %3")
+                         .arg(result.model, familyModels().mid(0, familyModels().size() - 1)
+                                                .join(QLatin1String(", ")),
+                              familyModels().last()));
+        return;
+    case JobOutcome::Refused:
         finish(Outcome::Refused,
-               QStringLiteral("the unit did not acknowledge %1 (%2 of %3 written)")
-                   .arg(lastCommand())
-                   .arg(m_report.written)
-                   .arg(m_report.toWrite));
+               QStringLiteral("the unit refused %1%2").arg(result.command, written));
         return;
+    case JobOutcome::Unacknowledged:
+        // Every command went out and none was refused, yet the last was not acknowledged: the
+        // unit answered it with something else, such as an error line.
+        finish(Outcome::Refused,
+               QStringLiteral("the unit did not acknowledge %1%2").arg(result.command, written));
+        return;
+    case JobOutcome::Different:
+    case JobOutcome::Done:
+        break;
     }
-    if (!m_plan.verify) {
+    if (result.read)
+        afterRead(result);
+    else
         finish(Outcome::Done);
-        return;
-    }
-    m_reported.clear();
-    begin(Step::Reading, QStringLiteral("verifying"));
-    m_link.readBack();
 }
 
-void UnitSession::afterRead()
+void UnitSession::afterRead(const UnitJob::Result &result)
 {
     // The values as the window would hold them after this read-back, in the order the command
     // set lists them (TYPE before MYID, so that a master's own ID stands).
     MemoryForm form;
-    form.selectTab(m_unit->tab);
+    form.selectTab(result.unit->tab);
     QString unusable;
     for (ParameterKey key : AllParameterKeys) {
-        if (!m_reported.has(key)) {
+        if (!result.values.has(key)) {
             unusable = QStringLiteral("the unit did not report %1").arg(keyName(key));
             continue;
         }
-        const QString value = m_reported.value(key);
+        const QString value = result.values.value(key);
         m_report.values << std::pair{key, value};
         const QString line = keyName(key) + QLatin1Char('=') + value;
         QString why;
-        if (::applyParameterLine(form, line, &why) != 0)
+        if (!::applyParameterLine(form, line, &why))
             unusable = QStringLiteral("the unit reported %1: %2").arg(line, why);
     }
 
@@ -318,9 +240,9 @@ void UnitSession::afterRead()
     }
 
     // Verify compares what was written; diff, the whole file.
-    const QStringList expected =
-        m_plan.verb == Verb::Diff ? planCommands(m_plan, m_unit->tab) : m_commands;
-    m_report.mismatches = findMismatches(expected, m_reported);
+    m_report.mismatches = m_plan.verb == Verb::Diff
+        ? findMismatches(planCommands(m_plan, result.unit->tab), result.values)
+        : result.mismatches;
     if (!m_report.mismatches.isEmpty()) {
         QStringList keys;
         for (const Mismatch &mismatch : std::as_const(m_report.mismatches))
@@ -332,7 +254,7 @@ void UnitSession::afterRead()
                                             keys.join(QLatin1String(", "))));
         return;
     }
-    m_report.verified = m_plan.verb != Verb::Diff;
+    m_report.verified = result.verified;
     finish(Outcome::Done);
 }
 
@@ -340,7 +262,7 @@ void UnitSession::finish(Outcome outcome, const QString &detail)
 {
     if (isFinished())
         return;
-    m_step = Step::Finished;
+    m_finished = true;
     m_report.outcome = outcome;
     m_report.detail = detail;
     if (m_link.state().portOpen)
@@ -348,21 +270,4 @@ void UnitSession::finish(Outcome outcome, const QString &detail)
     emit progress(detail.isEmpty() ? outcomeName(outcome)
                                    : outcomeName(outcome) + QLatin1String(": ") + detail);
     emit finished();
-}
-
-// ---- bookkeeping ----
-
-int UnitSession::acknowledged() const
-{
-    // One command at a time, and a failure ends the batch: only the last one sent can have
-    // gone unacknowledged.
-    const bool lastFailed = m_lost || m_statuses.contains(LinkStatus::WriteFailed)
-        || m_statuses.contains(LinkStatus::NoAnswer);
-    return std::max(0, m_sent - (lastFailed ? 1 : 0));
-}
-
-// The last command that went out, without its "@" and CR LF.
-QString UnitSession::lastCommand() const
-{
-    return QString::fromLatin1(m_link.state().lastSentLine.trimmed().mid(1));
 }

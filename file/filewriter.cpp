@@ -12,20 +12,21 @@ namespace {
 // The data must be on the disk before the rename: some file systems report a full disk only
 // here, and a crash between rename and write-back would otherwise leave an empty file.
 // Returns the reason of a failure, empty on success.
-QString syncToDisk(QSaveFile &file)
+QString syncToDisk(int fileDescriptor)
 {
 #ifdef Q_OS_UNIX
-    if (::fsync(file.handle()) != 0)
+    if (::fsync(fileDescriptor) != 0)
         return qt_error_string(errno);
 #else
-    Q_UNUSED(file);
+    Q_UNUSED(fileDescriptor);
 #endif
     return {};
 }
 
 } // namespace
 
-FileWriteResult replaceFile(const QString &path, const QByteArray &content)
+FileWriteResult replaceFile(const QString &path, const QByteArray &content,
+                            const SyncToDisk &sync)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -36,7 +37,7 @@ FileWriteResult replaceFile(const QString &path, const QByteArray &content)
     if (file.write(content) != content.size() || !file.flush())
         reason = file.errorString();
     else
-        reason = syncToDisk(file);
+        reason = sync ? sync(file.handle()) : syncToDisk(file.handle());
     if (!reason.isEmpty()) {
         file.cancelWriting();
         file.commit();  // discards the temporary file

@@ -10,8 +10,6 @@
 
 namespace {
 
-const QString DigitalKind = QStringLiteral("デジタルユニット");
-const QString AnalogKind = QStringLiteral("アナログユニット");
 const char *const FileEncoding = "Shift_JIS";
 
 // The file's own order: TYPE before MYID, so that loading keeps a saved own ID.
@@ -28,6 +26,12 @@ constexpr qsizetype MaxItemBytes = 1024;
 
 } // namespace
 
+QString settingsFileKind(int tab)
+{
+    return tab == AnalogTab ? QStringLiteral("アナログユニット")
+                            : QStringLiteral("デジタルユニット");
+}
+
 QByteArray formatSettingsLine(const QString &key, const QString &value)
 {
     return key.toLatin1() + '=' + value.toLatin1() + "\r\n";
@@ -36,7 +40,7 @@ QByteArray formatSettingsLine(const QString &key, const QString &value)
 QByteArray buildSettingsFile(const SettingsForm &form)
 {
     QStringEncoder encoder(FileEncoding);
-    const QString kind = form.selectedTab() == AnalogTab ? AnalogKind : DigitalKind;
+    const QString kind = settingsFileKind(form.selectedTab());
     QByteArray content = encoder.encode(kind);
     content += "\r\n";
     for (ParameterKey key : FileOrder)
@@ -77,14 +81,14 @@ LoadOutcome loadSettings(QIODevice &device, SettingsForm &form, LoadDetails *det
     QStringDecoder decoder(FileEncoding);
     const QString kind = decoder.decode(first.item);
     const bool kindLine = first.status == ItemReader::Status::Item && !decoder.hasError();
-    if (kindLine && kind == DigitalKind)
+    if (kindLine && kind == settingsFileKind(DigitalTab))
         form.selectTab(DigitalTab);
-    else if (kindLine && kind == AnalogKind)
+    else if (kindLine && kind == settingsFileKind(AnalogTab))
         form.selectTab(AnalogTab);
     else
         return stop(LoadOutcome::WrongFormat, details, 1,
                     QStringLiteral("the first line is not a unit kind (%1 or %2)")
-                        .arg(DigitalKind, AnalogKind));
+                        .arg(settingsFileKind(DigitalTab), settingsFileKind(AnalogTab)));
 
     while (!reader.atEnd()) {
         const ItemReader::Result item = reader.next();
@@ -97,7 +101,7 @@ LoadOutcome loadSettings(QIODevice &device, SettingsForm &form, LoadDetails *det
         }
         const QString line = QString::fromLatin1(item.item);
         QString why;
-        if (applyParameterLine(form, line, &why) != 0)
+        if (!applyParameterLine(form, line, &why))
             return stop(LoadOutcome::Unreadable, details, reader.itemLine(), why);
         const std::optional<ParameterKey> key = keyFromName(QStringView(line).left(4));
         if (key && details)

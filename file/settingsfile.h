@@ -10,6 +10,8 @@
 class QIODevice;
 class SettingsForm;
 
+// The unit kind a settings file names on its first line for a panel ("デジタルユニット").
+QString settingsFileKind(int tab);
 // "KEY=value" CR LF.
 QByteArray formatSettingsLine(const QString &key, const QString &value);
 // The whole file for the values the window shows: the unit-kind line in Shift-JIS, the

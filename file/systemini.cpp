@@ -3,7 +3,10 @@
 #include "file/itemreader.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <limits>
 #include <optional>
@@ -60,11 +63,37 @@ std::optional<PortSettings> readSettings(QIODevice *device)
     return settings;
 }
 
+// Permission bits do not tell (root ignores them, a read-only mount overrides them): try it.
+bool takesNewFiles(const QString &directory)
+{
+    QTemporaryFile probe(directory + QStringLiteral(".zrt48210-probe-XXXXXX"));
+    return probe.open();  // and the probe goes again with it
+}
+
 } // namespace
 
-QString portSettingsPath(const QString &programDirectory)
+QString portSettingsPath(const QString &directory)
 {
-    return programDirectory + QStringLiteral("system.ini");
+    return directory + QStringLiteral("system.ini");
+}
+
+QString withTrailingSeparator(const QString &directory)
+{
+    if (directory.endsWith(QLatin1Char('/')) || directory.endsWith(QDir::separator()))
+        return directory;
+    return directory + QDir::separator();
+}
+
+QString portSettingsDirectory(const QString &programDirectory, const QString &installedDirectory)
+{
+    const bool installed = !installedDirectory.isEmpty()
+        && QDir(programDirectory).canonicalPath() == QDir(installedDirectory).canonicalPath();
+    if (!installed && takesNewFiles(programDirectory))
+        return programDirectory;
+    // Named after the program rather than the running binary, so that every build finds it.
+    return withTrailingSeparator(
+               QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        + QStringLiteral("zrt48210") + QDir::separator();
 }
 
 PortSettings parsePortSettings(const QByteArray &content)

@@ -7,7 +7,14 @@
 #include <QString>
 
 // system.ini: five lines, port number, speed, parity letter, data bits, stop bits.
-QString portSettingsPath(const QString &programDirectory);
+QString portSettingsPath(const QString &directory);
+// The one answer to where system.ini lives, for the window that writes it and the command line
+// that reads it: beside the program when that folder takes new files and is not the folder the
+// program was installed to (a portable copy keeps its settings with it), else the user's
+// configuration folder for the tool. Creates nothing.
+QString portSettingsDirectory(const QString &programDirectory,
+                              const QString &installedDirectory = {});
+QString withTrailingSeparator(const QString &directory);
 // The remembered settings, or all five defaults when the file cannot be read in full.
 PortSettings loadPortSettings(const QString &path);
 PortSettings parsePortSettings(const QByteArray &content);

@@ -1,18 +1,23 @@
 #include "link/link.h"
 
-#include "link/linkhost.h"
 #include "link/serialchannel.h"
 
+#include <QLoggingCategory>
+
 #include <algorithm>
+#include <utility>
+
+// Developers' diagnostics of the exchange (QT_LOGGING_RULES="zrt.link.debug=true"); the user's
+// record of the line is the traffic log.
+Q_LOGGING_CATEGORY(lcLink, "zrt.link", QtWarningMsg)
 
 namespace {
 const QByteArray CrLf = QByteArrayLiteral("\r\n");
 } // namespace
 
-Link::Link(SerialChannel *channel, LinkHost *host, QObject *parent)
+Link::Link(SerialChannel *channel, QObject *parent)
     : QObject(parent)
     , m_channel(channel)
-    , m_host(host)
 {
     m_watchdog.setInterval(m_timings.watchdogMs);
     // Coarse timers may fire 5 % early; the resend rhythm is part of the protocol.
@@ -21,9 +26,12 @@ Link::Link(SerialChannel *channel, LinkHost *host, QObject *parent)
     m_quietTimer.setSingleShot(true);
     m_turnTimer.setSingleShot(true);
     m_turnTimer.setInterval(0);
+    m_finishTimer.setSingleShot(true);
+    m_finishTimer.setInterval(0);
     connect(&m_watchdog, &QTimer::timeout, this, &Link::replyTimeout);
     connect(&m_quietTimer, &QTimer::timeout, this, &Link::onQuietTimeout);
     connect(&m_turnTimer, &QTimer::timeout, this, &Link::runTurn);
+    connect(&m_finishTimer, &QTimer::timeout, this, &Link::emitFinished);
     connect(m_channel, &SerialChannel::readyRead, this, &Link::onReadyRead);
     connect(m_channel, &SerialChannel::lost, this, &Link::onChannelLost);
 }
@@ -49,30 +57,36 @@ void Link::setPortNumber(int portNumber)
     m_state.portNumber = static_cast<quint8>(portNumber);
 }
 
-void Link::readBack()
+void Link::readBack(ParameterSink sink)
 {
+    begin(LinkOperation::ReadBack);
+    m_sink = std::move(sink);
     queueIdentify();
     queueReadAll();
-    m_host->showLinkStatus(LinkStatus::ReadingSettings);
+    showStatus(LinkStatus::ReadingSettings);
     m_state.phase = ExchangePhase::Reading;
 }
 
-void Link::readParameters()
+void Link::readParameters(ParameterSink sink)
 {
+    begin(LinkOperation::ReadParameters);
+    m_sink = std::move(sink);
     queueReadAll();
     m_state.phase = ExchangePhase::Reading;
 }
 
 void Link::readError()
 {
+    begin(LinkOperation::ReadError);
     queueReadError();
-    m_host->showLinkStatus(LinkStatus::ReadingError);
+    showStatus(LinkStatus::ReadingError);
     m_state.phase = ExchangePhase::Reading;
 }
 
 void Link::writeGroup(const QStringList &commands)
 {
-    m_host->showLinkStatus(LinkStatus::Writing);
+    begin(LinkOperation::Write);
+    showStatus(LinkStatus::Writing);
     for (const QString &command : commands)
         queueCommand(command);
 }
@@ -80,6 +94,86 @@ void Link::writeGroup(const QStringList &commands)
 void Link::quit()
 {
     m_state.quitRequested = true;
+    scheduleTurn();
+}
+
+// ---- operations and their results ----
+
+void Link::begin(LinkOperation operation)
+{
+    // A caller that starts another operation before the last has ended takes it over.
+    m_operation = operation;
+    m_outcome.reset();
+    m_confirmed = false;
+    m_sink = {};
+}
+
+// The first failure of an operation is what it ends with.
+void Link::endOperation(LinkResult::Outcome outcome)
+{
+    if (m_operation && !m_outcome)
+        m_outcome = outcome;
+}
+
+// The operation is over once nothing is awaited and nothing more will go out.
+void Link::settle()
+{
+    if (!m_operation)
+        return;
+    const bool over = !m_state.portOpen
+        || (!m_state.awaitingReply
+            && (m_state.pendingText.isEmpty() || m_state.phase == ExchangePhase::Failed
+                || m_state.quitRequested));
+    if (!over)
+        return;
+    LinkResult result;
+    result.operation = *m_operation;
+    if (m_outcome)
+        result.outcome = *m_outcome;
+    else if (m_confirmed)
+        result.outcome = LinkResult::Outcome::Done;
+    else if (m_state.quitRequested || !m_state.portOpen)
+        result.outcome = LinkResult::Outcome::Stopped;
+    else
+        result.outcome = LinkResult::Outcome::Unconfirmed;
+    if (result.outcome != LinkResult::Outcome::OpenFailed)
+        result.command = QString::fromLatin1(m_state.lastSentLine.trimmed().mid(1));
+    m_operation.reset();
+    m_sink = {};
+    m_results << result;
+    // Announced from a turn of its own: the receiver may open a modal box.
+    m_finishTimer.start();
+}
+
+void Link::emitFinished()
+{
+    const QList<LinkResult> results = std::exchange(m_results, {});
+    for (const LinkResult &result : results) {
+        qCDebug(lcLink) << "finished" << int(result.operation) << int(result.outcome)
+                        << result.command;
+        emit finished(result);
+    }
+}
+
+void Link::showStatus(LinkStatus status)
+{
+    if (m_operation) {
+        switch (status) {
+        case LinkStatus::Connected:
+            m_confirmed = *m_operation == LinkOperation::Connect;
+            break;
+        case LinkStatus::WriteDone:
+            m_confirmed = *m_operation == LinkOperation::Write;
+            break;
+        case LinkStatus::ReadDone:
+            m_confirmed = *m_operation != LinkOperation::Write
+                && *m_operation != LinkOperation::Connect;
+            break;
+        default:
+            break;
+        }
+    }
+    emit statusChanged(status);
 }
 
 void Link::report(TrafficEvent::Kind kind, const QByteArray &bytes, const QString &reason)
@@ -101,7 +195,8 @@ void Link::queueCommand(const QString &command)
 
 void Link::queueIdentify()
 {
-    m_host->clearUnitLabels();
+    m_unit.reset();
+    emit unitForgotten();
     queueCommand(QStringLiteral("UVER"));
 }
 
@@ -117,6 +212,7 @@ void Link::queueReadError()
 
 void Link::connectUnit()
 {
+    begin(LinkOperation::Connect);
     const int number = m_state.portNumber;
     const bool listed = number >= 1 && number <= 9;
     m_device = (listed && m_resolveDevice) ? m_resolveDevice(number) : QString();
@@ -124,18 +220,21 @@ void Link::connectUnit()
         report(TrafficEvent::Kind::OpenFailed, {},
                listed ? QStringLiteral("no device stands behind COM%1").arg(number)
                       : QStringLiteral("port number %1 is not one of COM1 to COM9").arg(number));
-        m_host->showLinkStatus(LinkStatus::OpenFailed);
+        showStatus(LinkStatus::OpenFailed);
+        endOperation(LinkResult::Outcome::OpenFailed);
+        settle();
         return;
     }
     if (!m_channel->open(m_device, m_state)) {
         report(TrafficEvent::Kind::OpenFailed, {}, m_channel->errorString());
-        m_host->showLinkStatus(LinkStatus::OpenFailed);
+        showStatus(LinkStatus::OpenFailed);
+        endOperation(LinkResult::Outcome::OpenFailed);
+        settle();
         return;
     }
     m_state.portOpen = true;
     report(TrafficEvent::Kind::Opened);
-    m_host->showLinkStatus(LinkStatus::Connecting);
-    m_host->stopStatusReset();
+    showStatus(LinkStatus::Connecting);
     m_state.pendingText.clear();
     m_state.phase = ExchangePhase::Connecting;
     discardInput();
@@ -146,25 +245,25 @@ void Link::connectUnit()
 void Link::disconnectUnit()
 {
     if (!m_channel->close()) {
-        m_host->showLinkStatus(LinkStatus::CloseFailed);
+        showStatus(LinkStatus::CloseFailed);
         m_state.portOpen = false;
+        settle();
         return;
     }
     m_state.portOpen = false;
     report(TrafficEvent::Kind::Closed);
-    if (!m_host->unitKind().isEmpty()) {
-        m_host->showLinkStatus(LinkStatus::Disconnected);
-        m_host->startStatusReset();
-    }
+    if (m_unit)
+        showStatus(LinkStatus::Disconnected);
     m_state.pendingText.clear();
-    m_host->showConnectionState(false);
+    emit connectionChanged(false);
+    settle();
 }
 
 void Link::transmitNextLine()
 {
     const qsizetype end = m_state.pendingText.indexOf(CrLf);
     if (end < 0) {
-        // Only QueueCommand fills the queue, so this cannot hold a partial command; be safe.
+        // Only queueCommand fills the queue, so this cannot hold a partial command; be safe.
         m_state.pendingText.clear();
         return;
     }
@@ -177,6 +276,7 @@ void Link::transmitNextLine()
         onChannelLost();
         return;
     }
+    qCDebug(lcLink) << "sent" << line.trimmed();
     report(TrafficEvent::Kind::Sent, line);
 }
 
@@ -184,7 +284,6 @@ void Link::setAwaitingReply(bool on)
 {
     resetCollection();
     m_state.awaitingReply = on;
-    m_host->setWindowLocked(on);
     if (on) {
         m_watchdog.start();
         m_state.retryCount = 0;
@@ -215,40 +314,44 @@ void Link::dispatchReply(QString &reply)
         const QStringView kind = QStringView(line).left(3);
         bool parameterRow = false;
 
+        qCDebug(lcLink) << "dispatch" << line;
+
         if (kind == QLatin1String("ACK")) {
             if (m_state.pendingText.isEmpty())
-                m_host->showLinkStatus(LinkStatus::WriteDone);
+                showStatus(LinkStatus::WriteDone);
         } else if (kind == QLatin1String("NAK")) {
-            m_host->showLinkStatus(m_state.phase == ExchangePhase::Reading
-                                       ? LinkStatus::ReadFailed
-                                       : LinkStatus::WriteFailed);
+            showStatus(m_state.phase == ExchangePhase::Reading ? LinkStatus::ReadFailed
+                                                               : LinkStatus::WriteFailed);
             m_state.phase = ExchangePhase::Failed;
+            endOperation(LinkResult::Outcome::Refused);
         } else if (kind == QLatin1String("ZRT")) {
-            if (!m_host->identifyUnit(line)) {
-                m_host->showLinkStatus(LinkStatus::WrongUnit);
+            m_unit = unitModelOf(line);
+            emit identified(line.mid(3), m_unit ? m_unit->kind : QString());
+            if (!m_unit) {
+                showStatus(LinkStatus::WrongUnit);
                 m_state.phase = ExchangePhase::Failed;
+                endOperation(LinkResult::Outcome::WrongModel);
             }
             if (m_state.phase == ExchangePhase::Connecting) {
-                m_host->showConnectionState(true);
-                m_host->showLinkStatus(LinkStatus::Connected);
+                emit connectionChanged(true);
+                showStatus(LinkStatus::Connected);
                 m_state.phase = ExchangePhase::Idle;
             }
         } else if (kind == QLatin1String("Ver")) {
-            m_host->showVersion(line);
+            emit versionReceived(line);
         } else if (kind == QLatin1String("Err")) {
-            // The report is modal; the watchdog must not resend behind it.
-            m_watchdog.stop();
-            m_host->showLinkStatus(LinkStatus::ReadDone);
-            m_host->showUnitError(line);
+            showStatus(LinkStatus::ReadDone);
+            emit errorLineReceived(line);
             reply.clear();
             m_state.phase = ExchangePhase::Idle;
         } else {
             parameterRow = true;
             if (m_state.phase == ExchangePhase::Reading) {
-                const bool applied = m_host->applyParameterLine(line) == 0;
+                const bool applied = !m_sink || m_sink(line);
+                emit parameterLineReceived(line, applied);
                 lastApplyRejected = !applied;
                 if (applied && reply.isEmpty()) {
-                    m_host->showLinkStatus(LinkStatus::ReadDone);
+                    showStatus(LinkStatus::ReadDone);
                     m_state.phase = ExchangePhase::Idle;
                 }
             }
@@ -268,10 +371,13 @@ void Link::replyTimeout()
             return;
         if (m_state.retryCount < MaxResends) {
             ++m_state.retryCount;
-            if (!m_channel->write(m_state.lastSentLine))
+            if (!m_channel->write(m_state.lastSentLine)) {
                 onChannelLost();
-            else
+            } else {
+                qCDebug(lcLink) << "resent" << m_state.retryCount
+                                << m_state.lastSentLine.trimmed();
                 report(TrafficEvent::Kind::Resent, m_state.lastSentLine);
+            }
             return;
         }
     }
@@ -281,13 +387,16 @@ void Link::replyTimeout()
 
 void Link::giveUp()
 {
+    qCDebug(lcLink) << "gave up on" << m_state.lastSentLine.trimmed();
     report(TrafficEvent::Kind::GaveUp);
-    m_host->showLinkStatus(LinkStatus::NoAnswer);
-    if (m_host->unitKind().isEmpty())
+    showStatus(LinkStatus::NoAnswer);
+    endOperation(LinkResult::Outcome::NoAnswer);
+    if (!m_unit)
         disconnectUnit();
     m_state.pendingText.clear();
     m_state.phase = ExchangePhase::Idle;
     setAwaitingReply(false);
+    settle();
 }
 
 void Link::scheduleTurn()
@@ -298,14 +407,12 @@ void Link::scheduleTurn()
 
 void Link::runTurn()
 {
-    if (m_state.quitRequested || !m_state.portOpen)
-        return;
-    if (m_dispatching) {
-        // A modal report is open inside a dispatch; try again once it has returned.
-        scheduleTurn();
+    if (m_state.quitRequested || !m_state.portOpen) {
+        settle();
         return;
     }
     dropFailedBatch();
+    settle();
     // While a reply is awaited the turn belongs to the collection, which its own events drive.
     if (!m_state.awaitingReply && !m_state.pendingText.isEmpty())
         transmitNextLine();
@@ -322,8 +429,6 @@ void Link::dropFailedBatch()
 
 void Link::onReadyRead()
 {
-    if (m_dispatching)
-        return;  // read after the dispatch; the modal report must not re-enter it
     if (!m_state.portOpen || !m_state.awaitingReply) {
         // Nobody asked: such bytes would be discarded when the next wait starts anyway.
         discardInput();
@@ -379,9 +484,7 @@ void Link::finishCollection()
     if (complete == 0)
         return;
     QString reply = QString::fromLatin1(text.left(complete));
-    m_dispatching = true;
     dispatchReply(reply);
-    m_dispatching = false;
     // Ending the wait dropped the fragment; a wait that goes on keeps it.
     scheduleTurn();
 }
@@ -410,9 +513,11 @@ void Link::onChannelLost()
     report(TrafficEvent::Kind::Lost, {}, m_channel->errorString());
     m_channel->close();
     m_state.portOpen = false;
-    m_host->showLinkStatus(LinkStatus::NoAnswer);
+    showStatus(LinkStatus::NoAnswer);
+    endOperation(LinkResult::Outcome::PortLost);
     m_state.pendingText.clear();
     m_state.phase = ExchangePhase::Idle;
     setAwaitingReply(false);
-    m_host->showConnectionState(false);
+    emit connectionChanged(false);
+    settle();
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "link/linkresult.h"
 #include "link/linkstate.h"
+#include "link/linkstatus.h"
 #include "link/traffic.h"
+#include "link/unitmodels.h"
 
 #include <QObject>
 #include <QStringList>
@@ -10,15 +13,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
-class LinkHost;
 class SerialChannel;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
 struct LinkTimings
 {
-    int watchdogMs = 1000;  // Timer2
+    int watchdogMs = 1000;  // the watchdog: resend, then give up
     int quietMs = 10;       // a reply is complete after this much silence
 };
 
@@ -26,8 +29,10 @@ struct LinkTimings
 // collection and dispatch of the reply, and the watchdog that resends and finally gives up.
 //
 // Callers state what they want (connect, read back, write a group, read the error code); the
-// link owns every rule of the exchange, the phase included. What it has to show goes to its
-// LinkHost; every line on the wire is reported as a TrafficEvent.
+// link owns every rule of the exchange, the phase included, and keeps the identified unit. It
+// reports by signals and ends each operation with one `finished` carrying a LinkResult, sent
+// from a turn of its own, never from inside a dispatch, so that a receiver may open a modal
+// box. It asks its callers nothing; every line on the wire is reported as a TrafficEvent.
 //
 // Nothing here spins. A "turn" of the exchange runs from an event: a queued command, the end
 // of a reply's quiet time, or the end of the previous exchange. A turn first drops a failed
@@ -38,8 +43,11 @@ class Link : public QObject
 public:
     // Device name for a port number; empty when that number cannot be opened.
     using DeviceResolver = std::function<QString(int portNumber)>;
+    // Takes one parameter line of a read ("FRBD=3"); false when the settings refuse it, and a
+    // read whose last line is refused is asked for again. None: every line is taken.
+    using ParameterSink = std::function<bool(const QString &line)>;
 
-    Link(SerialChannel *channel, LinkHost *host, QObject *parent = nullptr);
+    explicit Link(SerialChannel *channel, QObject *parent = nullptr);
 
     const LinkState &state() const { return m_state; }
     void setTimings(const LinkTimings &timings);
@@ -53,13 +61,17 @@ public:
     // The device the port was last opened on, or tried.
     QString device() const { return m_device; }
 
+    // The unit that answered the last identification, if it is one of ours.
+    const std::optional<UnitModel> &unit() const { return m_unit; }
+
     void connectUnit();
+    // Synchronous, with no `finished` of its own; an operation under way ends (Stopped).
     void disconnectUnit();
     // Identification, version and every parameter of the unit.
-    void readBack();
+    void readBack(ParameterSink sink = {});
     // Every parameter of the unit, without identification and without a word on the status
     // line: what a write is checked against.
-    void readParameters();
+    void readParameters(ParameterSink sink = {});
     // The unit's error code.
     void readError();
     // Parameter commands ("FRBD3", "MYID001" ...), one per exchange; a refusal drops the rest.
@@ -77,7 +89,21 @@ public:
     static constexpr int MaxResends = 3;
 
 signals:
+    void statusChanged(LinkStatus status);
+    // A reply is awaited: the window refuses input meanwhile.
     void awaitingReplyChanged(bool awaiting);
+    // The unit was identified; `kind` is empty for a model of another family.
+    void identified(const QString &model, const QString &kind);
+    // An identification was asked for: what was known of the unit no longer holds.
+    void unitForgotten();
+    void versionReceived(const QString &line);
+    // An error line ("Err" + code); the status already says the read is done.
+    void errorLineReceived(const QString &line);
+    // A parameter line of a read, after the sink judged it.
+    void parameterLineReceived(const QString &line, bool taken);
+    // Connected: an identified unit of ours stands behind the open port.
+    void connectionChanged(bool connected);
+    void finished(const LinkResult &result);
     void traffic(const TrafficEvent &event);
 
 private:
@@ -85,6 +111,11 @@ private:
     friend int ::LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
     void queueCommand(const QString &command);
+    void begin(LinkOperation operation);
+    void endOperation(LinkResult::Outcome outcome);
+    void settle();
+    void emitFinished();
+    void showStatus(LinkStatus status);
     void queueIdentify();
     void queueReadAll();
     void queueReadError();
@@ -106,18 +137,24 @@ private:
     void report(TrafficEvent::Kind kind, const QByteArray &bytes = {}, const QString &reason = {});
 
     SerialChannel *m_channel;
-    LinkHost *m_host;
     LinkState m_state;
+    std::optional<UnitModel> m_unit;
+    ParameterSink m_sink;
+    // The operation under way: what ended it, once something has.
+    std::optional<LinkOperation> m_operation;
+    std::optional<LinkResult::Outcome> m_outcome;
+    bool m_confirmed = false;  // the answer that says done arrived
+    QList<LinkResult> m_results;  // waiting for their turn to be announced
+    QTimer m_finishTimer;
     LinkTimings m_timings;
     DeviceResolver m_resolveDevice;
     QString m_device;
-    QTimer m_watchdog;     // Timer2
+    QTimer m_watchdog;
     QTimer m_quietTimer;
     QTimer m_turnTimer;
     QByteArray m_collected;
     QByteArray m_fragment; // text after the last CR LF, waiting for the rest of its line
     bool m_collecting = false;
     bool m_replyCut = false;  // the collection went past MaxReplyBytes
-    bool m_dispatching = false;
     int m_ticks = 0;
 };

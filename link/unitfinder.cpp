@@ -1,21 +1,19 @@
 #include "link/unitfinder.h"
 
-#include "link/linkhost.h"
 #include "link/qtserialchannel.h"
 
 #include <QFileInfo>
 #include <QTimer>
 
-// One port's identification: the link's host for the length of one UVER exchange.
-class UnitFinder::Prober : public LinkHost
+// One port's identification: one link and one connect, read from the link's signals.
+class UnitFinder::Prober
 {
 public:
     using Done = std::function<void(const FoundUnit &)>;
 
     Prober(const QString &device, const PortSettings &settings, const ModelCheck &isOurs,
            UnitFinder *finder, Done done)
-        : m_link(&m_channel, this)
-        , m_isOurs(isOurs)
+        : m_link(&m_channel)
         , m_done(std::move(done))
     {
         m_result.device = device;
@@ -24,59 +22,33 @@ public:
         m_link.setPortNumber(1);
         m_link.setDeviceResolver([device](int) { return device; });
         QObject::connect(&m_link, &Link::traffic, finder, &UnitFinder::traffic);
-        QObject::connect(&m_link, &Link::awaitingReplyChanged, &m_link, [this] { check(); });
+        QObject::connect(&m_link, &Link::identified, &m_link,
+                         [this, isOurs](const QString &model, const QString &) {
+                             m_result.model = model;
+                             m_result.outcome = isOurs(QStringLiteral("ZRT") + model)
+                                 ? FoundUnit::Outcome::Unit
+                                 : FoundUnit::Outcome::OtherModel;
+                         });
+        QObject::connect(&m_link, &Link::versionReceived, &m_link,
+                         [this](const QString &line) { m_result.version = line; });
+        // Sent from a turn of the link's own: the port may be closed here.
+        QObject::connect(&m_link, &Link::finished, &m_link,
+                         [this](const LinkResult &result) { settle(result); });
     }
 
     void start() { m_link.connectUnit(); }
 
-    // LinkHost
-    void showLinkStatus(LinkStatus status) override
+private:
+    void settle(const LinkResult &result)
     {
-        if (status == LinkStatus::OpenFailed) {
+        if (m_finished)
+            return;
+        m_finished = true;
+        if (result.outcome == LinkResult::Outcome::OpenFailed) {
             m_result.outcome = FoundUnit::Outcome::NotOpened;
             m_result.failure = {m_channel.failure(), m_channel.errorString(), m_channel.holder()};
         }
-        check();
-    }
-    void setWindowLocked(bool) override {}
-    bool identifyUnit(const QString &line) override
-    {
-        m_result.model = line.mid(3);
-        const bool ours = m_isOurs(line);
-        m_result.outcome = ours ? FoundUnit::Outcome::Unit : FoundUnit::Outcome::OtherModel;
-        return ours;
-    }
-    void showVersion(const QString &line) override { m_result.version = line; }
-    QString unitKind() const override
-    {
-        return m_result.outcome == FoundUnit::Outcome::Unit ? m_result.model : QString();
-    }
-    void clearUnitLabels() override {}
-    int applyParameterLine(const QString &) override { return -1; }
-    void showUnitError(const QString &) override {}
-    void showConnectionState(bool) override { check(); }
-    void startStatusReset() override {}
-    void stopStatusReset() override {}
-
-private:
-    // After the link's current dispatch has returned: the port is closed outside the link.
-    void check()
-    {
-        if (m_checkPending || m_finished)
-            return;
-        m_checkPending = true;
-        QTimer::singleShot(0, &m_link, [this] { settle(); });
-    }
-
-    void settle()
-    {
-        m_checkPending = false;
-        const LinkState &state = m_link.state();
-        const bool busy = state.awaitingReply || !state.pendingText.isEmpty();
-        if (m_finished || (state.portOpen && busy))
-            return;
-        m_finished = true;
-        if (state.portOpen)
+        if (m_link.state().portOpen)
             m_link.disconnectUnit();
         // A version line after garbage identifies nothing.
         if (m_result.outcome == FoundUnit::Outcome::NoAnswer)
@@ -86,10 +58,8 @@ private:
 
     QtSerialChannel m_channel;
     Link m_link;
-    ModelCheck m_isOurs;
     Done m_done;
     FoundUnit m_result;
-    bool m_checkPending = false;
     bool m_finished = false;
 };
 

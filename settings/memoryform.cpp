@@ -14,23 +14,12 @@ void MemoryForm::selectListIndex(ParameterKey key, int index)
 {
     m_lists.insert(key, index);
     if (key == ParameterKey::TYPE)
-        setFieldText(ParameterKey::MYID, roleOwnId(index).text);
+        applyRoleOwnId(*this);
 }
 
 int MemoryForm::listCount(ParameterKey key) const
 {
-    switch (key) {
-    case ParameterKey::FRBD:
-        return 4;
-    case ParameterKey::FRCH:
-        return 8;
-    case ParameterKey::MODE:
-        return 6;
-    case ParameterKey::TYPE:
-        return 3;
-    default:
-        return 2;
-    }
+    return listSize(key);
 }
 
 void MemoryForm::setFieldText(ParameterKey key, const QString &text)
@@ -40,19 +29,12 @@ void MemoryForm::setFieldText(ParameterKey key, const QString &text)
 
 int MemoryForm::fieldMinimum(ParameterKey key) const
 {
-    return key == ParameterKey::PTIM ? 0 : 1;
+    return fieldBounds(key).minimum;
 }
 
 int MemoryForm::fieldMaximum(ParameterKey key) const
 {
-    switch (key) {
-    case ParameterKey::ETIM:
-        return 255;
-    case ParameterKey::PTIM:
-        return 100;
-    default:
-        return 200;
-    }
+    return fieldBounds(key).maximum;
 }
 
 QString MemoryForm::directionFlag(DirectionGroup group, int index) const

@@ -20,14 +20,14 @@ bool isRoleOwnId(const SettingsForm &form, int value)
     return !fixed.editable && fixed.text.toInt() == value;
 }
 
-qint16 refuse(QString *why, const QString &reason)
+bool refuse(QString *why, const QString &reason)
 {
     if (why)
         *why = reason;
-    return -1;
+    return false;
 }
 
-qint16 applyNumber(SettingsForm &form, ParameterKey key, QStringView value, QString *why)
+bool applyNumber(SettingsForm &form, ParameterKey key, QStringView value, QString *why)
 {
     const int min = form.fieldMinimum(key);
     const int max = form.fieldMaximum(key);
@@ -36,7 +36,7 @@ qint16 applyNumber(SettingsForm &form, ParameterKey key, QStringView value, QStr
     if (plain && (!isOutOfRange(value, min, max)
                   || (key == ParameterKey::MYID && isRoleOwnId(form, value.toInt())))) {
         form.setFieldText(key, padWithZeros(value.toString()));
-        return 0;
+        return true;
     }
     if (plain && key == ParameterKey::MYID && (value.toInt() == 0 || value.toInt() == 220)) {
         const bool master = value.toInt() == 0;
@@ -50,7 +50,7 @@ qint16 applyNumber(SettingsForm &form, ParameterKey key, QStringView value, QStr
                                 padWithZeros(QString::number(max)), value.toString()));
 }
 
-qint16 applyList(SettingsForm &form, ParameterKey key, QStringView value, QString *why)
+bool applyList(SettingsForm &form, ParameterKey key, QStringView value, QString *why)
 {
     const std::optional<int> index = parseListValue(value);
     if (!index || *index < -1 || *index >= form.listCount(key)) {
@@ -59,7 +59,7 @@ qint16 applyList(SettingsForm &form, ParameterKey key, QStringView value, QStrin
                                     value.toString()));
     }
     form.selectListIndex(key, *index);
-    return 0;
+    return true;
 }
 
 } // namespace
@@ -77,14 +77,14 @@ QString parameterValue(const SettingsForm &form, ParameterKey key)
     return {};
 }
 
-qint16 applyParameterLine(SettingsForm &form, QStringView line, QString *why)
+bool applyParameterLine(SettingsForm &form, QStringView line, QString *why)
 {
     const QStringView name = line.left(4);
     const QStringView value = line.size() > 5 ? line.mid(5) : QStringView();
     const std::optional<ParameterKey> key = keyFromName(name);
     if (!key) {
         if (name.isEmpty())
-            return 0;
+            return true;
         return refuse(why, QStringLiteral("'%1' is not a parameter key").arg(name.toString()));
     }
     switch (valueKind(*key)) {
@@ -93,15 +93,20 @@ qint16 applyParameterLine(SettingsForm &form, QStringView line, QString *why)
     case ValueKind::Number:
         return applyNumber(form, *key, value, why);
     case ValueKind::Direction:
-        if (isDirectionText(value) != 0) {
+        if (!isDirectionText(value)) {
             return refuse(why, QStringLiteral("PDIR takes four characters, each 0 or 1, not '%1'")
                                    .arg(value.toString()));
         }
         showDigitalDirections(form, value);
         showAnalogDirections(form, value);
-        return 0;
+        return true;
     }
-    return -1;
+    return false;
+}
+
+void applyRoleOwnId(SettingsForm &form)
+{
+    form.setFieldText(ParameterKey::MYID, roleOwnId(form.listIndex(ParameterKey::TYPE)).text);
 }
 
 void showDigitalDirections(SettingsForm &form, QStringView text)

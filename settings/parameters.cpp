@@ -6,31 +6,35 @@
 
 namespace {
 
+// The rules of each parameter, in the order of the command set: its name on the wire and in
+// the file, its kind, and the size of its list or the bounds of its field.
 struct ParameterInfo
 {
     ParameterKey key;
     const char *name;
     ValueKind kind;
+    int listSize;        // a list's entries
+    FieldBounds bounds;  // a number field's range
 };
 
 constexpr std::array<ParameterInfo, 17> Table = {{
-    {ParameterKey::FRBD, "FRBD", ValueKind::List},
-    {ParameterKey::FRCH, "FRCH", ValueKind::List},
-    {ParameterKey::PDIR, "PDIR", ValueKind::Direction},
-    {ParameterKey::LOGI, "LOGI", ValueKind::List},
-    {ParameterKey::AUIO, "AUIO", ValueKind::List},
-    {ParameterKey::ADSL, "ADSL", ValueKind::List},
-    {ParameterKey::DASL, "DASL", ValueKind::List},
-    {ParameterKey::MODE, "MODE", ValueKind::List},
-    {ParameterKey::TYPE, "TYPE", ValueKind::List},
-    {ParameterKey::MYID, "MYID", ValueKind::Number},
-    {ParameterKey::SNUM, "SNUM", ValueKind::Number},
-    {ParameterKey::REPT, "REPT", ValueKind::List},
-    {ParameterKey::ETIM, "ETIM", ValueKind::Number},
-    {ParameterKey::DIVR, "DIVR", ValueKind::List},
-    {ParameterKey::PTIM, "PTIM", ValueKind::Number},
-    {ParameterKey::HOLD, "HOLD", ValueKind::List},
-    {ParameterKey::DOUT, "DOUT", ValueKind::List},
+    {ParameterKey::FRBD, "FRBD", ValueKind::List, 4, {}},
+    {ParameterKey::FRCH, "FRCH", ValueKind::List, 8, {}},
+    {ParameterKey::PDIR, "PDIR", ValueKind::Direction, 0, {}},
+    {ParameterKey::LOGI, "LOGI", ValueKind::List, 2, {}},
+    {ParameterKey::AUIO, "AUIO", ValueKind::List, 2, {}},
+    {ParameterKey::ADSL, "ADSL", ValueKind::List, 2, {}},
+    {ParameterKey::DASL, "DASL", ValueKind::List, 2, {}},
+    {ParameterKey::MODE, "MODE", ValueKind::List, 6, {}},
+    {ParameterKey::TYPE, "TYPE", ValueKind::List, 3, {}},
+    {ParameterKey::MYID, "MYID", ValueKind::Number, 0, {1, 200}},
+    {ParameterKey::SNUM, "SNUM", ValueKind::Number, 0, {1, 200}},
+    {ParameterKey::REPT, "REPT", ValueKind::List, 2, {}},
+    {ParameterKey::ETIM, "ETIM", ValueKind::Number, 0, {1, 255}},
+    {ParameterKey::DIVR, "DIVR", ValueKind::List, 2, {}},
+    {ParameterKey::PTIM, "PTIM", ValueKind::Number, 0, {0, 100}},
+    {ParameterKey::HOLD, "HOLD", ValueKind::List, 2, {}},
+    {ParameterKey::DOUT, "DOUT", ValueKind::List, 2, {}},
 }};
 
 const ParameterInfo &info(ParameterKey key)
@@ -71,6 +75,24 @@ std::optional<ParameterKey> keyFromName(QStringView name)
 ValueKind valueKind(ParameterKey key)
 {
     return info(key).kind;
+}
+
+int listSize(ParameterKey key)
+{
+    return info(key).listSize;
+}
+
+FieldBounds fieldBounds(ParameterKey key)
+{
+    return info(key).bounds;
+}
+
+QString allKeyNames()
+{
+    QStringList names;
+    for (ParameterKey key : AllParameterKeys)
+        names << keyName(key);
+    return names.join(QLatin1Char(' '));
 }
 
 RoleOwnId roleOwnId(int typeIndex)
@@ -128,13 +150,13 @@ QString frequencyText(int bandIndex, int channelIndex)
     return (frequency < 0 ? QStringLiteral("-") : QString()) + digits + QStringLiteral(".0MHz");
 }
 
-qint16 isDirectionText(QStringView text)
+bool isDirectionText(QStringView text)
 {
     if (text.size() != 4)
-        return -1;
+        return false;
     for (QChar c : text) {
         if (c != QLatin1Char('0') && c != QLatin1Char('1'))
-            return -1;
+            return false;
     }
-    return 0;
+    return true;
 }

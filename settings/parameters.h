@@ -27,9 +27,24 @@ inline constexpr std::array<ParameterKey, 17> AllParameterKeys = {
 };
 
 QString keyName(ParameterKey key);
+// Every key in the order of the command set, separated by blanks: "FRBD FRCH ... DOUT".
+QString allKeyNames();
 // Exact, case-sensitive.
 std::optional<ParameterKey> keyFromName(QStringView name);
 ValueKind valueKind(ParameterKey key);
+
+// How many entries a list parameter's drop-down holds (FRBD 4, FRCH 8, MODE 6, TYPE 3, the
+// rest 2); its value is an index below that.
+int listSize(ParameterKey key);
+
+// The range of a number field (MYID, SNUM, ETIM, PTIM), bounds included: what its up-down
+// steps through and what the range check lets pass.
+struct FieldBounds
+{
+    int minimum;
+    int maximum;
+};
+FieldBounds fieldBounds(ParameterKey key);
 
 // Roles of cmbTYPE.
 namespace Role {
@@ -59,5 +74,5 @@ std::optional<int> parseListValue(QStringView value);
 // The frequency shown for a band and a channel index (-1 for no selection): "2402.0MHz".
 QString frequencyText(int bandIndex, int channelIndex);
 
-// 0 when `text` is four characters each "0" or "1", else -1.
-qint16 isDirectionText(QStringView text);
+// True when `text` is four characters each "0" or "1".
+bool isDirectionText(QStringView text);

@@ -2,16 +2,16 @@
 
 #include "settings/panelvalues.h"
 
-int ReportedValues::take(QStringView line)
+bool ReportedValues::take(QStringView line)
 {
-    const int result = applyParameterLine(m_form, line);
+    const bool applied = applyParameterLine(m_form, line);
     const std::optional<ParameterKey> key = keyFromName(line.left(4));
     if (!key)
-        return result;
+        return applied;
     // Taken now: a later line (a role fixing the own ID) must not change what was reported.
     const QString received = line.size() > 5 ? line.mid(5).toString() : QString();
-    m_reported.insert(*key, result == 0 ? parameterValue(m_form, *key) : received);
-    return result;
+    m_reported.insert(*key, applied ? parameterValue(m_form, *key) : received);
+    return applied;
 }
 
 QString ReportedValues::value(ParameterKey key) const

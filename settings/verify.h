@@ -15,8 +15,8 @@
 class ReportedValues
 {
 public:
-    // Takes one parameter line of a read-back; 0 when applied, -1 when refused, as on the window.
-    int take(QStringView line);
+    // Takes one parameter line of a read-back; false when the rules refuse it, as on the window.
+    bool take(QStringView line);
     bool has(ParameterKey key) const { return m_reported.contains(key); }
     // The value as the window would write it, or as received when the rules refused it; empty
     // when the unit did not report the parameter.

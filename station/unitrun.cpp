@@ -15,11 +15,12 @@
 
 namespace {
 
-// The line settings the window uses, from its system.ini; never written.
+// The line settings the window uses, from the system.ini it writes; never written here.
 PortSettings lineSettings()
 {
-    return loadPortSettings(
-        portSettingsPath(QCoreApplication::applicationDirPath() + QLatin1Char('/')));
+    return loadPortSettings(portSettingsPath(portSettingsDirectory(
+        withTrailingSeparator(QCoreApplication::applicationDirPath()),
+        QStringLiteral(ZRT_INSTALLED_BINDIR))));
 }
 
 RunOutcome runOutcome(Outcome outcome)

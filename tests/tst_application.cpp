@@ -100,16 +100,16 @@ private:
     bool m_wasSet;
 };
 
-void writeFile(const QString &path, const QByteArray &bytes)
+// False on a failure, for the caller's QVERIFY.
+bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-    QVERIFY(file.flush());
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
 }
 
-// Starts the real program with its lock in `runtime` and waits until it holds the lock.
-void startRealProgram(QProcess &process, const QString &runtime)
+// Starts the real program with its lock in `runtime` and waits until it holds the lock; false if
+// it does not, for the caller's QVERIFY.
+bool startRealProgram(QProcess &process, const QString &runtime)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
@@ -117,8 +117,10 @@ void startRealProgram(QProcess &process, const QString &runtime)
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(runtime);
     process.start(QStringLiteral(ZRT_EXECUTABLE), {});
-    QVERIFY(process.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime + QStringLiteral("/zrt48210.lock")), 10000);
+    return process.waitForStarted()
+        && QTest::qWaitFor([&runtime] {
+               return QFile::exists(runtime + QStringLiteral("/zrt48210.lock"));
+           }, 10000);
 }
 
 } // namespace
@@ -127,7 +129,7 @@ void ApplicationTest::secondInstanceIsRefused()
 {
     QTemporaryDir runtime;
     QProcess first;
-    startRealProgram(first, runtime.path());
+    QVERIFY(startRealProgram(first, runtime.path()));
 
     FakeChannel channel;
     AppFixture second(&channel);
@@ -152,7 +154,7 @@ void ApplicationTest::lockOfAKilledProcessDoesNotBlock()
 {
     QTemporaryDir runtime;
     QProcess killed;
-    startRealProgram(killed, runtime.path());
+    QVERIFY(startRealProgram(killed, runtime.path()));
     killed.kill();
     QVERIFY(killed.waitForFinished());
     QVERIFY(QFile::exists(runtime.filePath(QStringLiteral("zrt48210.lock"))));
@@ -168,11 +170,11 @@ void ApplicationTest::lockOfAKilledProcessDoesNotBlock()
 
 void ApplicationTest::programDirectoryEndsInOneSeparator()
 {
-    QCOMPARE(Application::withTrailingSeparator(QStringLiteral("/opt/zrt")),
+    QCOMPARE(withTrailingSeparator(QStringLiteral("/opt/zrt")),
              QStringLiteral("/opt/zrt/"));
-    QCOMPARE(Application::withTrailingSeparator(QStringLiteral("/opt/zrt/")),
+    QCOMPARE(withTrailingSeparator(QStringLiteral("/opt/zrt/")),
              QStringLiteral("/opt/zrt/"));
-    QCOMPARE(Application::withTrailingSeparator(QStringLiteral("/")), QStringLiteral("/"));
+    QCOMPARE(withTrailingSeparator(QStringLiteral("/")), QStringLiteral("/"));
 
     FakeChannel channel;
     AppFixture fixture(&channel);
@@ -296,7 +298,7 @@ void ApplicationTest::readOnlyProgramFolderKeepsSettingsInTheUserFolder()
     if (!program.isMounted())
         QSKIP(qPrintable(program.skipReason()));
     // A file beside a read-only program is not the one in use: it could never be written.
-    writeFile(program.path(QStringLiteral("system.ini")), " 2 \r\n 4800 \r\nN\r\n 8 \r\n1\r\n");
+    QVERIFY(writeFile(program.path(QStringLiteral("system.ini")), " 2 \r\n 4800 \r\nN\r\n 8 \r\n1\r\n"));
     QVERIFY(program.makeReadOnly());
     QTemporaryDir home;
     ConfigHome configHome(home.path());
@@ -315,7 +317,7 @@ void ApplicationTest::readOnlyProgramFolderKeepsSettingsInTheUserFolder()
         fixture.app->shutdown();
         QCOMPARE(readFile(userIni), expected);
         QVERIFY(fixture.prompter.shown.isEmpty());
-        writeFile(userIni, remembered);
+        QVERIFY(writeFile(userIni, remembered));
     }
 }
 
@@ -357,10 +359,10 @@ void ApplicationTest::installedProgramKeepsSettingsInTheUserFolder()
     QTemporaryDir home;
     ConfigHome configHome(home.path());
     const QString beside = installed.path() + QLatin1Char('/');
-    QCOMPARE(Application::portSettingsDirectory(beside, installed.path()),
+    QCOMPARE(portSettingsDirectory(beside, installed.path()),
              home.filePath(QStringLiteral("zrt48210")) + QLatin1Char('/'));
-    QCOMPARE(Application::portSettingsDirectory(beside, home.path()), beside);
-    QCOMPARE(Application::portSettingsDirectory(beside), beside);
+    QCOMPARE(portSettingsDirectory(beside, home.path()), beside);
+    QCOMPARE(portSettingsDirectory(beside), beside);
     QVERIFY(QDir(installed.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
@@ -441,15 +443,17 @@ void ApplicationTest::japaneseUnlessEnglishIsAsked()
     QTranslator *english = installLanguage(QStringLiteral("en"), qApp);
     QVERIFY(english);
     FakeChannel channel;
-    AppFixture fixture(&channel);
+    AppFixture fixture(&channel, {QStringLiteral("COM1=fake")});
     QVERIFY(fixture.start());
     QCOMPARE(fixture.window()->windowTitle(), QStringLiteral("ZRT48210 Settings  Ver. 1.02"));
     QCOMPARE(fixture.button("cmdPort")->text(), QStringLiteral("Connect"));
     QCOMPARE(fixture.list("cmbTYPE")->itemText(1), QStringLiteral("Master"));
     fixture.window()->showLinkStatus(LinkStatus::NoAnswer);
     QCOMPARE(fixture.label("lblStat")->text(), QStringLiteral("Error: the unit does not answer."));
-    QVERIFY(fixture.window()->identifyUnit(QStringLiteral("ZRT48220")));
-    QCOMPARE(fixture.label("lblUnitVer1")->text(), QStringLiteral("Analog input unit"));
+    fixture.link()->connectUnit();
+    QTRY_VERIFY(!channel.written.isEmpty());
+    channel.receive("ZRT48220\r\n");
+    QTRY_COMPARE(fixture.label("lblUnitVer1")->text(), QStringLiteral("Analog input unit"));
     // The settings file keeps its Japanese kind line: it is data, not a text on the screen.
     const QString saved = fixture.dir.filePath(QStringLiteral("en.txt"));
     fixture.window()->saveSettings(saved);

@@ -44,6 +44,7 @@ private slots:
     void verifyCatchesAUnitThatKeepsOldValues();
     void diffChecksASiteAgainstItsFiles();
     void wrongModelIsRefused();
+    void lastCommandAnsweredWithoutAckIsRefused();
     void unitNeverIdentifiedIsNoAnswer_data();
     void unitNeverIdentifiedIsNoAnswer();
     void missingRightsSayWhatToDo();
@@ -383,6 +384,19 @@ void CliTest::wrongModelIsRefused()
     QVERIFY(write.out.contains(QLatin1String("wrong model  the file is for a digital unit")));
     QVERIFY(write.out.contains(QLatin1String("wrong model  ZRT48299 is not a 48210")));
     QVERIFY(parameterLines(unit).isEmpty());
+}
+
+void CliTest::lastCommandAnsweredWithoutAckIsRefused()
+{
+    UnitOptions options;
+    options.errKeys = {"DOUT"};
+    PtyUnit *unit = addUnit(options);
+    const Run set = run(QStringList{"set", "MODE=1", "DOUT=1", "--verify"} + ports());
+    QCOMPARE(set.exitCode, 1);
+    QVERIFY2(set.err.contains(QLatin1String("refused: the unit did not acknowledge DOUT1")),
+             qPrintable(set.err + set.out));
+    // Nothing is verified after a write that did not take.
+    QCOMPARE(unit->simulator().receivedLines().last(), QByteArray("@DOUT1"));
 }
 
 void CliTest::unitNeverIdentifiedIsNoAnswer_data()

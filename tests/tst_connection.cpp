@@ -52,8 +52,9 @@ private slots:
     void commissioningSheetNamesTheUnitAndItsValues();
 
 private:
-    void startUnit(const UnitOptions &options = {});
-    void connectUnit();
+    // False on a failure, for the caller's QVERIFY.
+    bool startUnit(const UnitOptions &options = {});
+    bool connectUnit();
     void click(const char *name) { QTest::mouseClick(m_app->button(name), Qt::LeftButton); }
     QString statusText() const { return m_app->label("lblStat")->text(); }
     QList<QByteArray> received() const { return m_unit->simulator().receivedLines(); }
@@ -77,16 +78,17 @@ void ConnectionTest::cleanup()
     m_unit = nullptr;
 }
 
-void ConnectionTest::startUnit(const UnitOptions &options)
+bool ConnectionTest::startUnit(const UnitOptions &options)
 {
-    m_bench->start(options);
+    const bool started = m_bench->start(options);
     m_unit = m_bench->unit;
     m_app = m_bench->app;
+    return started;
 }
 
-void ConnectionTest::connectUnit()
+bool ConnectionTest::connectUnit()
 {
-    m_bench->connect();
+    return m_bench->connect();
 }
 
 QByteArray ConnectionTest::lastReceived(int count) const
@@ -113,7 +115,7 @@ void ConnectionTest::connectsToEachModel()
     UnitOptions options;
     options.model = model;
     options.version = "Ver2.10";
-    startUnit(options);
+    QVERIFY(startUnit(options));
     click("cmdPort");
     QCOMPARE(statusText(), StatusText::Connecting);
     QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::Connected, 3000);
@@ -131,7 +133,7 @@ void ConnectionTest::unknownModelStaysOpenButNotConnected()
 {
     UnitOptions options;
     options.model = "48299";
-    startUnit(options);
+    QVERIFY(startUnit(options));
     click("cmdPort");
     QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::WrongUnit, 3000);
     QCOMPARE(m_app->label("lblStat")->palette().color(QPalette::WindowText),
@@ -147,7 +149,7 @@ void ConnectionTest::unknownModelStaysOpenButNotConnected()
 
     options.model = "48210";
     m_unit->simulator().setOptions(options);
-    connectUnit();
+    QVERIFY(connectUnit());
     QCOMPARE(m_app->button("cmdPort")->text(), QStringLiteral("切断"));
 }
 
@@ -156,7 +158,7 @@ void ConnectionTest::silentUnitIsGivenUpAfterFourSeconds()
     // The real intervals, once.
     UnitOptions options;
     options.silent = true;
-    startUnit(options);
+    QVERIFY(startUnit(options));
     QList<qint64> sentAt;
     QElapsedTimer clock;
     connect(m_unit, &PtyUnit::lineReceived, this, [&] { sentAt << clock.elapsed(); });
@@ -193,7 +195,7 @@ void ConnectionTest::noisyIdentificationIsAskedAgain()
     QFETCH(bool, connected);
     UnitOptions options;
     options.noisyIdentifications = noisyReplies;
-    startUnit(options);
+    QVERIFY(startUnit(options));
     click("cmdPort");
     QTRY_COMPARE_WITH_TIMEOUT(statusText(),
                               connected ? StatusText::Connected : StatusText::NoAnswer, 6000);
@@ -206,8 +208,8 @@ void ConnectionTest::noisyIdentificationIsAskedAgain()
 
 void ConnectionTest::disconnectReturnsToIdleText()
 {
-    startUnit();
-    connectUnit();
+    QVERIFY(startUnit());
+    QVERIFY(connectUnit());
     window()->setStatusResetInterval(300);
     click("cmdPort");
     QCOMPARE(statusText(), StatusText::Disconnected);
@@ -215,7 +217,7 @@ void ConnectionTest::disconnectReturnsToIdleText()
     QTRY_COMPARE(statusText(), StatusText::Waiting);
 
     // Connecting again before the idle text returns keeps the connecting text.
-    connectUnit();
+    QVERIFY(connectUnit());
     click("cmdPort");
     click("cmdPort");
     QCOMPARE(statusText(), StatusText::Connecting);
@@ -234,8 +236,8 @@ void ConnectionTest::readBackFillsEveryPanel()
                              {"DASL", "1"}, {"REPT", "1"}, {"ETIM", "033"}, {"PTIM", "100"},
                              {"DOUT", "1"}};
     options.separator = ':';
-    startUnit({});
-    connectUnit();
+    QVERIFY(startUnit({}));
+    QVERIFY(connectUnit());
     m_unit->simulator().setOptions(options);
     for (auto it = options.initialValues.cbegin(); it != options.initialValues.cend(); ++it)
         m_unit->simulator().setValue(it.key(), it.value());
@@ -286,8 +288,8 @@ void ConnectionTest::writeAllSendsBackWhatWasRead()
     UnitOptions options;
     options.model = model;
     options.initialValues = values;
-    startUnit(options);
-    connectUnit();
+    QVERIFY(startUnit(options));
+    QVERIFY(connectUnit());
     click("cmdDISP");
     QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::ReadDone, 3000);
 
@@ -308,8 +310,8 @@ void ConnectionTest::writeAllSendsBackWhatWasRead()
 void ConnectionTest::nakInTheMiddleOfAWriteDropsTheRest()
 {
     UnitOptions options;
-    startUnit(options);
-    connectUnit();
+    QVERIFY(startUnit(options));
+    QVERIFY(connectUnit());
     options.nakKeys = {"SNUM"};
     m_unit->simulator().setOptions(options);
     const int before = received().size();
@@ -327,8 +329,8 @@ void ConnectionTest::errorReportExplainsTheCode()
 {
     UnitOptions options;
     options.errorCode = "1009";
-    startUnit(options);
-    connectUnit();
+    QVERIFY(startUnit(options));
+    QVERIFY(connectUnit());
     m_app->find<QAction>(QStringLiteral("mnuErr"))->trigger();
     QCOMPARE(statusText(), StatusText::ReadingError);
     QTRY_COMPARE_WITH_TIMEOUT(m_app->prompter.shown.size(), 1, 3000);
@@ -344,8 +346,8 @@ void ConnectionTest::errorReportExplainsTheCode()
 
 void ConnectionTest::errLineDuringAWriteOpensTheReport()
 {
-    startUnit();
-    connectUnit();
+    QVERIFY(startUnit());
+    QVERIFY(connectUnit());
     // The unit answers the first command of a write with an error line.
     disconnect(m_unit, nullptr, nullptr, nullptr);
     m_unit->setReplyShape({});
@@ -366,8 +368,8 @@ void ConnectionTest::errLineDuringAWriteOpensTheReport()
 
 void ConnectionTest::replyInQuickPiecesIsOneReply()
 {
-    startUnit();
-    connectUnit();
+    QVERIFY(startUnit());
+    QVERIFY(connectUnit());
     m_unit->setReplyShape({0, 6, 2, 0});  // six pieces 2 ms apart
     click("cmdDISP");
     QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::ReadDone, 3000);
@@ -376,8 +378,8 @@ void ConnectionTest::replyInQuickPiecesIsOneReply()
 
 void ConnectionTest::streamingUnitDoesNotLockTheWindow()
 {
-    startUnit();
-    connectUnit();
+    QVERIFY(startUnit());
+    QVERIFY(connectUnit());
     // A unit that answers DISP with megabytes that never end in CR LF.
     m_unit->streamOnCommand({"DISP"});
     QElapsedTimer clock;
@@ -394,8 +396,8 @@ void ConnectionTest::streamingUnitDoesNotLockTheWindow()
 
 void ConnectionTest::farEndClosedWhileConnected()
 {
-    startUnit();
-    connectUnit();
+    QVERIFY(startUnit());
+    QVERIFY(connectUnit());
     m_unit->closeMaster();
     QTRY_VERIFY_WITH_TIMEOUT(!m_app->link()->state().portOpen, 3000);
     QCOMPARE(statusText(), StatusText::NoAnswer);
@@ -406,8 +408,8 @@ void ConnectionTest::farEndClosedWhileConnected()
 
 void ConnectionTest::farEndClosedDuringABatch()
 {
-    startUnit();
-    connectUnit();
+    QVERIFY(startUnit());
+    QVERIFY(connectUnit());
     m_unit->setReplyShape({200, 1, 0, 0});
     connect(m_unit, &PtyUnit::lineReceived, this, [this](const QByteArray &line) {
         if (line.startsWith("@MYID"))
@@ -428,8 +430,8 @@ void ConnectionTest::readBackCutAtTheCapIsNoSuccess()
     UnitOptions options;
     options.listingRepeats = 450;
     options.initialValues = {{"MODE", "3"}};
-    startUnit(options);
-    connectUnit();
+    QVERIFY(startUnit(options));
+    QVERIFY(connectUnit());
     click("cmdDISP");
     // Never "読込成功": the wait ends as for a unit that does not answer.
     QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::NoAnswer, 6000);
@@ -441,8 +443,8 @@ void ConnectionTest::readBackCutAtTheCapIsNoSuccess()
 
 void ConnectionTest::verifyAfterWriteFindsEveryValueKept()
 {
-    startUnit();
-    connectUnit();
+    QVERIFY(startUnit());
+    QVERIFY(connectUnit());
     m_app->find<QAction>(QStringLiteral("mnuVerify"))->trigger();
     const int before = received().size();
     click("cmdAllSet");
@@ -462,8 +464,8 @@ void ConnectionTest::verifyAfterWriteNamesTheValueTheUnitKept()
 {
     UnitOptions options;
     options.forgetKeys = {"ETIM"};
-    startUnit(options);
-    connectUnit();
+    QVERIFY(startUnit(options));
+    QVERIFY(connectUnit());
     m_app->find<QAction>(QStringLiteral("mnuVerify"))->trigger();
     window()->setFieldText(ParameterKey::ETIM, QStringLiteral("010"));
     window()->setFieldText(ParameterKey::SNUM, QStringLiteral("042"));
@@ -489,8 +491,8 @@ void ConnectionTest::verifyAfterWriteNamesTheValueTheUnitKept()
 
 void ConnectionTest::withoutVerifyTheWireIsAsBefore()
 {
-    startUnit();
-    connectUnit();
+    QVERIFY(startUnit());
+    QVERIFY(connectUnit());
     QVERIFY(!m_app->find<QAction>(QStringLiteral("mnuVerify"))->isChecked());
     const int before = received().size();
     click("cmdTuuSet");

@@ -1,5 +1,5 @@
 #include "fakes/fakechannel.h"
-#include "fakes/fakehost.h"
+#include "fakes/linkrecorder.h"
 #include "link/link.h"
 
 #include <QElapsedTimer>
@@ -33,6 +33,8 @@ private slots:
     void lineCutByAPauseIsJoinedWithItsRest();
     void oversizedFragmentIsDropped();
     void chatteringLineIsGivenUpAfterFourTicks();
+    void bytesWaitingUnreadAreNeverResentOver();
+    void writeAnsweredWithoutAckIsUnconfirmed();
     void unpluggedAdapterEndsEverything();
     void failedWriteCountsAsUnplugged();
     void portOutsideOneToNineIsNeverOpened();
@@ -40,9 +42,10 @@ private slots:
     void trafficReportsEveryLineAndEvent();
 
 private:
-    void connectUnit();
+    // Helpers that check return false on a failure, for the caller's QVERIFY.
+    bool connectUnit();
     // Starts a read-back and answers its identification request, so that DISP goes out next.
-    void startReadBack();
+    bool startReadBack();
     void reply(const QByteArray &bytes) { m_channel->receive(bytes); }
     // The unit answers right after the count-th line it receives, whatever the watchdog does.
     void replyAfterWrite(int count, const QByteArray &bytes);
@@ -54,38 +57,54 @@ private:
         return !state.portOpen || (!state.awaitingReply && state.pendingText.isEmpty());
     }
     QByteArray command(const char *text) { return QByteArray("@") + text + "\r\n"; }
+    // The one result the operation under way ends with.
+    bool endsWith(LinkOperation operation, LinkResult::Outcome outcome,
+                  const QString &refused = {})
+    {
+        if (!QTest::qWaitFor([this] { return !m_host->results.isEmpty(); }))
+            return false;
+        QTest::qWait(0);  // a second result would have been announced in the same turn
+        const LinkResult result = m_host->results.takeFirst();
+        return m_host->results.isEmpty() && result.operation == operation
+            && result.outcome == outcome && (refused.isEmpty() || result.command == refused);
+    }
 
     FakeChannel *m_channel = nullptr;
-    FakeHost *m_host = nullptr;
+    LinkRecorder *m_host = nullptr;
     Link *m_link = nullptr;
 };
 
 void LinkTest::init()
 {
     m_channel = new FakeChannel;
-    m_host = new FakeHost;
-    m_link = new Link(m_channel, m_host);
+    m_link = new Link(m_channel);
+    m_host = new LinkRecorder(m_link);
     m_link->setTimings({100, 10});
     m_link->setDeviceResolver([](int number) { return QStringLiteral("fake%1").arg(number); });
 }
 
 void LinkTest::cleanup()
 {
-    delete m_link;
     delete m_host;
+    delete m_link;
     delete m_channel;
 }
 
-void LinkTest::connectUnit()
+bool LinkTest::connectUnit()
 {
     m_channel->written.clear();
+    m_host->results.clear();
     m_link->connectUnit();
-    QVERIFY(m_link->state().portOpen);
-    QTRY_COMPARE(writes(), 1);
+    if (!m_link->state().portOpen || !QTest::qWaitFor([this] { return writes() == 1; }))
+        return false;
     reply("ZRT48210\r\nVer1.02\r\n");
-    QTRY_VERIFY(idle());
+    if (!QTest::qWaitFor([this] { return idle(); })
+        || !endsWith(LinkOperation::Connect, LinkResult::Outcome::Done)) {
+        return false;
+    }
     m_channel->written.clear();
     m_host->statuses.clear();
+    return true;
 }
 
 void LinkTest::replyAfterWrite(int count, const QByteArray &bytes)
@@ -99,22 +118,27 @@ void LinkTest::replyAfterWrite(int count, const QByteArray &bytes)
     });
 }
 
-void LinkTest::startReadBack()
+bool LinkTest::startReadBack()
 {
-    m_link->readBack();
-    QCOMPARE(m_host->lastStatus(), LinkStatus::ReadingSettings);
-    QCOMPARE(m_link->state().phase, ExchangePhase::Reading);
-    QTRY_COMPARE(writes(), 1);
-    QCOMPARE(m_channel->written.first(), command("UVER"));
+    m_link->readBack(m_host->sink());
+    if (m_host->lastStatus() != LinkStatus::ReadingSettings
+        || m_link->state().phase != ExchangePhase::Reading
+        || !QTest::qWaitFor([this] { return writes() == 1; })
+        || m_channel->written.first() != command("UVER")) {
+        return false;
+    }
     reply("ZRT48210\r\nVer1.02\r\n");
-    QTRY_COMPARE(writes(), 2);
-    QCOMPARE(m_channel->written.at(1), command("DISP"));
+    if (!QTest::qWaitFor([this] { return writes() == 2; })
+        || m_channel->written.at(1) != command("DISP")) {
+        return false;
+    }
     m_host->statuses.clear();
+    return true;
 }
 
 void LinkTest::queuedCommandsGoOutOneExchangeEach()
 {
-    connectUnit();
+    QVERIFY(connectUnit());
     m_link->writeGroup({QStringLiteral("FRBD3"), QStringLiteral("FRCH7")});
     QCOMPARE(m_host->lastStatus(), LinkStatus::Writing);
     m_host->statuses.clear();
@@ -134,15 +158,16 @@ void LinkTest::queuedCommandsGoOutOneExchangeEach()
     QCOMPARE(m_host->lastStatus(), LinkStatus::WriteDone);
     QVERIFY(!m_host->locked);
     QCOMPARE(m_link->state().lastSentLine, command("FRCH7"));
+    QVERIFY(endsWith(LinkOperation::Write, LinkResult::Outcome::Done));
 }
 
 void LinkTest::bytesBeforeTheCommandNeverReachTheDispatcher()
 {
-    connectUnit();
+    QVERIFY(connectUnit());
     // Announced while nobody waits, and sitting unannounced in the buffer at transmission.
     reply("MODE=1\r\n");
     m_channel->receive("TYPE=2\r\n", false);
-    startReadBack();
+    QVERIFY(startReadBack());
     reply("FRBD=1\r\n");
     QTRY_VERIFY(idle());
     QCOMPARE(m_host->applied, QStringList{QStringLiteral("FRBD=1")});
@@ -152,7 +177,7 @@ void LinkTest::bytesBeforeTheCommandNeverReachTheDispatcher()
 
 void LinkTest::silentUnitIsSentTheSameLineThreeMoreTimesThenGivenUp()
 {
-    connectUnit();
+    QVERIFY(connectUnit());
     m_link->writeGroup({QStringLiteral("MYID001"), QStringLiteral("SNUM001")});
     QTRY_COMPARE(writes(), 4);
     for (const QByteArray &line : std::as_const(m_channel->written))
@@ -163,6 +188,8 @@ void LinkTest::silentUnitIsSentTheSameLineThreeMoreTimesThenGivenUp()
     QVERIFY(m_link->state().pendingText.isEmpty());
     QCOMPARE(m_link->state().phase, ExchangePhase::Idle);
     QCOMPARE(m_link->state().retryCount, 3);
+    QVERIFY(endsWith(LinkOperation::Write, LinkResult::Outcome::NoAnswer,
+                     QStringLiteral("MYID001")));
     // An identified unit keeps its connection.
     QVERIFY(m_link->state().portOpen);
     QVERIFY(!m_host->locked);
@@ -179,11 +206,13 @@ void LinkTest::silentUnitWhileConnectingIsDisconnectedQuietly()
     QCOMPARE(m_host->lastStatus(), LinkStatus::NoAnswer);
     QVERIFY(!m_host->statuses.contains(LinkStatus::Disconnected));
     QVERIFY(!m_host->connectedLook);
+    QVERIFY(endsWith(LinkOperation::Connect, LinkResult::Outcome::NoAnswer,
+                     QStringLiteral("UVER")));
 }
 
 void LinkTest::lateAnswerEndsTheWaitNormally()
 {
-    connectUnit();
+    QVERIFY(connectUnit());
     // First sending and two resends, then the answer before the third tick.
     replyAfterWrite(3, "ACK\r\n");
     m_link->writeGroup({QStringLiteral("FRBD0")});
@@ -194,7 +223,7 @@ void LinkTest::lateAnswerEndsTheWaitNormally()
 
 void LinkTest::twoAcksInOnePieceReportSuccess()
 {
-    connectUnit();
+    QVERIFY(connectUnit());
     m_link->writeGroup({QStringLiteral("LOGI0")});
     m_host->statuses.clear();
     QTRY_COMPARE(writes(), 1);
@@ -205,7 +234,7 @@ void LinkTest::twoAcksInOnePieceReportSuccess()
 
 void LinkTest::nakDropsTheRestOfTheBatch()
 {
-    connectUnit();
+    QVERIFY(connectUnit());
     QStringList batch;
     for (int i = 0; i < 10; ++i)
         batch << QStringLiteral("MODE%1").arg(i % 6);
@@ -217,6 +246,8 @@ void LinkTest::nakDropsTheRestOfTheBatch()
     QTRY_COMPARE(m_host->lastStatus(), LinkStatus::WriteFailed);
     QTRY_VERIFY(m_link->state().pendingText.isEmpty());
     QCOMPARE(m_link->state().phase, ExchangePhase::Idle);
+    QVERIFY(endsWith(LinkOperation::Write, LinkResult::Outcome::Refused,
+                     QStringLiteral("MODE1")));
     // A fixed wait, to show that nothing more goes out.
     QTest::qWait(50);
     QCOMPARE(writes(), 2);
@@ -239,7 +270,7 @@ void LinkTest::identificationCompletesTheConnection()
 
     // The same identification during a read-back reports nothing of its own.
     m_channel->written.clear();
-    startReadBack();
+    QVERIFY(startReadBack());
     QVERIFY(m_host->statuses.isEmpty());
     QCOMPARE(m_link->state().phase, ExchangePhase::Reading);
 }
@@ -254,6 +285,9 @@ void LinkTest::wrongModelLeavesThePortOpenButNotConnected()
     QCOMPARE(m_host->lastStatus(), LinkStatus::WrongUnit);
     QVERIFY(!m_host->connectedLook);
     QVERIFY(m_link->state().portOpen);
+    QVERIFY(endsWith(LinkOperation::Connect, LinkResult::Outcome::WrongModel));
+    QCOMPARE(m_host->identified, QStringList{QStringLiteral("48299")});
+    QVERIFY(!m_link->unit());
     // The next click closes the port without a word.
     m_link->disconnectUnit();
     QVERIFY(!m_link->state().portOpen);
@@ -262,7 +296,7 @@ void LinkTest::wrongModelLeavesThePortOpenButNotConnected()
 
 void LinkTest::errLineEndsTheExchangeAndDropsWhatFollows()
 {
-    connectUnit();
+    QVERIFY(connectUnit());
     m_link->readError();
     QCOMPARE(m_link->state().phase, ExchangePhase::Reading);
     QTRY_COMPARE(writes(), 1);
@@ -276,13 +310,14 @@ void LinkTest::errLineEndsTheExchangeAndDropsWhatFollows()
              (QList<LinkStatus>{LinkStatus::ReadingError, LinkStatus::ReadDone}));
     QCOMPARE(m_link->state().phase, ExchangePhase::Idle);
     QVERIFY(!m_link->watchdogRunning());
+    QVERIFY(endsWith(LinkOperation::ReadError, LinkResult::Outcome::Done));
 }
 
 void LinkTest::readBackCompletesOnlyWithAnAppliedLastLine()
 {
-    connectUnit();
+    QVERIFY(connectUnit());
     m_host->refuse << QStringLiteral("MODE=9");
-    startReadBack();
+    QVERIFY(startReadBack());
     // A refused line in the middle does not stop the read-back.
     reply("MODE=9\r\nTYPE=1\r\n");
     QTRY_VERIFY(idle());
@@ -293,9 +328,9 @@ void LinkTest::readBackCompletesOnlyWithAnAppliedLastLine()
 
 void LinkTest::refusedLastLineIsAskedForAgain()
 {
-    connectUnit();
+    QVERIFY(connectUnit());
     m_host->refuse << QStringLiteral("MYID=000");
-    startReadBack();
+    QVERIFY(startReadBack());
     reply("TYPE=0\r\nMYID=000\r\n");
     QTRY_COMPARE(m_host->applied.size(), 2);
     QVERIFY(m_link->state().awaitingReply);
@@ -311,8 +346,8 @@ void LinkTest::refusedLastLineIsAskedForAgain()
 
 void LinkTest::emptyLineCompletesAReadBack()
 {
-    connectUnit();
-    startReadBack();
+    QVERIFY(connectUnit());
+    QVERIFY(startReadBack());
     reply("FRBD=2\r\n\r\n");
     QTRY_VERIFY(idle());
     QCOMPARE(m_host->applied, (QStringList{QStringLiteral("FRBD=2"), QString()}));
@@ -321,8 +356,8 @@ void LinkTest::emptyLineCompletesAReadBack()
 
 void LinkTest::nakDuringReadReportsAFailedRead()
 {
-    connectUnit();
-    startReadBack();
+    QVERIFY(connectUnit());
+    QVERIFY(startReadBack());
     reply("NAK\r\n");
     QTRY_VERIFY(idle());
     QCOMPARE(m_host->lastStatus(), LinkStatus::ReadFailed);
@@ -330,7 +365,7 @@ void LinkTest::nakDuringReadReportsAFailedRead()
 
 void LinkTest::lineCutByAPauseIsJoinedWithItsRest()
 {
-    connectUnit();
+    QVERIFY(connectUnit());
     m_link->writeGroup({QStringLiteral("DIVR1")});
     m_host->statuses.clear();
     QTRY_COMPARE(writes(), 1);
@@ -345,7 +380,7 @@ void LinkTest::lineCutByAPauseIsJoinedWithItsRest()
 
 void LinkTest::oversizedFragmentIsDropped()
 {
-    connectUnit();
+    QVERIFY(connectUnit());
     m_link->writeGroup({QStringLiteral("DIVR1")});
     QTRY_COMPARE(writes(), 1);
     reply(QByteArray(1024 * 1024, 'x'));
@@ -358,7 +393,7 @@ void LinkTest::oversizedFragmentIsDropped()
 
 void LinkTest::chatteringLineIsGivenUpAfterFourTicks()
 {
-    connectUnit();
+    QVERIFY(connectUnit());
     QTimer chatter;
     connect(&chatter, &QTimer::timeout, this, [this] { m_channel->receive("zz"); });
     chatter.start(3);
@@ -373,9 +408,34 @@ void LinkTest::chatteringLineIsGivenUpAfterFourTicks()
     QVERIFY(clock.elapsed() >= 4 * 100);
 }
 
+void LinkTest::bytesWaitingUnreadAreNeverResentOver()
+{
+    QVERIFY(connectUnit());
+    m_link->writeGroup({QStringLiteral("HOLD0")});
+    QTRY_COMPARE(writes(), 1);
+    // The answer sits in the driver's buffer, its readyRead not yet delivered: every tick finds
+    // bytes on their way, so the line is not silent and nothing is sent again.
+    m_channel->receive("ACK\r\n", false);
+    QVERIFY(endsWith(LinkOperation::Write, LinkResult::Outcome::NoAnswer));
+    QCOMPARE(writes(), 1);
+}
+
+void LinkTest::writeAnsweredWithoutAckIsUnconfirmed()
+{
+    QVERIFY(connectUnit());
+    m_link->writeGroup({QStringLiteral("REPT1"), QStringLiteral("DIVR1")});
+    QTRY_COMPARE(writes(), 1);
+    reply("ACK\r\n");
+    QTRY_COMPARE(writes(), 2);
+    reply("Err0001\r\n");
+    QVERIFY(endsWith(LinkOperation::Write, LinkResult::Outcome::Unconfirmed,
+                     QStringLiteral("DIVR1")));
+    QVERIFY(!m_host->statuses.contains(LinkStatus::WriteDone));
+}
+
 void LinkTest::unpluggedAdapterEndsEverything()
 {
-    connectUnit();
+    QVERIFY(connectUnit());
     m_link->writeGroup({QStringLiteral("ETIM005"), QStringLiteral("PTIM000")});
     QTRY_COMPARE(writes(), 1);
     m_channel->unplug();
@@ -387,14 +447,16 @@ void LinkTest::unpluggedAdapterEndsEverything()
     QCOMPARE(m_host->lastStatus(), LinkStatus::NoAnswer);
     QVERIFY(!m_host->connectedLook);
     QVERIFY(!m_host->locked);
+    QVERIFY(endsWith(LinkOperation::Write, LinkResult::Outcome::PortLost,
+                     QStringLiteral("ETIM005")));
     // Connecting again works once the adapter is back.
-    connectUnit();
+    QVERIFY(connectUnit());
     QVERIFY(m_link->state().portOpen);
 }
 
 void LinkTest::failedWriteCountsAsUnplugged()
 {
-    connectUnit();
+    QVERIFY(connectUnit());
     m_channel->failWrites = true;
     m_link->writeGroup({QStringLiteral("DOUT1")});
     QTRY_VERIFY(!m_link->state().portOpen);
@@ -411,6 +473,7 @@ void LinkTest::portOutsideOneToNineIsNeverOpened()
         QVERIFY(!m_channel->isOpen());
         QVERIFY(!m_link->state().portOpen);
         QCOMPARE(m_host->lastStatus(), LinkStatus::OpenFailed);
+        QVERIFY(endsWith(LinkOperation::Connect, LinkResult::Outcome::OpenFailed));
     }
     m_link->setPortNumber(1);
     m_channel->refuseOpen = true;
@@ -421,16 +484,14 @@ void LinkTest::portOutsideOneToNineIsNeverOpened()
 
 void LinkTest::disconnectReportsOnlyForAnIdentifiedUnit()
 {
-    connectUnit();
+    QVERIFY(connectUnit());
     m_link->writeGroup({QStringLiteral("FRBD1")});  // left in the queue by the disconnect
     m_link->disconnectUnit();
     QCOMPARE(m_host->lastStatus(), LinkStatus::Disconnected);
-    QVERIFY(m_host->statusResetRunning);
     QVERIFY(m_link->state().pendingText.isEmpty());
     QVERIFY(!m_host->connectedLook);
-    // Reconnecting stops the return to the idle text.
     m_link->connectUnit();
-    QVERIFY(!m_host->statusResetRunning);
+    QCOMPARE(m_host->lastStatus(), LinkStatus::Connecting);
     // Closing a port that is not open is reported.
     m_link->disconnectUnit();
     m_link->disconnectUnit();
@@ -451,10 +512,11 @@ void LinkTest::trafficReportsEveryLineAndEvent()
     QCOMPARE(events.first().kind, Kind::OpenFailed);
     QCOMPARE(events.first().device, QStringLiteral("fake1"));
     QCOMPARE(events.first().reason, QStringLiteral("Permission denied"));
+    QVERIFY(endsWith(LinkOperation::Connect, LinkResult::Outcome::OpenFailed));
 
     m_channel->refuseOpen = false;
     events.clear();
-    connectUnit();
+    QVERIFY(connectUnit());
     reply("stray\r\n");  // nobody asked
     replyAfterWrite(3, "ACK\r\n");  // sent, then resent twice
     m_link->writeGroup({QStringLiteral("MODE1")});

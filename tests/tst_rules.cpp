@@ -125,9 +125,9 @@ void RulesTest::frequency()
 void RulesTest::directionText()
 {
     for (const char *good : {"0000", "1111", "0101"})
-        QCOMPARE(isDirectionText(QString::fromLatin1(good)), qint16(0));
+        QVERIFY(isDirectionText(QString::fromLatin1(good)));
     for (const char *bad : {"01", "01010", "0120", "", "O101"})
-        QCOMPARE(isDirectionText(QString::fromLatin1(bad)), qint16(-1));
+        QVERIFY(!isDirectionText(QString::fromLatin1(bad)));
     QCOMPARE(Texts::directionCaption(QStringLiteral("0")), QStringLiteral("出力"));
     QCOMPARE(Texts::directionCaption(QStringLiteral("1")), QStringLiteral("入力"));
     QCOMPARE(Texts::directionCaption(QString()), QStringLiteral("入力"));

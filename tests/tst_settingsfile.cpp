@@ -46,7 +46,7 @@ private slots:
 
 private:
     QString path(const char *name) const { return m_fixture->dir.filePath(QLatin1String(name)); }
-    void writeFile(const QString &path, const QByteArray &bytes);
+    static bool writeFile(const QString &path, const QByteArray &bytes);
     QByteArray readFile(const QString &path);
     QByteArray save();
     MainWindow *window() const { return m_fixture->window(); }
@@ -88,11 +88,11 @@ void SettingsFileTest::cleanup()
     delete m_channel;
 }
 
-void SettingsFileTest::writeFile(const QString &path, const QByteArray &bytes)
+bool SettingsFileTest::writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && file.write(bytes) == bytes.size() && file.flush();
 }
 
 QByteArray SettingsFileTest::readFile(const QString &path)
@@ -124,7 +124,7 @@ void SettingsFileTest::analogExampleIsExact()
     window()->selectTab(AnalogTab);
     for (const char *line : {"MODE=1", "MYID=012", "FRCH=3", "FRBD=1", "HOLD=1", "ADSL=1",
                              "REPT=1", "ETIM=010", "PTIM=005", "DOUT=1"}) {
-        QCOMPARE(window()->applyParameterLine(QString::fromLatin1(line)), 0);
+        QVERIFY(window()->applyParameterLine(QString::fromLatin1(line)));
     }
     m_fixture->find<DirectionButton>(QStringLiteral("cmdAUIO_0"))->click();
     QCOMPARE(save(), AnalogKind + "\r\n" + AnalogBody);
@@ -164,7 +164,7 @@ void SettingsFileTest::cancelledDialogsDoNothing()
 void SettingsFileTest::overwriteAsksFirst()
 {
     const QString target = path("old.txt");
-    writeFile(target, "old bytes");
+    QVERIFY(writeFile(target, "old bytes"));
     m_fixture->prompter.answers << Prompter::Answer::Cancel;
     window()->saveSettings(target);
     QCOMPARE(m_fixture->prompter.shown.size(), 1);
@@ -179,7 +179,7 @@ void SettingsFileTest::overwriteAsksFirst()
 
     // A hidden file is asked about as well: replacing it unasked would lose it.
     const QString hidden = path(".hidden.txt");
-    writeFile(hidden, "keep");
+    QVERIFY(writeFile(hidden, "keep"));
     m_fixture->prompter.answers << Prompter::Answer::Cancel;
     window()->saveSettings(hidden);
     QCOMPARE(readFile(hidden), QByteArray("keep"));
@@ -197,7 +197,7 @@ void SettingsFileTest::failedSaveKeepsTheOldFile()
     const QString lockedDir = path("locked");
     QVERIFY(QDir().mkdir(lockedDir));
     const QString target = lockedDir + QStringLiteral("/old.txt");
-    writeFile(target, "old bytes");
+    QVERIFY(writeFile(target, "old bytes"));
     if (!makeUnwritable(lockedDir))
         QSKIP("cannot make a directory unwritable here");
     m_fixture->prompter.shown.clear();
@@ -214,7 +214,7 @@ void SettingsFileTest::fullDiskKeepsTheOldFileAndReportsIt()
     if (!disk.isMounted())
         QSKIP(qPrintable(disk.skipReason()));
     const QString old = disk.path(QStringLiteral("old.txt"));
-    writeFile(old, "old bytes");
+    QVERIFY(writeFile(old, "old bytes"));
     QVERIFY(disk.fill());
 
     // Overwriting: asked first (answered OK), then the failure; the old bytes stay.
@@ -277,9 +277,9 @@ void SettingsFileTest::roundTrips()
                             "PDIR=1010", "LOGI=1", "AUIO=1", "ADSL=1", "DASL=1", "REPT=1",
                             "ETIM=254", "PTIM=099", "DOUT=1"};
     for (const QString &line : lines)
-        QCOMPARE(window()->applyParameterLine(line), 0);
+        QVERIFY(window()->applyParameterLine(line));
     window()->applyParameterLine(QStringLiteral("TYPE=%1").arg(role));
-    QCOMPARE(window()->applyParameterLine(QStringLiteral("MYID=") + ownId), 0);
+    QVERIFY(window()->applyParameterLine(QStringLiteral("MYID=") + ownId));
     const QByteArray saved = save();
 
     // Back to the defaults, then load.
@@ -298,7 +298,7 @@ void SettingsFileTest::roundTrips()
 
 void SettingsFileTest::fileOfTheOtherKindSwitchesTheTab()
 {
-    writeFile(path("analog.txt"), AnalogKind + "\r\n" + AnalogBody);
+    QVERIFY(writeFile(path("analog.txt"), AnalogKind + "\r\n" + AnalogBody));
     window()->loadSettings(path("analog.txt"));
     QVERIFY(m_fixture->prompter.shown.isEmpty());
     QCOMPARE(window()->selectedTab(), AnalogTab);
@@ -310,7 +310,7 @@ void SettingsFileTest::blankLinesBetweenItemsAreIgnored()
 {
     QByteArray bytes = AnalogKind + "\r\n" + AnalogBody;
     bytes.replace("MODE=1\r\n", "\r\n\r\nMODE=1\r\n\r\n");
-    writeFile(path("blank.txt"), bytes);
+    QVERIFY(writeFile(path("blank.txt"), bytes));
     window()->loadSettings(path("blank.txt"));
     QVERIFY(m_fixture->prompter.shown.isEmpty());
     QCOMPARE(window()->listIndex(ParameterKey::DOUT), 1);
@@ -320,7 +320,7 @@ void SettingsFileTest::unknownKeyStopsTheLoad()
 {
     QByteArray bytes = AnalogKind + "\r\n" + AnalogBody;
     bytes.replace("HOLD=1", "XXXX=1");  // line 8
-    writeFile(path("unknown.txt"), bytes);
+    QVERIFY(writeFile(path("unknown.txt"), bytes));
     window()->loadSettings(path("unknown.txt"));
     QCOMPARE(lastMessage(), QStringLiteral("ファイルから読込できません。"));
     QCOMPARE(m_fixture->prompter.shown.last().title, QStringLiteral("読込エラー"));
@@ -334,7 +334,7 @@ void SettingsFileTest::refusedLastItemIsReported()
     QByteArray bytes = DigitalKind + "\r\n" + DefaultBody;
     bytes.chop(2);  // no empty last line: DOUT is the last item
     bytes.replace("DOUT=0", "DOUT=7");
-    writeFile(path("last.txt"), bytes);
+    QVERIFY(writeFile(path("last.txt"), bytes));
     window()->loadSettings(path("last.txt"));
     QCOMPARE(lastMessage(), QStringLiteral("ファイルから読込できません。"));
 }
@@ -342,7 +342,7 @@ void SettingsFileTest::refusedLastItemIsReported()
 void SettingsFileTest::kindLineAloneChangesOnlyTheTab()
 {
     window()->applyParameterLine(QStringLiteral("MODE=2"));
-    writeFile(path("kind.txt"), AnalogKind + "\r\n");
+    QVERIFY(writeFile(path("kind.txt"), AnalogKind + "\r\n"));
     window()->loadSettings(path("kind.txt"));
     QVERIFY(m_fixture->prompter.shown.isEmpty());
     QCOMPARE(window()->selectedTab(), AnalogTab);
@@ -375,7 +375,7 @@ void SettingsFileTest::badFilesAreRefusedCleanly()
     window()->applyParameterLine(QStringLiteral("MODE=3"));
     const QString target = path("bad.txt");
     if (!content.isEmpty())
-        writeFile(target, content);
+        QVERIFY(writeFile(target, content));
     window()->loadSettings(target);
     QCOMPARE(m_fixture->prompter.shown.size(), 1);
     QCOMPARE(lastMessage(), message);
@@ -409,8 +409,8 @@ void SettingsFileTest::hugeFilesStopAtTheFirstRefusedItem()
 
 void SettingsFileTest::itemsFollowCommasAndQuotes()
 {
-    writeFile(path("items.txt"),
-              DigitalKind + "\r\n  \"MODE=3\",TYPE=1, MYID=000\r\n\"SNUM=5\"junk,FRBD=2\n");
+    QVERIFY(writeFile(path("items.txt"),
+              DigitalKind + "\r\n  \"MODE=3\",TYPE=1, MYID=000\r\n\"SNUM=5\"junk,FRBD=2\n"));
     window()->loadSettings(path("items.txt"));
     QVERIFY2(m_fixture->prompter.shown.isEmpty(), qPrintable(lastMessage()));
     QCOMPARE(window()->listIndex(ParameterKey::MODE), 3);
@@ -447,7 +447,7 @@ void SettingsFileTest::refusalNamesItsLineAndRule()
     QFETCH(int, line);
     QFETCH(QString, reason);
     QFETCH(QStringList, applied);
-    writeFile(path("refused.txt"), bytes);
+    QVERIFY(writeFile(path("refused.txt"), bytes));
     MemoryForm form;
     LoadDetails details;
     QVERIFY(loadSettingsFile(path("refused.txt"), form, &details) != LoadOutcome::Loaded);

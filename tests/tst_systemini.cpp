@@ -20,6 +20,7 @@ private slots:
     void missingFileGivesDefaults();
     void unwritableDirectoryIsIgnored();
     void fullOrReadOnlyDiskKeepsTheOldFile();
+    void failedSyncStopsTheReplace();
 };
 
 namespace {
@@ -131,6 +132,28 @@ void PortSettingsTest::fullOrReadOnlyDiskKeepsTheOldFile()
         QCOMPARE(QDir(disk.root()).entryList(QDir::Files | QDir::Hidden).size(),
                  readOnly ? 1 : 2);
     }
+}
+
+// Some file systems report a full disk only when the bytes are synced: the rename must not
+// follow.
+void PortSettingsTest::failedSyncStopsTheReplace()
+{
+    QTemporaryDir dir;
+    const QString path = portSettingsPath(dir.path() + QLatin1Char('/'));
+    QVERIFY(savePortSettings(path, PortSettings{}).ok);
+    int synced = 0;
+    const FileWriteResult result = replaceFile(path, "new", [&synced](int) {
+        ++synced;
+        return QStringLiteral("No space left on device");
+    });
+    QCOMPARE(synced, 1);
+    QVERIFY(!result.ok);
+    QCOMPARE(result.reason, QStringLiteral("No space left on device"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), DefaultBytes);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("system.ini")});
 }
 
 QTEST_GUILESS_MAIN(PortSettingsTest)

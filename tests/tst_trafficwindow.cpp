@@ -35,10 +35,11 @@ private slots:
     void logFileFailureIsReportedOnce();
 
 private:
-    void startUnit(const UnitOptions &options = {});
-    void connectUnit();
+    // False on a failure, for the caller's QVERIFY.
+    bool startUnit(const UnitOptions &options = {});
+    bool connectUnit();
     void click(const char *name) { QTest::mouseClick(m_app->button(name), Qt::LeftButton); }
-    void openLog();
+    bool openLog();  // false on a failure, for the caller's QVERIFY
     QStringList shownRows(int from = 0) const;
     QPushButton *logButton(const char *name) const
     {
@@ -66,28 +67,27 @@ void TrafficWindowTest::cleanup()
     m_view = nullptr;
 }
 
-void TrafficWindowTest::startUnit(const UnitOptions &options)
+bool TrafficWindowTest::startUnit(const UnitOptions &options)
 {
-    m_bench->start(options);
+    const bool started = m_bench->start(options);
     m_unit = m_bench->unit;
     m_app = m_bench->app;
+    return started;
 }
 
-void TrafficWindowTest::connectUnit()
+bool TrafficWindowTest::connectUnit()
 {
-    m_bench->connect();
+    return m_bench->connect();
 }
 
-void TrafficWindowTest::openLog()
+bool TrafficWindowTest::openLog()
 {
     m_app->find<QAction>(QStringLiteral("mnuLog"))->trigger();
     m_log = m_app->window()->findChild<TrafficWindow *>(QStringLiteral("frmLog"));
-    QVERIFY(m_log);
-    QVERIFY(m_log->isVisible());
-    QVERIFY(m_log->isWindow());
+    if (!m_log || !m_log->isVisible() || !m_log->isWindow())
+        return false;
     m_view = m_log->findChild<QTreeView *>(QStringLiteral("lstLog"));
-    QVERIFY(m_view);
-    QVERIFY(QTest::qWaitForWindowExposed(m_log));
+    return m_view && QTest::qWaitForWindowExposed(m_log);
 }
 
 // "direction|text" of each row the view shows, from row `from` on.
@@ -104,10 +104,10 @@ QStringList TrafficWindowTest::shownRows(int from) const
 
 void TrafficWindowTest::readBackShowsBothDirectionsInOrder()
 {
-    startUnit();
+    QVERIFY(startUnit());
     // Recorded from the start, before anyone opened the window.
-    connectUnit();
-    openLog();
+    QVERIFY(connectUnit());
+    QVERIFY(openLog());
     QCOMPARE(m_log->windowTitle(), QStringLiteral("通信ログ"));
     QCOMPARE(shownRows(), (QStringList{"|ポートを開きました", "送信|@UVER<CR><LF>",
                                        "受信|ZRT48210<CR><LF>", "受信|Ver1.02<CR><LF>"}));
@@ -157,10 +157,10 @@ void TrafficWindowTest::readBackShowsBothDirectionsInOrder()
 
 void TrafficWindowTest::silentUnitShowsResendsAndGiveUp()
 {
-    startUnit();
+    QVERIFY(startUnit());
     m_app->link()->setTimings({200, 10});
-    connectUnit();
-    openLog();
+    QVERIFY(connectUnit());
+    QVERIFY(openLog());
     const int before = m_view->model()->rowCount();
     UnitOptions silent;
     silent.silent = true;
@@ -178,9 +178,9 @@ void TrafficWindowTest::silentUnitShowsResendsAndGiveUp()
 
 void TrafficWindowTest::unplugShowsTheReason()
 {
-    startUnit();
-    connectUnit();
-    openLog();
+    QVERIFY(startUnit());
+    QVERIFY(connectUnit());
+    QVERIFY(openLog());
     m_unit->closeMaster();
     QTRY_VERIFY_WITH_TIMEOUT(!m_app->link()->state().portOpen, 3000);
     const QStringList rows = shownRows();
@@ -196,7 +196,7 @@ void TrafficWindowTest::unplugShowsTheReason()
 
 void TrafficWindowTest::viewKeepsTheBoundAndFollowsTheNewest()
 {
-    startUnit();
+    QVERIFY(startUnit());
     TrafficLog *log = m_app->app->trafficLog();
     TrafficEvent sent;
     sent.kind = TrafficEvent::Kind::Sent;
@@ -204,7 +204,7 @@ void TrafficWindowTest::viewKeepsTheBoundAndFollowsTheNewest()
     // Half before the window opens, half while it is open.
     for (int i = 0; i < TrafficLog::MaxRows + 5; ++i) {
         if (i == TrafficLog::MaxRows / 2)
-            openLog();
+            QVERIFY(openLog());
         sent.bytes = "@MYID" + QByteArray::number(i) + "\r\n";
         log->record(sent);
     }
@@ -251,9 +251,9 @@ void TrafficWindowTest::viewKeepsTheBoundAndFollowsTheNewest()
 
 void TrafficWindowTest::saveWritesEveryRowAndKeepsTheOldFileOnFailure()
 {
-    startUnit();
-    connectUnit();
-    openLog();
+    QVERIFY(startUnit());
+    QVERIFY(connectUnit());
+    QVERIFY(openLog());
     const QString path = m_app->dir.filePath(QStringLiteral("traffic.txt"));
     m_app->prompter.fileNames << path;
     QTest::mouseClick(logButton("cmdLogSave"), Qt::LeftButton);
@@ -293,11 +293,11 @@ void TrafficWindowTest::logFileFailureIsReportedOnce()
     ScratchDisk disk;
     if (!disk.isMounted())
         QSKIP(qPrintable(disk.skipReason()));
-    startUnit();
+    QVERIFY(startUnit());
     QString reason;
     QVERIFY(m_app->app->trafficLog()->appendTo(disk.path(QStringLiteral("traffic.log")), &reason));
     QVERIFY(disk.fill());
-    connectUnit();
+    QVERIFY(connectUnit());
     click("cmdDISP");
     QTRY_COMPARE_WITH_TIMEOUT(m_app->label("lblStat")->text(), QStringLiteral("読込成功"), 3000);
     QTRY_COMPARE(m_app->prompter.shown.size(), 1);

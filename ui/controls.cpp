@@ -8,6 +8,7 @@
 #include "ui/tabcontrol.h"
 #include "ui/twips.h"
 #include "ui/updown.h"
+#include "settings/parameters.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -388,10 +389,11 @@ void placeControl(QWidget *control, QWidget *parent, const QRect &place)
     }
 }
 
-void setUpDown(UpDown *upDown, NumberField *field, int minimum, int maximum)
+void setUpDown(UpDown *upDown, NumberField *field, ParameterKey key)
 {
-    upDown->setRange(minimum, maximum);
-    upDown->setValue(minimum);
+    const FieldBounds bounds = fieldBounds(key);
+    upDown->setRange(bounds.minimum, bounds.maximum);
+    upDown->setValue(bounds.minimum);
     upDown->setBuddy(field);
 }
 
@@ -425,11 +427,11 @@ MainControls buildMainWindowControls(QWidget *client)
         placeControl(control, parent, place);
     }
 
-    // The only home of these bounds: the range check reads them back from the controls.
-    setUpDown(c.udMYID, c.txtMYID, 1, 200);
-    setUpDown(c.udSNUM, c.txtSNUM, 1, 200);
-    setUpDown(c.udETIM, c.txtETIM, 1, 255);
-    setUpDown(c.udPTIM, c.txtPTIM, 0, 100);
+    // The bounds live with the parameter rules; the range check reads them back from here.
+    setUpDown(c.udMYID, c.txtMYID, ParameterKey::MYID);
+    setUpDown(c.udSNUM, c.txtSNUM, ParameterKey::SNUM);
+    setUpDown(c.udETIM, c.txtETIM, ParameterKey::ETIM);
+    setUpDown(c.udPTIM, c.txtPTIM, ParameterKey::PTIM);
 
     c.tabAD->placePages();
     for (QWidget *control : std::as_const(inFront))

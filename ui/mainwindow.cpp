@@ -8,7 +8,7 @@
 #include "link/trafficlog.h"
 #include "settings/commandset.h"
 #include "settings/panelvalues.h"
-#include "settings/unitmodels.h"
+#include "link/unitmodels.h"
 #include "ui/captionframe.h"
 #include "ui/commissioningsheet.h"
 #include "ui/directionbutton.h"
@@ -22,7 +22,6 @@
 #include "ui/texts.h"
 #include "ui/trafficwindow.h"
 #include "ui/updown.h"
-#include "ui/verifyafterwrite.h"
 
 #include <QAction>
 #include <QApplication>
@@ -63,12 +62,13 @@ bool isInputEvent(QEvent::Type type)
 
 } // namespace
 
-MainWindow::MainWindow(Prompter *prompter, PortMap *portMap,
+MainWindow::MainWindow(Prompter *prompter, PortMap *portMap, Link *link,
                        const QString &programDirectory, QWidget *parent)
     : QMainWindow(parent)
     , m_prompter(prompter)
     , m_portMap(portMap)
     , m_programDirectory(programDirectory)
+    , m_link(link)
 {
     setObjectName(QStringLiteral("frmMain"));
     // The title the layout stores; start-up replaces it before the window is shown.
@@ -106,14 +106,23 @@ MainWindow::MainWindow(Prompter *prompter, PortMap *portMap,
     connect(&m_statusReset, &QTimer::timeout, this, &MainWindow::onStatusReset);
     connectControls();
     EnterPressesButton::installOnButtonsOf(this);
-}
 
-void MainWindow::attachLink(Link *link)
-{
-    m_link = link;
-    m_verify = new VerifyAfterWrite(link, this, this);
-    m_verify->setEnabled(m_menus.mnuVerify->isChecked());
-    connect(m_verify, &VerifyAfterWrite::verified, this, &MainWindow::showVerification);
+    m_job = new UnitJob(link, this);
+    // Until the read that checks a write goes out, no click may slip in between.
+    connect(m_job, &UnitJob::stepStarted, this, [this](UnitJob::Step step) {
+        if (step == UnitJob::Step::Verifying)
+            setWindowLocked(true);
+    });
+    connect(m_job, &UnitJob::finished, this, &MainWindow::showWriteResult);
+    connect(link, &Link::statusChanged, this, &MainWindow::showLinkStatus);
+    connect(link, &Link::awaitingReplyChanged, this, &MainWindow::setWindowLocked);
+    connect(link, &Link::identified, this, &MainWindow::showUnit);
+    connect(link, &Link::unitForgotten, this, &MainWindow::clearUnitLabels);
+    connect(link, &Link::versionReceived, m_controls.lblUnitVer2, &QLabel::setText);
+    connect(link, &Link::connectionChanged, this, &MainWindow::showConnectionState);
+    // The report is a modal box: opened after the dispatch that found the line has returned.
+    connect(link, &Link::errorLineReceived, this, &MainWindow::showUnitError,
+            Qt::QueuedConnection);
 }
 
 void MainWindow::attachTrafficLog(TrafficLog *log)
@@ -194,10 +203,10 @@ void MainWindow::showFrequency()
 
 void MainWindow::applyRoleRule()
 {
-    const RoleOwnId ownId = roleOwnId(listIndex(ParameterKey::TYPE));
-    m_controls.txtMYID->setText(ownId.text);
-    m_controls.txtMYID->setEnabled(ownId.editable);
-    m_controls.udMYID->setEnabled(ownId.editable);
+    applyRoleOwnId(*this);
+    const bool editable = roleOwnId(listIndex(ParameterKey::TYPE)).editable;
+    m_controls.txtMYID->setEnabled(editable);
+    m_controls.udMYID->setEnabled(editable);
 }
 
 void MainWindow::runListHandling(ParameterKey key)
@@ -284,14 +293,17 @@ void MainWindow::selectTab(int tab)
     enableSelectedUnitPanel();
 }
 
-// ---- LinkHost ----
+// ---- what the link reports ----
 
 void MainWindow::showLinkStatus(LinkStatus status)
 {
-    if (m_verify)
-        m_verify->linkStatus(status);
     const Texts::StatusMessage message = Texts::status(status);
     showStatus(message.text, message.colour);
+    // "切断しました" returns to the idle text after five seconds, unless a connect comes first.
+    if (status == LinkStatus::Disconnected)
+        m_statusReset.start();
+    else if (status == LinkStatus::Connecting)
+        m_statusReset.stop();
 }
 
 void MainWindow::showStatus(const QString &text, QRgb colour)
@@ -325,25 +337,15 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-bool MainWindow::identifyUnit(const QString &line)
+void MainWindow::showUnit(const QString &model, const QString &kind)
 {
-    const std::optional<UnitModel> unit = unitModelOf(line);
-    if (!unit)
-        return false;
+    Q_UNUSED(model)
+    const std::optional<UnitModel> &unit = m_link->unit();
+    if (kind.isEmpty() || !unit)
+        return;  // a model of another family: the status line says so
     m_controls.lblUnitVer1->setText(unit->kind);
     m_unitModel = QStringLiteral("ZRT") + unit->model;
     selectTab(unit->tab);
-    return true;
-}
-
-void MainWindow::showVersion(const QString &line)
-{
-    m_controls.lblUnitVer2->setText(line);
-}
-
-QString MainWindow::unitKind() const
-{
-    return m_controls.lblUnitVer1->text();
 }
 
 void MainWindow::clearUnitLabels()
@@ -355,17 +357,14 @@ void MainWindow::clearUnitLabels()
     m_lastWrite = LastWriteState::None;
 }
 
-int MainWindow::applyParameterLine(const QString &line)
+bool MainWindow::applyParameterLine(const QString &line)
 {
-    // The read that checks a write leaves the fields as the user wrote them.
-    if (m_verify && m_verify->isReading())
-        return m_verify->take(line);
     return ::applyParameterLine(*this, line);
 }
 
 void MainWindow::showUnitError(const QString &line)
 {
-    // The link has stopped the watchdog and said "読込成功" before handing the line over.
+    // The status line already says "読込成功".
     m_errorCode = unitErrorCode(line);
     m_prompter->show(Texts::unitError(unitErrorMessage(unitErrorCode(line))));
 }
@@ -381,19 +380,9 @@ void MainWindow::showConnectionState(bool connected)
     m_controls.cmdPort->setToolTip(Texts::portButtonHint(connected));
 }
 
-void MainWindow::startStatusReset()
-{
-    m_statusReset.start();
-}
-
-void MainWindow::stopStatusReset()
-{
-    m_statusReset.stop();
-}
-
 void MainWindow::onStatusReset()
 {
-    if (!m_link || !m_link->state().portOpen) {
+    if (!m_link->state().portOpen) {
         const Texts::StatusMessage idle = Texts::idleAgain();
         showStatus(idle.text, idle.colour);
     }
@@ -412,27 +401,36 @@ void MainWindow::writeGroup(const QList<ParameterKey> &keys)
     if (!confirmWrite())
         return;
     const QStringList commands = groupCommands(*this, keys);
-    m_verify->noteWrite(commands);
     m_lastWrite = LastWriteState::NotVerified;
-    m_link->writeGroup(commands);
+    UnitJob::Request request;
+    request.work = UnitJob::Work::Write;
+    request.connect = false;
+    request.commands = [commands] { return commands; };
+    request.verify = m_menus.mnuVerify->isChecked();
+    m_job->start(request);
 }
 
 void MainWindow::setVerifyAfterWrite(bool on)
 {
-    if (m_verify)
-        m_verify->setEnabled(on);
     if (!Preferences::setVerifyAfterWrite(on))
         m_prompter->show(Texts::preferenceNotStored());
 }
 
-void MainWindow::showVerification(const QList<Mismatch> &mismatches)
+void MainWindow::showWriteResult(const UnitJob::Result &result)
 {
-    const Texts::StatusMessage outcome = mismatches.isEmpty() ? Texts::verifyDone()
-                                                              : Texts::verifyFailed();
+    // The write's own outcome is on the status line already; a verify that did not complete
+    // its read ends without a word of its own.
+    const bool compared = result.outcome == UnitJob::Outcome::Done
+        || result.outcome == UnitJob::Outcome::Different;
+    if (!result.read || !compared)
+        return;
+    const Texts::StatusMessage outcome = result.mismatches.isEmpty() ? Texts::verifyDone()
+                                                                     : Texts::verifyFailed();
     showStatus(outcome.text, outcome.colour);
-    m_lastWrite = mismatches.isEmpty() ? LastWriteState::Verified : LastWriteState::Different;
-    if (!mismatches.isEmpty())
-        m_prompter->show(Texts::verifyMismatch(mismatches));
+    m_lastWrite = result.mismatches.isEmpty() ? LastWriteState::Verified
+                                              : LastWriteState::Different;
+    if (!result.mismatches.isEmpty())
+        m_prompter->show(Texts::verifyMismatch(result.mismatches));
 }
 
 void MainWindow::showTrafficLog()
@@ -448,7 +446,7 @@ void MainWindow::showTrafficLog()
 
 void MainWindow::readBack()
 {
-    m_link->readBack();
+    m_link->readBack([this](const QString &line) { return applyParameterLine(line); });
 }
 
 void MainWindow::requestUnitError()
@@ -588,8 +586,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    if (m_link)
-        m_link->quit();
+    m_link->quit();
     if (m_trafficWindow)
         m_trafficWindow->close();  // remembers its place
     event->accept();

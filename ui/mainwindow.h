@@ -1,7 +1,9 @@
 #pragma once
 
-#include "link/linkhost.h"
+#include "link/linkresult.h"
+#include "link/linkstatus.h"
 #include "settings/settingsform.h"
+#include "settings/unitjob.h"
 #include "ui/commissioningsheet.h"
 #include "ui/controls.h"
 #include "ui/prompter.h"
@@ -18,7 +20,7 @@ class NumberField;
 class PortMap;
 class TrafficLog;
 class TrafficWindow;
-class VerifyAfterWrite;
+class UnitJob;
 class Prompter;
 class QAction;
 class QComboBox;
@@ -27,20 +29,20 @@ class QPushButton;
 class QTabWidget;
 class UpDown;
 
-// frmMain: shows and edits every parameter, and is what the link reports to. It owns the
-// controls and thereby the values; the link, the port map and the prompter are lent to it.
-class MainWindow : public QMainWindow, public SettingsForm, public LinkHost
+// frmMain: shows and edits every parameter, drives the link and shows what it reports. It owns
+// the controls and thereby the values; the link, the port map and the prompter are lent to it.
+class MainWindow : public QMainWindow, public SettingsForm
 {
     Q_OBJECT
 public:
-    MainWindow(Prompter *prompter, PortMap *portMap, const QString &programDirectory,
-               QWidget *parent = nullptr);
+    MainWindow(Prompter *prompter, PortMap *portMap, Link *link,
+               const QString &programDirectory, QWidget *parent = nullptr);
 
-    void attachLink(Link *link);
     // What 情報 → 通信ログ shows; a failure of its --log file is reported once.
     void attachTrafficLog(TrafficLog *log);
     Link *link() const { return m_link; }
     void setStatusResetInterval(int ms) { m_statusReset.setInterval(ms); }
+    int statusResetInterval() const { return m_statusReset.interval(); }
     bool inputLocked() const { return m_inputLocked; }
 
     // Panel rules run on every change, by the user or by the program.
@@ -62,18 +64,13 @@ public:
     int selectedTab() const override;
     void selectTab(int tab) override;
 
-    // LinkHost
-    void showLinkStatus(LinkStatus status) override;
-    void setWindowLocked(bool locked) override;
-    bool identifyUnit(const QString &line) override;
-    void showVersion(const QString &line) override;
-    QString unitKind() const override;
-    void clearUnitLabels() override;
-    int applyParameterLine(const QString &line) override;
-    void showUnitError(const QString &line) override;
-    void showConnectionState(bool connected) override;
-    void startStatusReset() override;
-    void stopStatusReset() override;
+    // What the link reports, shown.
+    void showLinkStatus(LinkStatus status);
+    // The whole main window refuses input while a reply is awaited.
+    void setWindowLocked(bool locked);
+    // One parameter line of a read-back into the controls; false when the rules refuse it.
+    bool applyParameterLine(const QString &line);
+    void showConnectionState(bool connected);
 
     // The one writer of the status line.
     void showStatus(const QString &text, QRgb colour);
@@ -101,18 +98,21 @@ private:
     void onStatusReset();
     void showTrafficLog();
     void setVerifyAfterWrite(bool on);
-    void showVerification(const QList<Mismatch> &mismatches);
+    void showWriteResult(const UnitJob::Result &result);
+    void showUnit(const QString &model, const QString &kind);
+    void clearUnitLabels();
+    void showUnitError(const QString &line);
     void saveReportFromMenu();
 
     Prompter *m_prompter;
     PortMap *m_portMap;
     QString m_programDirectory;
-    Link *m_link = nullptr;
+    Link *m_link;
     bool m_inputLocked = false;
-    QTimer m_statusReset;  // Timer1
+    QTimer m_statusReset;  // the status line's return to its idle text
     TrafficLog *m_trafficLog = nullptr;
     TrafficWindow *m_trafficWindow = nullptr;
-    VerifyAfterWrite *m_verify = nullptr;
+    UnitJob *m_job;  // the writes, and the read that verifies them
 
     MainControls m_controls;
     MainMenus m_menus;

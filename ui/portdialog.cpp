@@ -1,7 +1,7 @@
 #include "ui/portdialog.h"
 
 #include "link/portmap.h"
-#include "settings/unitmodels.h"
+#include "link/unitmodels.h"
 #include "ui/captionframe.h"
 #include "ui/fonts.h"
 #include "ui/texts.h"

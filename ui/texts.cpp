@@ -140,7 +140,8 @@ Texts::Box Texts::preferenceNotStored()
 
 QString Texts::windowTitle()
 {
-    return tr("ZRT48210設定プログラム") + QStringLiteral("  ") + QStringLiteral("Ver. 1.02");
+    // The project's one version number (CMakeLists.txt).
+    return tr("ZRT48210設定プログラム") + QStringLiteral("  Ver. ") + QStringLiteral(ZRT_VERSION);
 }
 
 QString Texts::portButton(bool connected)

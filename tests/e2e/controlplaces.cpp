@@ -5,7 +5,9 @@
 // and menu items from the top-left of the window, items as their menu drops down under its
 // title. Run it on the display the program uses:
 // fonts and style decide the width of the menu titles.
+#include "fakes/fakechannel.h"
 #include "fakes/scriptedprompter.h"
+#include "link/link.h"
 #include "link/portmap.h"
 #include "ui/mainwindow.h"
 
@@ -32,7 +34,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     ScriptedPrompter prompter;
     PortMap ports;
-    MainWindow window(&prompter, &ports, QDir::tempPath());
+    FakeChannel channel;
+    Link link(&channel);
+    MainWindow window(&prompter, &ports, &link, QDir::tempPath());
     window.show();
     QApplication::processEvents();
 

@@ -4,6 +4,8 @@ Prompter::Answer ScriptedPrompter::message(const QString &text, const QString &t
                                            Buttons buttons, Icon icon)
 {
     shown << Shown{text, title, buttons, icon};
+    if (onShow)
+        onShow(shown.last());
     return answers.isEmpty() ? Answer::Ok : answers.takeFirst();
 }
 

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
+
 // Answers message boxes and file dialogs from a script and records what was asked.
 class ScriptedPrompter : public Prompter
 {
@@ -26,6 +28,9 @@ public:
     QList<Answer> answers;
     // File names in order; an empty string stands for Cancel.
     QStringList fileNames;
+
+    // Called as each box opens, before it is answered.
+    std::function<void(const Shown &box)> onShow;
 
     QList<Shown> shown;
     QList<FileRequest> fileRequests;

@@ -16,10 +16,11 @@ public:
     UnitOnPty(const UnitOnPty &) = delete;
     UnitOnPty &operator=(const UnitOnPty &) = delete;
 
-    // On failure the test has failed and both stay null.
-    void start(const UnitOptions &options = {});
-    // Clicks 接続 and waits until the unit is connected and no reply is awaited.
-    void connect();
+    // False when the unit or the application could not be started (then both may be null), for
+    // the caller's QVERIFY.
+    bool start(const UnitOptions &options = {});
+    // Clicks 接続 and waits until the unit is connected and no reply is awaited; false if not.
+    bool connect();
 
     QtSerialChannel channel;
     PtyUnit *unit = nullptr;

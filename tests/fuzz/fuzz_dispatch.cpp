@@ -1,8 +1,8 @@
 // Arbitrary reply bytes through the reply dispatcher, in every phase of an exchange.
 #include "fakes/fakechannel.h"
-#include "fakes/fakehost.h"
-#include "settings/memoryform.h"
 #include "link/link.h"
+#include "settings/memoryform.h"
+#include "settings/panelvalues.h"
 
 #include <QCoreApplication>
 
@@ -16,12 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     FakeChannel channel;
     MemoryForm form;
-    FakeHost host;
-    host.form = &form;
-    Link link(&channel, &host);
+    Link link(&channel);
     link.setPortNumber(1);
     link.setDeviceResolver([](int) { return QStringLiteral("fuzz"); });
     link.connectUnit();
+    link.m_sink = [&form](const QString &line) { return applyParameterLine(form, line); };
     link.m_state.phase = static_cast<ExchangePhase>(data[0] % 4);
     link.queueCommand(QStringLiteral("DISP"));
     link.queueCommand(QStringLiteral("UVER"));

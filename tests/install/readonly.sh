@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The installed program in a folder it cannot write, under Xvfb against the unit simulator:
 # system.ini appears in the user's configuration folder with the exact bytes and is read back at
-# the next start; when that folder cannot be written either, a box says so at close and the
+# the next start, and by the installed command line; when that folder cannot be written either, a box says so at close and the
 # program still ends.
 #   readonly.sh BUILD_DIR SIMULATOR CONTROLPLACES
 set -euo pipefail
@@ -73,6 +73,24 @@ cmp "$ini" "$work/defaults.ini" || fail "system.ini in the user's folder differs
 # Next start reads it: COM4 answers only if port 4 was read back.
 printf ' 4 \r\n 9600 \r\nO\r\n 7 \r\n2\r\n' > "$work/remembered.ini"
 cp "$work/remembered.ini" "$ini"
+
+# The installed command line reads the same file. A unit that never answers keeps the line open
+# with its settings while the command line waits (closing restores the old ones).
+"$simulator" --quiet --silent --log "$work/silent.log" > "$work/silentpty" &
+pids+=($!)
+wait_for "the silent simulator" test -s "$work/silentpty"
+silent=$(head -n 1 "$work/silentpty")
+XDG_CONFIG_HOME="$work/config" "$bin/zrt48210-cli" identify --port "$silent" > /dev/null 2>&1 &
+cli=$!
+pids+=("$cli")
+wait_for "the command line's identification request" grep -qxF @UVER "$work/silent.log"
+line=$(stty -F "$silent" -a)
+grep -q 'speed 9600 baud' <<< "$line" || fail "the command line ignored the user's speed: $line"
+# A pseudo-terminal keeps 8 data bits and no parity bit, but the odd parity flag and 2 stop bits.
+grep -qw 'parodd' <<< "$line" && grep -qw 'cstopb' <<< "$line" \
+  || fail "the command line ignored the user's line settings: $line"
+wait "$cli" || true  # no answer: it ends on its own
+
 start --port COM4="$pty"
 click cmdPort
 wait_for "the identification request on COM4" grep -qxF @UVER "$work/unit.log"

@@ -1,7 +1,6 @@
 // Times the link against the unit simulator over a pseudo-terminal: a 17-command write and a
 // read-back, each beside its floor, and the CPU the link uses while a port sits open and idle.
 #include "link/link.h"
-#include "link/linkhost.h"
 #include "link/linkstatus.h"
 #include "link/qtserialchannel.h"
 
@@ -23,28 +22,6 @@
 #include <cstdio>
 
 namespace {
-
-class QuietHost : public LinkHost
-{
-public:
-    void showLinkStatus(LinkStatus) override {}
-    void setWindowLocked(bool) override {}
-    bool identifyUnit(const QString &line) override
-    {
-        kind = line;
-        return true;
-    }
-    void showVersion(const QString &) override {}
-    QString unitKind() const override { return kind; }
-    void clearUnitLabels() override { kind.clear(); }
-    int applyParameterLine(const QString &) override { return 0; }
-    void showUnitError(const QString &) override {}
-    void showConnectionState(bool) override {}
-    void startStatusReset() override {}
-    void stopStatusReset() override {}
-
-    QString kind;
-};
 
 const char *const WriteAll[] = {"FRBD0", "FRCH0", "PDIR0000", "LOGI0", "AUIO0", "ADSL0",
                                 "DASL0", "MODE0", "TYPE0", "MYID001", "SNUM001", "REPT0",
@@ -185,8 +162,7 @@ void measureResourceBounds()
 {
     FloodingUnit unit;
     QtSerialChannel channel;
-    QuietHost host;
-    Link link(&channel, &host);
+    Link link(&channel);
     link.setDeviceResolver([&](int) { return unit.path; });
     link.connectUnit();
     runUntilIdle(link);
@@ -238,12 +214,11 @@ int main(int argc, char *argv[])
     const QString pty = QString::fromLocal8Bit(simulator.readLine()).trimmed();
 
     QtSerialChannel channel;
-    QuietHost host;
-    Link link(&channel, &host);
+    Link link(&channel);
     link.setDeviceResolver([&](int) { return pty; });
     link.connectUnit();
     runUntilIdle(link);
-    if (!link.state().portOpen || host.kind.isEmpty()) {
+    if (!link.state().portOpen || !link.unit()) {
         std::fprintf(stderr, "no unit on %s\n", qPrintable(pty));
         return 1;
     }

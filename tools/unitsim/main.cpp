@@ -140,6 +140,9 @@ int main(int argc, char *argv[])
         {QStringLiteral("forget-keys"),
          QStringLiteral("Acknowledge these keywords but keep the old value."),
          QStringLiteral("K1,K2")},
+        {QStringLiteral("err-keys"),
+         QStringLiteral("Answer these keywords with the error line in place of ACK."),
+         QStringLiteral("K1,K2")},
         {QStringLiteral("chunks"), QStringLiteral("Send each reply in k pieces."),
          QStringLiteral("k"), QStringLiteral("1")},
         {QStringLiteral("chunk-pause"), QStringLiteral("Pause between two pieces."),
@@ -191,6 +194,7 @@ int main(int argc, char *argv[])
     options.silentKeys = toKeywords(parser, QStringLiteral("silent-keys"));
     options.nakKeys = toKeywords(parser, QStringLiteral("nak-keys"));
     options.forgetKeys = toKeywords(parser, QStringLiteral("forget-keys"));
+    options.errKeys = toKeywords(parser, QStringLiteral("err-keys"));
 
     ReplyShape shape;
     shape.delayMs = toNumber(parser, QStringLiteral("delay"), 0);

@@ -153,6 +153,8 @@ QByteArray UnitSimulator::answer(const QByteArray &line)
     if (keyword.isEmpty() || m_options.nakKeys.contains(keyword))
         return nak;
     const QByteArray value = line.mid(5);
+    if (m_options.errKeys.contains(keyword))
+        return "Err" + m_options.errorCode + kLineEnd;
     if (keyword == "UVER")
         return value.isEmpty() ? identification() : nak;
     if (keyword == "DISP")

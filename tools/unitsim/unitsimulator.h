@@ -30,6 +30,7 @@ struct UnitOptions
     QSet<QByteArray> silentKeys{};  // keywords (UVER, DISP, MYID ...) that get no answer
     QSet<QByteArray> nakKeys{};     // keywords that are always refused
     QSet<QByteArray> forgetKeys{};  // acknowledged, but the old value is kept
+    QSet<QByteArray> errKeys{};     // answered with the error line in place of ACK
 };
 
 // The unit's side of the serial protocol, without any I/O: one received line in, the reply

@@ -1,6 +1,4 @@
-#include "settings/unitmodels.h"
-
-#include "settings/panelvalues.h"
+#include "link/unitmodels.h"
 
 #include <QCoreApplication>
 
@@ -20,6 +18,14 @@ constexpr ModelRow Models[] = {
 };
 
 } // namespace
+
+QStringList familyModels()
+{
+    QStringList models;
+    for (const ModelRow &row : Models)
+        models << QString::fromLatin1(row.model);
+    return models;
+}
 
 std::optional<UnitModel> unitModelOf(QStringView identificationLine)
 {

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QMetaType>
+#include <QString>
+
+// The operations a caller asks the link for; each ends with one Link::finished.
+enum class LinkOperation {
+    Connect,         // open the port and identify the unit
+    ReadBack,        // identification, version and every parameter
+    ReadParameters,  // every parameter, without a word on the status line
+    ReadError,       // the unit's error code
+    Write,           // a group of parameter commands
+};
+
+// How one operation ended.
+struct LinkResult
+{
+    enum class Outcome {
+        Done,         // connected; the write's last command acknowledged; the read complete
+        Refused,      // the unit answered `command` with NAK
+        // The exchange ended without the answer that says done: the last command of a write
+        // answered with something else than ACK (an error line, say), a read without its end.
+        Unconfirmed,
+        NoAnswer,     // the unit stopped answering `command`, or the line never went quiet
+        WrongModel,   // the unit is of a model this tool does not handle
+        OpenFailed,   // the port could not be opened
+        PortLost,     // the port went away (unplugged, a failed write)
+        Stopped,      // Link::quit: nothing more went out
+    };
+
+    LinkOperation operation = LinkOperation::Connect;
+    Outcome outcome = Outcome::Done;
+    // The last command that went out, without "@" and CR LF: the one refused or unanswered.
+    QString command;
+
+    bool ok() const { return outcome == Outcome::Done; }
+};
+
+Q_DECLARE_METATYPE(LinkResult)
