@@ -2,16 +2,34 @@
 
 #include "cli/unitplan.h"
 #include "cli/unitreport.h"
-#include "cli/unitsession.h"
+#include "file/settingsfile.h"
 #include "file/systemini.h"
+#include "link/link.h"
 #include "link/qtserialchannel.h"
+#include "settings/commandset.h"
 #include "settings/memoryform.h"
 #include "settings/panelvalues.h"
+#include "settings/unitjob.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+
+// One unit's line: the port, the link on it and the job that runs the work.
+struct UnitRun::Line
+{
+    QtSerialChannel channel;
+    Link link{&channel};
+    UnitJob job{&link};
+};
+
+// What a run is asked to do.
+struct UnitRun::Work
+{
+    UnitJob::Request request;
+    std::shared_ptr<MemoryForm> values;  // configure: the file's values with the own ID
+};
 
 namespace {
 
@@ -21,6 +39,14 @@ PortSettings lineSettings()
     return loadPortSettings(portSettingsPath(portSettingsDirectory(
         withTrailingSeparator(QCoreApplication::applicationDirPath()),
         QStringLiteral(ZRT_INSTALLED_BINDIR))));
+}
+
+// The device a link (/dev/serial/by-id/...) stands for: ports are locked under the device's own
+// name, so a program that opened it by another name must still see it in use.
+QString deviceBehind(const QString &path)
+{
+    const QString device = QFileInfo(path).canonicalFilePath();
+    return device.isEmpty() ? path : device;
 }
 
 RunOutcome runOutcome(Outcome outcome)
@@ -40,31 +66,21 @@ RunOutcome runOutcome(Outcome outcome)
     return RunOutcome::NoAnswer;
 }
 
-// The device a link (/dev/serial/by-id/...) stands for: ports are locked under the device's own
-// name, so a program that opened it by another name must still see it in use.
-QString deviceBehind(const QString &path)
+RunOutcome runOutcome(UnitJob::Outcome outcome)
 {
-    const QString device = QFileInfo(path).canonicalFilePath();
-    return device.isEmpty() ? path : device;
-}
-
-// What a report holds that the station keeps, whatever the verb.
-RunResult baseResult(const UnitReport &report)
-{
-    RunResult result;
-    result.outcome = runOutcome(report.outcome);
-    result.model = report.model;
-    result.kind = report.kind;
-    result.version = report.version;
-    result.detail = report.detail;
-    result.written = report.written;
-    result.toWrite = report.toWrite;
-    for (const Mismatch &mismatch : report.mismatches)
-        result.mismatchedKeys << keyName(mismatch.key);
-    for (const auto &[key, value] : report.values)
-        result.values << std::pair{keyName(key), value};
-    result.readBack = !result.values.isEmpty();
-    return result;
+    switch (outcome) {
+    case UnitJob::Outcome::Done: return RunOutcome::Done;
+    case UnitJob::Outcome::Refused:
+    case UnitJob::Outcome::Unacknowledged: return RunOutcome::Refused;
+    case UnitJob::Outcome::Different: return RunOutcome::Different;
+    case UnitJob::Outcome::WrongModel: return RunOutcome::WrongModel;
+    case UnitJob::Outcome::OpenFailed: return RunOutcome::OpenFailed;
+    case UnitJob::Outcome::NoAnswer:
+    case UnitJob::Outcome::Unidentified: return RunOutcome::NoAnswer;
+    case UnitJob::Outcome::PortLost:
+    case UnitJob::Outcome::Stopped: return RunOutcome::PortLost;
+    }
+    return RunOutcome::NoAnswer;
 }
 
 // Without a read-back, the values as written: the commands the unit acknowledged.
@@ -113,98 +129,145 @@ UnitRun::UnitRun(QObject *parent)
 {
 }
 
-UnitRun::~UnitRun()
-{
-    delete m_session;
-}
+UnitRun::~UnitRun() = default;
 
 void UnitRun::poll(const QString &device)
 {
-    UnitPlan plan;
-    plan.verb = Verb::Identify;
-    plan.port = device;
-    plan.device = deviceBehind(device);
+    Work work;
+    work.request.work = UnitJob::Work::Identify;
     m_configuring = false;
-    launch(plan);
+    launch(device, work);
 }
 
 void UnitRun::start(const QString &device, const JobSettings &job, std::optional<int> ownId,
                     bool verify)
 {
-    UnitPlan plan;
-    plan.verb = Verb::Write;
-    plan.port = device;
-    plan.device = deviceBehind(device);
-    plan.matchKind = true;
-    plan.verify = verify;
-    loadPlanSettings(job.path, plan.values, &job.bytes);
-    if (ownId && roleOwnId(plan.values.listIndex(ParameterKey::TYPE)).editable)
-        applyParameterLine(plan.values, QStringLiteral("MYID=%1").arg(*ownId));
-    m_configuring = true;
+    Work work;
+    work.values = std::make_shared<MemoryForm>();
+    MemoryForm &values = *work.values;
+    loadPlanSettings(job.path, values, &job.bytes);
+    if (ownId && roleOwnId(values.listIndex(ParameterKey::TYPE)).editable)
+        applyParameterLine(values, QStringLiteral("MYID=%1").arg(*ownId));
+    const std::shared_ptr<MemoryForm> kept = work.values;
+    work.request.work = UnitJob::Work::Write;
+    work.request.verify = verify;
     // Both panels write seventeen commands; which of them depends on the unit found.
-    m_commands = planCommands(plan, plan.values.selectedTab());
-    launch(plan);
+    work.request.commands = [kept] {
+        return groupCommands(*kept, allGroups(kept->selectedTab()));
+    };
+    // As in the window, the file's kind decides: a 48220 and a 48221 both take an analog file.
+    work.request.check = [kept](const UnitModel &unit) {
+        if (unit.tab == kept->selectedTab())
+            return QString();
+        return QStringLiteral("the file is for a %1, the unit is a %2 (%3)")
+            .arg(settingsFileKind(kept->selectedTab()), unit.model, unit.kind);
+    };
+    m_configuring = true;
+    launch(device, work);
 }
 
-void UnitRun::launch(const UnitPlan &plan)
+void UnitRun::launch(const QString &device, const Work &work)
 {
-    delete m_session;
+    m_line = std::make_unique<Line>();
     m_result = {};
-    m_session = new UnitSession(plan, lineSettings(), nullptr, this);
-    const int total = static_cast<int>(m_commands.size());
-    connect(m_session->link(), &Link::traffic, this, [this, total](const TrafficEvent &event) {
-        if (!m_configuring || event.kind != TrafficEvent::Kind::Sent)
-            return;
-        const QByteArray keyword = event.bytes.mid(1, 4);
-        if (keyFromName(QString::fromLatin1(keyword))) {
-            const int k = m_result.written + 1;
-            m_result.written = k;  // counted as sent here; the report says what was taken
-            m_result.writeStarted = true;
-            if (keyword == "MYID") {
-                m_result.ownIdSent = true;
-                m_result.ownId = QString::fromLatin1(event.bytes.mid(5).trimmed());
-            }
-            emit progress(k, total, false);
-        } else if (keyword == "DISP" && m_result.writeStarted) {
-            emit progress(total, total, true);
+    m_running = true;
+    m_interrupted = false;
+    Link &link = m_line->link;
+    link.setPortSettings(lineSettings());
+    link.setPortNumber(1);  // the link asks the resolver for this entry's device
+    const QString opened = deviceBehind(device);
+    link.setDeviceResolver([opened](int) { return opened; });
+    UnitJob &job = m_line->job;
+    connect(&job, &UnitJob::commandSent, this, [this](int index, int count, const QString &c) {
+        m_result.writeStarted = true;
+        if (c.startsWith(QLatin1String("MYID"))) {
+            m_result.ownIdSent = true;
+            m_result.ownId = c.mid(4);
         }
+        emit progress(index, count, false);
     });
-    connect(m_session, &UnitSession::finished, this, &UnitRun::onFinished, Qt::QueuedConnection);
-    m_session->start();
+    connect(&job, &UnitJob::stepStarted, this, [this](UnitJob::Step step) {
+        if (step == UnitJob::Step::Verifying)
+            emit progress(m_result.toWrite, m_result.toWrite, true);
+    });
+    // After the job's own signal has returned: the line may go then.
+    connect(&job, &UnitJob::finished, this,
+            [this](const UnitJob::Result &result) { onFinished(QVariant::fromValue(result)); },
+            Qt::QueuedConnection);
+    m_result.toWrite = work.request.work == UnitJob::Work::Write ? 17 : 0;
+    job.start(work.request);
 }
 
 void UnitRun::interrupt()
 {
-    if (m_session)
-        m_session->interrupt();
+    if (!m_running)
+        return;
+    m_interrupted = true;
+    m_line->job.stop();
 }
 
-void UnitRun::onFinished()
+void UnitRun::onFinished(const QVariant &value)
 {
-    if (!m_session || !m_session->isFinished())
-        return;
-    const UnitReport report = m_session->report();
-    RunResult result = baseResult(report);
-    result.writeStarted = m_result.writeStarted;
-    result.ownIdSent = m_result.ownIdSent;
-    result.ownId = m_result.ownId;
-    if (result.outcome == RunOutcome::Refused)
-        result.refusedKey = QString::fromLatin1(m_session->link()->state().lastSentLine.mid(1, 4));
-    if (result.outcome == RunOutcome::OpenFailed) {
-        const PortCheck check = QtSerialChannel::check(report.device, lineSettings());
-        if (check.failure == PortFailure::InUse)
+    const auto job = value.value<UnitJob::Result>();
+    RunResult result = m_result;
+    result.outcome = m_interrupted ? RunOutcome::Interrupted : runOutcome(job.outcome);
+    result.model = job.model;
+    if (job.unit)
+        result.kind = job.unit->kind;
+    result.version = job.version;
+    result.toWrite = static_cast<int>(job.commands.size());
+    result.written = job.written;
+    if (job.outcome == UnitJob::Outcome::Refused || job.outcome == UnitJob::Outcome::Unacknowledged)
+        result.refusedKey = job.command.left(4);
+    for (const Mismatch &mismatch : job.mismatches)
+        result.mismatchedKeys << keyName(mismatch.key);
+    if (job.read) {
+        result.readBack = true;
+        for (ParameterKey key : AllParameterKeys) {
+            if (job.values.has(key))
+                result.values << std::pair{keyName(key), job.values.value(key)};
+        }
+    }
+    switch (job.outcome) {
+    case UnitJob::Outcome::OpenFailed:
+        result.detail = m_line->channel.errorString();
+        if (QtSerialChannel::check(m_line->link.device(), lineSettings()).failure
+            == PortFailure::InUse)
             result.outcome = RunOutcome::InUse;
+        break;
+    case UnitJob::Outcome::WrongModel:
+        result.detail = job.detail.isEmpty()
+            ? QStringLiteral("ZRT%1 is not one of %2")
+                  .arg(job.model, familyModels().join(QLatin1String(", ")))
+            : job.detail;
+        break;
+    default:
+        break;
     }
     if (m_configuring)
-        takeWrittenValues(result, m_commands);
-    m_session->deleteLater();
-    m_session = nullptr;
+        takeWrittenValues(result, job.commands);
+    if (m_line->link.state().portOpen)
+        m_line->link.disconnectUnit();
+    m_line.reset();
+    m_running = false;
     emit finished(result);
 }
 
 RunResult UnitRun::resultOf(const UnitReport &report, const UnitPlan &plan)
 {
-    RunResult result = baseResult(report);
+    RunResult result;
+    result.outcome = runOutcome(report.outcome);
+    result.model = report.model;
+    result.kind = report.kind;
+    result.version = report.version;
+    result.detail = report.detail;
+    result.written = report.written;
+    result.toWrite = report.toWrite;
+    for (const Mismatch &mismatch : report.mismatches)
+        result.mismatchedKeys << keyName(mismatch.key);
+    for (const auto &[key, value] : report.values)
+        result.values << std::pair{keyName(key), value};
+    result.readBack = !result.values.isEmpty();
     const QStringList commands = planCommands(plan, plan.values.selectedTab());
     takeWrittenValues(result, commands);
     // A failure ends the batch on the command that was out: it went out too.

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include <memory>
 #include <optional>
@@ -12,11 +13,10 @@
 
 struct UnitPlan;
 struct UnitReport;
-class UnitSession;
 
-// The one place where the station meets the engine that runs a unit's work (today the
-// command-line tool's UnitSession). Everything else of the station sees only what is declared
-// here: a settings file taken once, a poll, a configure run with its progress, a typed result.
+// The one place where the station meets the engine that runs a unit's work (the unit job on a
+// link of its own). Everything else of the station sees only what is declared here: a settings
+// file taken once, a poll, a configure run with its progress, a typed result.
 
 enum class RunOutcome {
     Done,         // poll: one of our units answered; configure: written (and verified)
@@ -80,7 +80,7 @@ public:
                bool verify);
     // The command in progress ends, nothing more is sent; finished() follows.
     void interrupt();
-    bool isRunning() const { return m_session != nullptr; }
+    bool isRunning() const { return m_running; }
 
     // The same result for a write the command-line tool ran.
     static RunResult resultOf(const UnitReport &report, const UnitPlan &plan);
@@ -91,11 +91,15 @@ signals:
     void finished(const RunResult &result);
 
 private:
-    void launch(const UnitPlan &plan);
-    void onFinished();
+    struct Line;
+    struct Work;
+    void launch(const QString &device, const Work &work);
+    // The job's result, carried in a QVariant so that this header names no engine type.
+    void onFinished(const QVariant &result);
 
-    UnitSession *m_session = nullptr;
+    std::unique_ptr<Line> m_line;
+    bool m_running = false;
     bool m_configuring = false;
+    bool m_interrupted = false;
     RunResult m_result;
-    QStringList m_commands;
 };
