@@ -5,17 +5,24 @@
 #include "settings/commandset.h"
 #include "settings/panelvalues.h"
 
+#include <QBuffer>
 #include <QRegularExpression>
 
 #include <algorithm>
 
-namespace {
-
-// "" when the file holds all seventeen parameters and the window would load it.
-QString loadFile(const QString &path, MemoryForm &form)
+QString loadPlanSettings(const QString &path, MemoryForm &form, const QByteArray *bytes)
 {
     LoadDetails details;
-    if (loadSettingsFile(path, form, &details) != LoadOutcome::Loaded) {
+    LoadOutcome outcome;
+    if (bytes) {
+        QBuffer buffer;
+        buffer.setData(*bytes);
+        buffer.open(QIODevice::ReadOnly);
+        outcome = loadSettings(buffer, form, &details);
+    } else {
+        outcome = loadSettingsFile(path, form, &details);
+    }
+    if (outcome != LoadOutcome::Loaded) {
         if (details.line == 0)
             return QStringLiteral("%1: %2").arg(path, details.reason);
         return QStringLiteral("%1: line %2: %3").arg(path).arg(details.line).arg(details.reason);
@@ -31,6 +38,8 @@ QString loadFile(const QString &path, MemoryForm &form)
         return QStringLiteral("%1: no line for %2").arg(path, missing.join(QLatin1String(", ")));
     return {};
 }
+
+namespace {
 
 int writeOrder(ParameterKey key)
 {
@@ -103,7 +112,7 @@ PlanResult planUnits(const CliCommand &command, const PortMap &ports)
     QList<MemoryForm> files;
     for (const QString &path : command.files) {
         MemoryForm form;
-        result.error = loadFile(path, form);
+        result.error = loadPlanSettings(path, form);
         if (!result.error.isEmpty())
             return result;
         files << form;
