@@ -17,7 +17,7 @@ struct VerbRow
 constexpr VerbRow Verbs[] = {
     {Verb::Ports, "ports"}, {Verb::Identify, "identify"}, {Verb::Read, "read"},
     {Verb::Write, "write"}, {Verb::Set, "set"},           {Verb::Diff, "diff"},
-    {Verb::Error, "error"},  {Verb::Find, "find"},
+    {Verb::Error, "error"},  {Verb::Find, "find"},  {Verb::Watch, "watch"},
 };
 
 QString helpText()
@@ -53,6 +53,12 @@ QString helpText()
         "                      port cannot be opened, with the program holding it.\n"
         "                      Sends only UVER. Exit 0 when a unit of ours answered,\n"
         "                      1 when none did.\n"
+        "  watch FILE --record CSV\n"
+        "                      The production station without a window: every adapter\n"
+        "                      that --port PATTERN matches (a glob, looked at again\n"
+        "                      every 2 s) is watched; each unit plugged in is\n"
+        "                      written, verified and recorded in CSV, once. One line\n"
+        "                      per unit and event; Ctrl-C stops (status 130).\n"
         "\n"
         "Options:\n"
         "  --port P            The unit's serial line: a device path (/dev/ttyUSB0,\n"
@@ -66,6 +72,9 @@ QString helpText()
         "  --json              Print one JSON document instead of text.\n"
         "  --log FILE          Append every line sent and received, resends, give-ups\n"
         "                      and port errors to FILE, with millisecond timestamps.\n"
+        "  --record CSV        write, watch: append one row per unit to the station's\n"
+        "                      record (UTF-8 CSV, as zrt48210-station keeps it).\n"
+        "  --operator NAME     write, watch: the operator's name for the record.\n"
         "  -h, --help          Print this help and exit.\n"
         "  -v, --version       Print the version and exit.\n"
         "\n"
@@ -133,7 +142,11 @@ CliCommand parseCliCommandLine(const QStringList &arguments)
     const QCommandLineOption myIdFrom(QStringLiteral("myid-from"), QString(), QStringLiteral("N"));
     const QCommandLineOption json(QStringLiteral("json"));
     const QCommandLineOption log(QStringLiteral("log"), QString(), QStringLiteral("FILE"));
-    parser.addOptions({help, version, port, output, verify, myId, myIdFrom, json, log});
+    const QCommandLineOption record(QStringLiteral("record"), QString(), QStringLiteral("CSV"));
+    const QCommandLineOption operatorName(QStringLiteral("operator"), QString(),
+                                          QStringLiteral("NAME"));
+    parser.addOptions({help, version, port, output, verify, myId, myIdFrom, json, log, record,
+                       operatorName});
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
 
@@ -162,6 +175,8 @@ CliCommand parseCliCommandLine(const QStringList &arguments)
     command.verify = parser.isSet(verify);
     command.json = parser.isSet(json);
     command.logPath = parser.value(log);
+    command.recordPath = parser.value(record);
+    command.operatorName = parser.value(operatorName);
     const QString name = verbName(command.verb);
 
     auto notWith = [&](const QCommandLineOption &option, std::initializer_list<Verb> allowed) {
@@ -172,8 +187,17 @@ CliCommand parseCliCommandLine(const QStringList &arguments)
         return refuse(QStringLiteral("-o is for read only"));
     if (notWith(verify, {Verb::Write, Verb::Set}))
         return refuse(QStringLiteral("--verify is for write and set only"));
+    if (notWith(record, {Verb::Write, Verb::Watch})
+        || notWith(operatorName, {Verb::Write, Verb::Watch})) {
+        return refuse(QStringLiteral("--record and --operator are for write and watch only"));
+    }
+    if (command.verb == Verb::Watch && (command.recordPath.isEmpty() || parser.isSet(myId)
+                                        || parser.isSet(json) || parser.isSet(log))) {
+        return refuse(QStringLiteral("watch takes FILE, --port PATTERN..., --record CSV and "
+                                     "optionally --myid-from N and --operator NAME"));
+    }
     if (notWith(myId, {Verb::Write, Verb::Set, Verb::Diff})
-        || notWith(myIdFrom, {Verb::Write, Verb::Set, Verb::Diff})) {
+        || notWith(myIdFrom, {Verb::Write, Verb::Set, Verb::Diff, Verb::Watch})) {
         return refuse(QStringLiteral("--myid and --myid-from are for write, set and diff only"));
     }
     if (command.verb == Verb::Ports) {
@@ -188,6 +212,11 @@ CliCommand parseCliCommandLine(const QStringList &arguments)
     }
 
     switch (command.verb) {
+    case Verb::Watch:
+        command.files = positional;
+        if (command.files.size() != 1)
+            return refuse(QStringLiteral("watch takes one settings file"));
+        break;
     case Verb::Write:
     case Verb::Diff:
         command.files = positional;
@@ -224,7 +253,7 @@ CliCommand parseCliCommandLine(const QStringList &arguments)
         command.myIdFrom = ownIdNumber(parser.value(myIdFrom));
         if (!command.myIdFrom)
             return refuse(QStringLiteral("--myid-from takes an own ID from 1 to 200"));
-        if (*command.myIdFrom + command.ports.size() - 1 > 200) {
+        if (command.verb != Verb::Watch && *command.myIdFrom + command.ports.size() - 1 > 200) {
             return refuse(QStringLiteral("--myid-from %1 with %2 ports goes past own ID 200")
                               .arg(parser.value(myIdFrom))
                               .arg(command.ports.size()));

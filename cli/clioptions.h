@@ -5,7 +5,7 @@
 
 #include <optional>
 
-enum class Verb { Ports, Identify, Read, Write, Set, Diff, Error, Find };
+enum class Verb { Ports, Identify, Read, Write, Set, Diff, Error, Find, Watch };
 
 // The command line of zrt48210-cli as given, checked for form only: which verb, which ports,
 // which files and assignments. Whether a file or a value is acceptable is decided later, by the
@@ -18,7 +18,7 @@ struct CliCommand
     QString message;  // what to print for Help, Version and Refuse
 
     Verb verb = Verb::Identify;
-    QStringList ports;        // as given: a device path or COMn, in order
+    QStringList ports;        // as given: a device path or COMn, in order; watch: patterns
     QStringList files;        // write, diff: one file for every unit, or one per port
     QStringList assignments;  // set: KEY=VALUE, as given
     QString outputPath;       // read -o; with several ports it holds {n}
@@ -27,6 +27,8 @@ struct CliCommand
     bool verify = false;
     bool json = false;
     QString logPath;
+    QString recordPath;    // write, watch: the station's record
+    QString operatorName;  // write, watch: for the record
 };
 
 CliCommand parseCliCommandLine(const QStringList &arguments);

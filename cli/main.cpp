@@ -5,6 +5,7 @@
 #include "cli/progressboard.h"
 #include "cli/sessionrunner.h"
 #include "cli/unitplan.h"
+#include "cli/watch.h"
 #include "file/systemini.h"
 #include "link/portmap.h"
 #include "link/trafficlog.h"
@@ -183,6 +184,11 @@ int main(int argc, char *argv[])
     }
     if (command.verb == Verb::Ports)
         return listPorts(command.json);
+    if (command.verb == Verb::Watch) {
+        return runWatch(command, [&app](const std::function<void()> &stop) {
+            watchSignals(&app, stop);
+        });
+    }
 
     PortMap ports;
     ports.setSystemPorts(PortMap::scanSystemPorts());
@@ -221,6 +227,8 @@ int main(int argc, char *argv[])
 
     const QList<UnitReport> reports = runner.reports();
     int status = overallExitStatus(reports);
+    if (!command.recordPath.isEmpty() && !recordWrites(command, planned.plans, reports))
+        status = std::max(status, ExitStatus::LinkFailed);
     const QByteArray out = command.json ? renderJson(command.verb, reports)
                                         : renderText(command.verb, reports).toUtf8();
     if (!writeAll(stdout, out))

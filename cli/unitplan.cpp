@@ -5,17 +5,24 @@
 #include "link/unitmodels.h"
 #include "settings/commandset.h"
 
+#include <QBuffer>
 #include <QRegularExpression>
 
 #include <algorithm>
 
-namespace {
-
-// "" when the file holds all seventeen parameters and the window would load it.
-QString loadFile(const QString &path, UnitSettings &values)
+QString loadPlanSettings(const QString &path, UnitSettings &values, const QByteArray *bytes)
 {
     LoadDetails details;
-    if (loadSettingsFile(path, values, &details) != LoadOutcome::Loaded) {
+    LoadOutcome outcome;
+    if (bytes) {
+        QBuffer buffer;
+        buffer.setData(*bytes);
+        buffer.open(QIODevice::ReadOnly);
+        outcome = loadSettings(buffer, values, &details);
+    } else {
+        outcome = loadSettingsFile(path, values, &details);
+    }
+    if (outcome != LoadOutcome::Loaded) {
         if (details.line == 0)
             return QStringLiteral("%1: %2").arg(path, details.reason);
         return QStringLiteral("%1: line %2: %3").arg(path).arg(details.line).arg(details.reason);
@@ -31,6 +38,8 @@ QString loadFile(const QString &path, UnitSettings &values)
         return QStringLiteral("%1: no line for %2").arg(path, missing.join(QLatin1String(", ")));
     return {};
 }
+
+namespace {
 
 int writeOrder(ParameterKey key)
 {
@@ -101,7 +110,7 @@ PlanResult planUnits(const CliCommand &command, const PortMap &ports)
     QList<UnitSettings> files;
     for (const QString &path : command.files) {
         UnitSettings values;
-        result.error = loadFile(path, values);
+        result.error = loadPlanSettings(path, values);
         if (!result.error.isEmpty())
             return result;
         files << values;

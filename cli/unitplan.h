@@ -4,6 +4,7 @@
 #include "settings/parameters.h"
 #include "settings/unitsettings.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
@@ -30,6 +31,11 @@ struct PlanResult
     QList<UnitPlan> plans;
     QString error;  // why nothing can be sent: a bad file or value, in English
 };
+
+// "" when the settings file at `path` (or `bytes`, read from it before) holds all seventeen
+// parameters and the window would load it; otherwise why not, with the line, in English.
+QString loadPlanSettings(const QString &path, UnitSettings &values,
+                         const QByteArray *bytes = nullptr);
 
 // One plan per --port. Settings files are loaded and `set` values checked by the rules of the
 // window here, so that a bad one is refused before anything is sent.

@@ -100,6 +100,7 @@ QString unitBody(Verb verb, const UnitReport &report)
     switch (verb) {
     case Verb::Ports:
     case Verb::Find:
+    case Verb::Watch:
         break;
     case Verb::Identify:
         if (done) {
@@ -155,6 +156,7 @@ QString summaryDetail(Verb verb, const UnitReport &report)
         return report.errorCode;
     case Verb::Ports:
     case Verb::Find:
+    case Verb::Watch:
         break;
     }
     return {};

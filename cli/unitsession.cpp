@@ -45,6 +45,7 @@ void UnitSession::start()
     case Verb::Identify:
     case Verb::Ports:
     case Verb::Find:
+    case Verb::Watch:
         request.work = UnitJob::Work::Identify;
         break;
     case Verb::Write:

@@ -178,3 +178,82 @@ find_run() {  # prints the wall time of one find in ms; it ends with status 1: n
 find_wall=$(for _ in $(seq "$rounds"); do find_run; done | median)
 printf '| zrt48210-cli find (median of %s) | wall | target |\n|---|---|---|\n' "$rounds"
 printf '| 9 ports, no unit | %d ms | < 1500 ms |\n' "$find_wall"
+# The production station, headless (zrt48210-cli watch): eight simulated units appear one after
+# another on links in a folder it watches. Per unit, the time from its first answer to its row
+# in the record (done), beside zrt48210-cli write --verify on one unit; how soon a unit that
+# starts answering on an adapter already shown is found; and the CPU of eight idle adapters
+# being polled. Figures only.
+echo
+bench=$(mktemp -d)
+mkdir "$bench/adapters"
+stamp_ms() { date -d "$1" +%s%3N; }
+build/zrt48210-cli watch "$runtime/site.txt" --port "$bench/adapters/*" --myid-from 1 \
+  --record "$bench/record.csv" > "$bench/watch.log" 2> "$bench/watch.err" &
+watch_pid=$!
+station_sims=()
+station_unit() {  # start_unit, and a trap that stops everything started here
+  start_unit "$@" 2> /dev/null
+  station_sims+=("$UNIT_PID")
+  trap 'kill "$app" "$window_unit" "${sims[@]}" "${silent[@]}" "${station_sims[@]}" \
+        "$watch_pid" 2>/dev/null || true; rm -rf "$runtime" "$bench"' EXIT
+}
+for i in $(seq 8); do
+  station_unit --link "$bench/adapters/u$i"
+  sleep 0.5
+done
+for _ in $(seq 300); do
+  [ "$(grep -c ': done own ID' "$bench/watch.log" || true)" -ge 8 ] && break
+  sleep 0.1
+done
+[ "$(grep -c ': done own ID' "$bench/watch.log" || true)" -ge 8 ] \
+  || fail "the station did not finish eight units: $(cat "$bench/watch.log" "$bench/watch.err")"
+durations=$(for i in $(seq 8); do
+  answered=$(grep -m1 "/u$i: ZRT48210 answers" "$bench/watch.log" | cut -d' ' -f1)
+  done_at=$(grep -m1 "/u$i: done own ID" "$bench/watch.log" | cut -d' ' -f1)
+  echo $(( $(stamp_ms "$done_at") - $(stamp_ms "$answered") ))
+done)
+station_ms=$(median <<< "$durations")
+station_max=$(sort -n <<< "$durations" | tail -n 1)
+kill "${station_sims[@]}" 2> /dev/null || true
+station_sims=()
+
+# Units that start answering 3 s after their link appeared (the adapter is shown by then): from
+# that moment to the first parameter written, as the simulator's own trace, stamped to the
+# millisecond as it comes, shows it.
+stamp_lines() { while IFS= read -r line; do echo "$(date +%s%3N) $line"; done; }
+detections=""
+for i in $(seq 3); do
+  build/tools/zrt-unitsim --link "$bench/adapters/late$i" --answer-after 3000 \
+    > /dev/null 2> >(stamp_lines > "$bench/late$i.trace") &
+  station_sims+=("$!")
+  for _ in $(seq 100); do
+    grep -q ' <- @FRBD' "$bench/late$i.trace" 2> /dev/null && break
+    sleep 0.1
+  done
+  ready=$(grep -m1 'answering on' "$bench/late$i.trace" | cut -d' ' -f1)
+  first_write=$(grep -m1 ' <- @FRBD' "$bench/late$i.trace" | cut -d' ' -f1)
+  [ -n "$ready" ] && [ -n "$first_write" ] || fail "the unit on late$i was not written"
+  detections+="$((first_write - ready - 3000)) "
+done
+kill "${station_sims[@]}" 2> /dev/null || true
+station_sims=()
+
+# Eight adapters with nobody answering, polled once a second.
+for i in $(seq 8); do
+  station_unit --link "$bench/adapters/idle$i" --silent
+done
+sleep 4
+before=$(cpu_of "$watch_pid"); sleep "$idle"; after=$(cpu_of "$watch_pid")
+station_idle=$(awk "BEGIN{print $after-$before}")
+kill -INT "$watch_pid"
+wait "$watch_pid" || true
+
+printf '| production station (zrt48210-cli watch) | measured | target |\n|---|---|---|\n'
+printf '| first answer to done, median of 8 units one after another (max) | %d ms (%d ms) | |\n' \
+  "$station_ms" "$station_max"
+printf '| ratio to zrt48210-cli write --verify on 1 unit (%d ms) | %.2f | within 1.15 |\n' \
+  "$one_wall" "$(awk "BEGIN{print $station_ms/$one_wall}")"
+printf '| unit starts answering to its first write, 3 units (ms) | %s | at most 1200 ms |\n' \
+  "$detections"
+printf '| CPU, %s s, 8 idle adapters polled | %.3f s (%.2f %% of a core) | < 1 %% |\n' \
+  "$idle" "$station_idle" "$(awk "BEGIN{print $station_idle*100/$idle}")"

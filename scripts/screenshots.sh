@@ -50,3 +50,37 @@ dialog=$(xdotool search --sync --onlyvisible --name '^通信設定$' | head -n 1
 sleep 0.5
 shot "$dialog" portdialog
 echo "screenshots in $out"
+
+# The production station during work: two units done, one being written (a slow one), one of
+# the wrong kind for the file, and an adapter waiting for its unit.
+bench=$(mktemp -d)
+station_units=("$UNIT_PID")
+station_trap() {  # start_unit sets its own trap: this one stops everything started here
+  trap 'kill "$app" "${station_units[@]}" "${station:-}" 2>/dev/null || true
+        rm -rf "$runtime" "$bench"' EXIT
+}
+station_trap
+build/zrt48210-cli read -o "$bench/slave.txt" --port "$UNIT_PTY" > /dev/null 2>&1
+XDG_RUNTIME_DIR="$runtime" XDG_CONFIG_HOME="$runtime" build/zrt48210-station \
+  --port "$bench/adapter*" --settings "$bench/slave.txt" --record "$bench/record.csv" \
+  --operator 佐藤 --myid-from 11 --start &
+station=$!
+station_window=$(xdotool search --sync --onlyvisible --name '生産ステーション' | head -n 1)
+plug() {  # plug NAME [simulator options...]
+  local name=$1
+  shift
+  start_unit --link "$bench/$name" "$@" 2> /dev/null
+  station_units+=("$UNIT_PID")
+  station_trap
+}
+plug adapter1
+plug adapter2
+plug adapter4 --silent
+plug adapter5 --model 48220
+for _ in $(seq 100); do
+  [ "$(grep -c ',done,' "$bench/record.csv" 2>/dev/null || true)" -ge 2 ] && break
+  sleep 0.1
+done
+plug adapter3 --delay 250
+sleep 4.5
+shot "$station_window" station

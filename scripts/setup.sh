@@ -10,6 +10,7 @@ packages=(
   xvfb xauth imagemagick xdotool socat
   clang libclang-rt-14-dev
   librsvg2-bin dpkg-dev groff-base desktop-file-utils appstream lintian
+  poppler-utils python3
 )
 
 as_root() {

@@ -7,6 +7,7 @@
 #include "ui/mainwindow.h"
 #include "unitsim/ptyunit.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -55,6 +56,8 @@ private slots:
     void progressRedrawsInPlaceOnATerminal();
     void helpVersionAndPorts();
     void findTellsWhereUnitsAnswer();
+    void watchRecordsEachUnitOnceAndEndsOnCtrlC();
+    void writeRecordAppendsOneRowPerUnit();
 
 private:
     struct Run
@@ -721,6 +724,68 @@ void CliTest::findTellsWhereUnitsAnswer()
     // No unit of ours: a model of another family does not count.
     Run none = run({"find", "--port", device(1), "--port", device(3)});
     QCOMPARE(none.exitCode, 1);
+}
+
+void CliTest::watchRecordsEachUnitOnceAndEndsOnCtrlC()
+{
+    QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("bench")));
+    auto unit = std::make_unique<PtyUnit>();
+    QVERIFY(unit->openPty(m_dir.filePath(QStringLiteral("bench/u1"))));
+    PtyUnit *plugged = unit.get();
+    m_units.push_back(std::move(unit));
+    const QString file = settingsFile(QStringLiteral("slave.txt"), Digital, {{"LOGI", "1"}});
+    const QString record = m_dir.filePath(QStringLiteral("record.csv"));
+    int polls = 0;
+    Run run = this->run(
+        {"watch", file, "--port", m_dir.filePath(QStringLiteral("bench/u*")), "--myid-from",
+         "21", "--operator", "Tanaka", "--record", record},
+        [&](QProcess &process) {
+            // Ctrl-C once the unit is done and has been asked again who it is: it stays
+            // plugged in and must not be configured a second time.
+            connect(plugged, &PtyUnit::lineReceived, &process, [&](const QByteArray &line) {
+                const bool done = process.peek(1 << 16).contains("done own ID 021");
+                if (line == "@UVER" && done && ++polls == 2)
+                    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+            });
+        });
+    QCOMPARE(run.exitCode, 130);
+    QVERIFY2(run.out.contains(QLatin1String("bench/u1: done own ID 021 ZRT48210")),
+             qPrintable(run.out));
+    QCOMPARE(parameterLines(plugged).size(), 17);
+    QCOMPARE(plugged->simulator().value("MYID"), QByteArray("021"));
+    QFile csv(record);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = csv.readAll().split('\n');
+    QCOMPARE(lines.size(), 3);  // header, one row, the empty rest after the last CR LF
+    QVERIFY(lines.at(1).contains(",Tanaka,") && lines.at(1).contains(",021,slave.txt,"));
+    QVERIFY(lines.at(1).contains(",done,"));
+}
+
+void CliTest::writeRecordAppendsOneRowPerUnit()
+{
+    addUnit();
+    addUnit({"48220"});
+    const QString file = settingsFile(QStringLiteral("slave.txt"), Digital);
+    const QString record = m_dir.filePath(QStringLiteral("write.csv"));
+    Run run = this->run(QStringList{"write", file, "--verify", "--myid-from", "7", "--record",
+                                    record} + ports());
+    QCOMPARE(run.exitCode, 1);  // the 48220 does not take a digital file
+    run = this->run(QStringList{"write", file, "--record", record, "--port",
+                                m_units.front()->devicePath()});
+    QCOMPARE(run.exitCode, 0);
+    QFile csv(record);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QByteArray bytes = csv.readAll();
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBFtime,"));
+    QCOMPARE(bytes.count("time,station"), 1);
+    const QList<QByteArray> rows = bytes.split('\n').mid(1, 3);
+    QVERIFY2(rows.at(0).contains(",007,slave.txt,") && rows.at(0).contains(",done,")
+                 && rows.at(0).contains(",read back,"), rows.at(0).constData());
+    QVERIFY2(rows.at(1).contains(",ZRT48220,") && rows.at(1).contains(",wrong-model,"),
+             rows.at(1).constData());
+    // Without --verify the values are those written, marked so.
+    QVERIFY2(rows.at(2).contains(",001,slave.txt,")
+                 && rows.at(2).contains("\"written, not verified\""), rows.at(2).constData());
 }
 
 QTEST_MAIN(CliTest)

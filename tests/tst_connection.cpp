@@ -3,6 +3,7 @@
 #include "link/link.h"
 #include "link/qtserialchannel.h"
 #include "fakes/statustexts.h"
+#include "settings/parameters.h"
 #include "ui/mainwindow.h"
 #include "unitsim/ptyunit.h"
 
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
@@ -46,6 +48,7 @@ private slots:
     void verifyAfterWriteFindsEveryValueKept();
     void verifyAfterWriteNamesTheValueTheUnitKept();
     void withoutVerifyTheWireIsAsBefore();
+    void commissioningSheetNamesTheUnitAndItsValues();
 
 private:
     // False on a failure, for the caller's QVERIFY.
@@ -500,6 +503,29 @@ void ConnectionTest::withoutVerifyTheWireIsAsBefore()
              (QList<QByteArray>{"@MODE0", "@TYPE0", "@MYID001", "@SNUM001", "@REPT0",
                                 "@ETIM005", "@DIVR0", "@PTIM000", "@HOLD0", "@DOUT0"}));
     QCOMPARE(statusText(), StatusText::WriteDone);
+}
+
+void ConnectionTest::commissioningSheetNamesTheUnitAndItsValues()
+{
+    startUnit();
+    connectUnit();
+    m_app->find<QAction>(QStringLiteral("mnuVerify"))->trigger();
+    click("cmdAllSet");
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::VerifyDone, 5000);
+    const QString pdf = m_app->directory() + QStringLiteral("sheet.pdf");
+    m_app->prompter.fileNames << pdf;
+    m_app->find<QAction>(QStringLiteral("mnuReport"))->trigger();
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    if (!text.waitForFinished(10000) || text.exitCode() != 0)
+        QSKIP("pdftotext (poppler-utils) is needed to read the sheet");
+    const QString words = QString::fromUtf8(text.readAllStandardOutput());
+    for (const QString &expected : {QStringLiteral("ZRT48210"), QStringLiteral("Ver1.02"),
+                                    frequencyText(0, 0), QStringLiteral("書込済み・照合済み"),
+                                    QStringLiteral("自己ＩＤ"), QStringLiteral("スレーブ")}) {
+        QVERIFY2(words.contains(expected), qPrintable(expected + QLatin1String(" not in:\n")
+                                                      + words));
+    }
 }
 
 QTEST_MAIN(ConnectionTest)

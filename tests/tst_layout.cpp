@@ -483,7 +483,7 @@ void TestLayout::menus()
     QCOMPARE(top.size(), 3);
     const QStringList names = {"mnuFile", "mnuEdit", "mnuProp"};
     const QStringList captions = {"ファイル", "設定", "情報"};
-    const QList<QStringList> items = {{"mnuSave|保存", "mnuOpen|読込"},
+    const QList<QStringList> items = {{"mnuSave|保存", "mnuOpen|読込", "mnuReport|報告書を保存"},
                                       {"mnuPort|通信設定", "mnuVerify|書込後に照合"},
                                       {"mnuErr|エラー情報", "mnuLog|通信ログ"}};
     for (int i = 0; i < 3; ++i) {

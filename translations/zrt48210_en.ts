@@ -2,6 +2,156 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
+    <name>AdapterSlot</name>
+    <message>
+        <source>ユニットを接続してください</source>
+        <translation>Plug in a unit</translation>
+    </message>
+    <message>
+        <source>設定中</source>
+        <translation>Configuring</translation>
+    </message>
+    <message>
+        <source>他のプログラムが使用中です</source>
+        <translation>In use by another program</translation>
+    </message>
+    <message>
+        <source>開けません: %1</source>
+        <translation>Cannot be opened: %1</translation>
+    </message>
+</context>
+<context>
+    <name>CommissioningSheet</name>
+    <message>
+        <source>周波数</source>
+        <translation>Frequency</translation>
+    </message>
+    <message>
+        <source>入出力方向</source>
+        <translation>I/O directions</translation>
+    </message>
+    <message>
+        <source>ポート出力論理</source>
+        <translation>Output logic</translation>
+    </message>
+    <message>
+        <source>アナログ入出力</source>
+        <translation>Analog I/O</translation>
+    </message>
+    <message>
+        <source>Ａ／Ｄコンバータ</source>
+        <translation>A/D converter</translation>
+    </message>
+    <message>
+        <source>Ｄ／Ａコンバータ</source>
+        <translation>D/A converter</translation>
+    </message>
+    <message>
+        <source>動作モード</source>
+        <translation>Mode</translation>
+    </message>
+    <message>
+        <source>機種設定</source>
+        <translation>Station type</translation>
+    </message>
+    <message>
+        <source>自己ＩＤ</source>
+        <translation>Own ID</translation>
+    </message>
+    <message>
+        <source>子機台数</source>
+        <translation>Slaves</translation>
+    </message>
+    <message>
+        <source>中継機経由</source>
+        <translation>Via repeater</translation>
+    </message>
+    <message>
+        <source>通信断時間</source>
+        <translation>Link-loss time</translation>
+    </message>
+    <message>
+        <source>アンテナ</source>
+        <translation>Antenna</translation>
+    </message>
+    <message>
+        <source>ポーリング間隔</source>
+        <translation>Polling interval</translation>
+    </message>
+    <message>
+        <source>ポート出力状態</source>
+        <translation>On link loss</translation>
+    </message>
+    <message>
+        <source>受信データ出力</source>
+        <translation>Received data</translation>
+    </message>
+    <message>
+        <source>このユニットへの書込なし</source>
+        <translation>No write to this unit</translation>
+    </message>
+    <message>
+        <source>書込済み（照合なし）</source>
+        <translation>Written (not verified)</translation>
+    </message>
+    <message>
+        <source>書込済み・照合済み</source>
+        <translation>Written and verified</translation>
+    </message>
+    <message>
+        <source>書込済み・照合で相違あり</source>
+        <translation>Written; the read-back differs</translation>
+    </message>
+    <message>
+        <source>報告書を保存</source>
+        <translation>Save report</translation>
+    </message>
+    <message>
+        <source>PDFファイル（*.pdf）|*.pdf</source>
+        <translation>PDF files (*.pdf)|*.pdf</translation>
+    </message>
+    <message>
+        <source>設置記録</source>
+        <translation>Commissioning sheet</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めません</source>
+        <translation>%1 cannot be written</translation>
+    </message>
+    <message>
+        <source>ZRT 設置記録</source>
+        <translation>ZRT commissioning sheet</translation>
+    </message>
+    <message>
+        <source>日付</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>機種</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>バージョン</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>エラーコード</source>
+        <translation>Error code</translation>
+    </message>
+    <message>
+        <source>読込なし</source>
+        <translation>not read</translation>
+    </message>
+    <message>
+        <source>最後の書込</source>
+        <translation>Last write</translation>
+    </message>
+    <message>
+        <source>設定値</source>
+        <translation>Settings</translation>
+    </message>
+</context>
+<context>
     <name>Controls</name>
     <message>
         <source>ZRT-４８２１０シリーズ&#x3000;設定プログラム</source>
@@ -209,6 +359,311 @@
     <message>
         <source>通信ログ</source>
         <translation>Traffic log</translation>
+    </message>
+    <message>
+        <source>報告書を保存</source>
+        <translation>Save report</translation>
+    </message>
+</context>
+<context>
+    <name>Station</name>
+    <message>
+        <source>自己IDを入力してください</source>
+        <translation>Type or scan the own ID</translation>
+    </message>
+    <message>
+        <source>自己IDが%1を超えます</source>
+        <translation>The own IDs go past %1</translation>
+    </message>
+    <message>
+        <source>「%1」は自己ID（001～200）ではありません</source>
+        <translation>&quot;%1&quot; is not an own ID (001-200)</translation>
+    </message>
+    <message>
+        <source>自己ID %1 はこの記録で既に使われています</source>
+        <translation>Own ID %1 is already in this record</translation>
+    </message>
+    <message>
+        <source>設定ファイルを使えません: %1</source>
+        <translation>The settings file cannot be used: %1</translation>
+    </message>
+    <message>
+        <source>記録ファイルを選んでください</source>
+        <translation>Choose the record file</translation>
+    </message>
+    <message>
+        <source>記録できません: %1</source>
+        <translation>Not recorded: %1</translation>
+    </message>
+    <message>
+        <source>記録できないため停止しました: %1</source>
+        <translation>Stopped: the record cannot be written: %1</translation>
+    </message>
+    <message>
+        <source>記録ファイル %1 は別のステーションが使用中です</source>
+        <translation>The record file %1 is in use by another station</translation>
+    </message>
+    <message>
+        <source>記録ファイル %1 をロックできません</source>
+        <translation>The record file %1 cannot be locked</translation>
+    </message>
+    <message>
+        <source>記録ファイル %1 を読めません: %2</source>
+        <translation>The record file %1 cannot be read: %2</translation>
+    </message>
+    <message>
+        <source>%1 はこのステーションの記録ファイルではありません</source>
+        <translation>%1 is not a record file of this station</translation>
+    </message>
+    <message>
+        <source>記録ファイル %1 に書き込めません: %2</source>
+        <translation>The record file %1 cannot be written: %2</translation>
+    </message>
+    <message>
+        <source>%1/%2 書込済み</source>
+        <translation>%1 of %2 written</translation>
+    </message>
+    <message>
+        <source>書込と照合が完了しました</source>
+        <translation>Written and verified</translation>
+    </message>
+    <message>
+        <source>書込完了（照合なし）</source>
+        <translation>Written (not verified)</translation>
+    </message>
+    <message>
+        <source>ユニットが応答しなくなりました（%1）</source>
+        <translation>The unit stopped answering (%1)</translation>
+    </message>
+    <message>
+        <source>エラー：ユニットと通信できません。</source>
+        <translation>Error: the unit does not answer.</translation>
+    </message>
+    <message>
+        <source>エラー：接続されているユニットが違います（ZRT%1）</source>
+        <translation>Error: the connected unit is of another model (ZRT%1)</translation>
+    </message>
+    <message>
+        <source>ユニットの種類が設定ファイルと違います（ZRT%1 %2）</source>
+        <translation>The unit is not of the settings file&apos;s kind (ZRT%1 %2)</translation>
+    </message>
+    <message>
+        <source>他のプログラムが使用中です</source>
+        <translation>In use by another program</translation>
+    </message>
+    <message>
+        <source>開けません: %1</source>
+        <translation>Cannot be opened: %1</translation>
+    </message>
+    <message>
+        <source>アダプタが抜かれました（%1）</source>
+        <translation>The adapter was pulled out (%1)</translation>
+    </message>
+    <message>
+        <source>ユニットが %1 を受け付けませんでした（%2）</source>
+        <translation>The unit refused %1 (%2)</translation>
+    </message>
+    <message>
+        <source>照合失敗: %1</source>
+        <translation>Verify failed: %1</translation>
+    </message>
+    <message>
+        <source>読み戻した値が使えません: %1</source>
+        <translation>The values read back cannot be used: %1</translation>
+    </message>
+    <message>
+        <source>停止しました（%1）</source>
+        <translation>Stopped (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>StationReport</name>
+    <message>
+        <source>記録ファイル %1 を読めません: %2</source>
+        <translation>The record file %1 cannot be read: %2</translation>
+    </message>
+    <message>
+        <source>%1 はステーションの記録ファイルではありません</source>
+        <translation>%1 is not a station record file</translation>
+    </message>
+    <message>
+        <source>設定記録</source>
+        <translation>Configuration record</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めません</source>
+        <translation>%1 cannot be written</translation>
+    </message>
+    <message>
+        <source>ZRT 設定記録</source>
+        <translation>ZRT configuration record</translation>
+    </message>
+    <message>
+        <source>記録ファイル: %1</source>
+        <translation>Record file: %1</translation>
+    </message>
+    <message>
+        <source>設定ファイル: %1</source>
+        <translation>Settings file: %1</translation>
+    </message>
+    <message>
+        <source>作業者: %1</source>
+        <translation>Operator: %1</translation>
+    </message>
+    <message>
+        <source>期間: %1 ～ %2</source>
+        <translation>From %1 to %2</translation>
+    </message>
+    <message>
+        <source>完了: %1台  失敗・中断: %2台</source>
+        <translation>Done: %1 units  Failed or interrupted: %2 units</translation>
+    </message>
+    <message>
+        <source>時刻 / アダプタ / 機種 / 自己ID / 結果 / 理由</source>
+        <translation>Time / adapter / model / own ID / result / reason</translation>
+    </message>
+</context>
+<context>
+    <name>StationWindow</name>
+    <message>
+        <source>親機</source>
+        <translation>master</translation>
+    </message>
+    <message>
+        <source>中継機</source>
+        <translation>repeater</translation>
+    </message>
+    <message>
+        <source>子機</source>
+        <translation>slave</translation>
+    </message>
+    <message>
+        <source>開始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>報告書を保存</source>
+        <translation>Save report</translation>
+    </message>
+    <message>
+        <source>ZRT48210 生産ステーション</source>
+        <translation>ZRT48210 production station</translation>
+    </message>
+    <message>
+        <source>作業</source>
+        <translation>Job</translation>
+    </message>
+    <message>
+        <source>選択...</source>
+        <translation>Choose...</translation>
+    </message>
+    <message>
+        <source>設定ファイル</source>
+        <translation>Settings file</translation>
+    </message>
+    <message>
+        <source>ファイルのまま</source>
+        <translation>As in the file</translation>
+    </message>
+    <message>
+        <source>連番</source>
+        <translation>Sequence</translation>
+    </message>
+    <message>
+        <source>ユニットごとに入力・スキャン</source>
+        <translation>Typed or scanned per unit</translation>
+    </message>
+    <message>
+        <source>開始番号</source>
+        <translation>from</translation>
+    </message>
+    <message>
+        <source>自己ID</source>
+        <translation>Own ID</translation>
+    </message>
+    <message>
+        <source>自己IDを入力またはスキャンして Enter</source>
+        <translation>Type or scan an own ID, then Enter</translation>
+    </message>
+    <message>
+        <source>次のユニットの自己ID</source>
+        <translation>Next unit&apos;s own ID</translation>
+    </message>
+    <message>
+        <source>作業者</source>
+        <translation>Operator</translation>
+    </message>
+    <message>
+        <source>記録ファイル</source>
+        <translation>Record file</translation>
+    </message>
+    <message>
+        <source>設定ファイルを選んでください</source>
+        <translation>Choose the settings file</translation>
+    </message>
+    <message>
+        <source>この設定ファイルは使えません: %1</source>
+        <translation>This settings file cannot be used: %1</translation>
+    </message>
+    <message>
+        <source>アナログユニット（48220・48221）</source>
+        <translation>analog unit (48220, 48221)</translation>
+    </message>
+    <message>
+        <source>デジタルユニット（48210）</source>
+        <translation>digital unit (48210)</translation>
+    </message>
+    <message>
+        <source>子機の自己IDは下の選択で決まります（ファイルでは %1）</source>
+        <translation>a slave&apos;s own ID follows the choice below (the file has %1)</translation>
+    </message>
+    <message>
+        <source>%1の自己IDは常に %2</source>
+        <translation>a %1&apos;s own ID is always %2</translation>
+    </message>
+    <message>
+        <source>%1・%2・周波数 %3・%4</source>
+        <translation>%1, %2, frequency %3, %4</translation>
+    </message>
+    <message>
+        <source>作業中: ユニットをつなぐと設定されます</source>
+        <translation>Working: a unit plugged in is configured</translation>
+    </message>
+    <message>
+        <source>停止しました: 作業中のユニットは今の行で終わります</source>
+        <translation>Stopped: units in progress end after the line in progress</translation>
+    </message>
+    <message>
+        <source>記録ファイルを選んでください</source>
+        <translation>Choose the record file</translation>
+    </message>
+    <message>
+        <source>報告書を保存しました: %1</source>
+        <translation>Report saved: %1</translation>
+    </message>
+    <message>
+        <source>次のユニットの自己ID: %1</source>
+        <translation>Next unit&apos;s own ID: %1</translation>
+    </message>
+    <message>
+        <source>今回: 完了 %1  失敗 %2 ｜ 記録: 完了 %3  失敗 %4 ｜ 次の自己ID %5</source>
+        <translation>This session: done %1  failed %2 | record: done %3  failed %4 | next own ID %5</translation>
+    </message>
+    <message>
+        <source>テキストファイル（*.txt）|*.txt|すべてのファイル（*.*）|*</source>
+        <translation>Text files (*.txt)|*.txt|All files (*.*)|*</translation>
+    </message>
+    <message>
+        <source>CSVファイル（*.csv）|*.csv</source>
+        <translation>CSV files (*.csv)|*.csv</translation>
+    </message>
+    <message>
+        <source>PDFファイル（*.pdf）|*.pdf</source>
+        <translation>PDF files (*.pdf)|*.pdf</translation>
     </message>
 </context>
 <context>
@@ -550,6 +1005,55 @@ sudo usermod -aG dialout $USER</translation>
     <message>
         <source>通信ログをファイルに書き込めません。ファイルへの記録を停止しました。</source>
         <translation>The traffic log cannot be written to its file. Logging to the file has stopped.</translation>
+    </message>
+</context>
+<context>
+    <name>TileWidget</name>
+    <message>
+        <source>この自己IDを再使用</source>
+        <translation>Reuse this own ID</translation>
+    </message>
+    <message>
+        <source>%1
+シリアル番号 %2</source>
+        <translation>%1
+serial number %2</translation>
+    </message>
+    <message>
+        <source>停止中</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>待機中</source>
+        <translation>Waiting</translation>
+    </message>
+    <message>
+        <source>使用できません</source>
+        <translation>Cannot be used</translation>
+    </message>
+    <message>
+        <source>自己ID待ち</source>
+        <translation>Needs an own ID</translation>
+    </message>
+    <message>
+        <source>書込中 %1/%2</source>
+        <translation>Writing %1/%2</translation>
+    </message>
+    <message>
+        <source>照合中</source>
+        <translation>Verifying</translation>
+    </message>
+    <message>
+        <source>完了</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>失敗</source>
+        <translation>Failed</translation>
+    </message>
+    <message>
+        <source>中断</source>
+        <translation>Interrupted</translation>
     </message>
 </context>
 <context>

@@ -469,6 +469,7 @@ MainMenus buildMainMenus(QMenuBar *bar)
     m.mnuFile = menu("mnuFile", QT_TRANSLATE_NOOP("Menus", "ファイル"));
     m.mnuSave = item(m.mnuFile, "mnuSave", QT_TRANSLATE_NOOP("Menus", "保存"));
     m.mnuOpen = item(m.mnuFile, "mnuOpen", QT_TRANSLATE_NOOP("Menus", "読込"));
+    m.mnuReport = item(m.mnuFile, "mnuReport", QT_TRANSLATE_NOOP("Menus", "報告書を保存"));
     m.mnuEdit = menu("mnuEdit", QT_TRANSLATE_NOOP("Menus", "設定"));
     m.mnuPort = item(m.mnuEdit, "mnuPort", QT_TRANSLATE_NOOP("Menus", "通信設定"));
     m.mnuVerify = item(m.mnuEdit, "mnuVerify", QT_TRANSLATE_NOOP("Menus", "書込後に照合"));

@@ -108,6 +108,7 @@ struct MainMenus
     QMenu *mnuFile = nullptr;
     QAction *mnuSave = nullptr;
     QAction *mnuOpen = nullptr;
+    QAction *mnuReport = nullptr;  // after the catalogued items
     QMenu *mnuEdit = nullptr;
     QAction *mnuPort = nullptr;
     QAction *mnuVerify = nullptr;

@@ -9,6 +9,7 @@
 #include "settings/commandset.h"
 #include "link/unitmodels.h"
 #include "ui/captionframe.h"
+#include "ui/commissioningsheet.h"
 #include "ui/directionbutton.h"
 #include "ui/enterkey.h"
 #include "ui/numberfield.h"
@@ -172,6 +173,7 @@ void MainWindow::connectControls()
 
     connect(m_menus.mnuSave, &QAction::triggered, this, &MainWindow::saveSettingsFromMenu);
     connect(m_menus.mnuOpen, &QAction::triggered, this, &MainWindow::loadSettingsFromMenu);
+    connect(m_menus.mnuReport, &QAction::triggered, this, &MainWindow::saveReportFromMenu);
     connect(m_menus.mnuPort, &QAction::triggered, this, &MainWindow::choosePort);
     connect(m_menus.mnuErr, &QAction::triggered, this, &MainWindow::requestUnitError);
     connect(m_menus.mnuVerify, &QAction::toggled, this, &MainWindow::setVerifyAfterWrite);
@@ -326,6 +328,7 @@ void MainWindow::showUnit(const QString &model, const QString &kind)
     if (kind.isEmpty() || !unit)
         return;  // a model of another family: the status line says so
     m_controls.lblUnitVer1->setText(unit->kind);
+    m_unitModel = QStringLiteral("ZRT") + unit->model;
     selectTab(unit->tab);
 }
 
@@ -333,11 +336,15 @@ void MainWindow::clearUnitLabels()
 {
     m_controls.lblUnitVer1->clear();
     m_controls.lblUnitVer2->clear();
+    m_unitModel.clear();
+    m_errorCode.clear();
+    m_lastWrite = LastWriteState::None;
 }
 
 void MainWindow::showUnitError(const QString &line)
 {
     // The status line already says "読込成功".
+    m_errorCode = unitErrorCode(line);
     m_prompter->show(Texts::unitError(unitErrorMessage(unitErrorCode(line))));
 }
 
@@ -373,6 +380,7 @@ void MainWindow::writeGroup(const QList<ParameterKey> &keys)
     if (!confirmWrite())
         return;
     const QStringList commands = groupCommands(settings(), keys);
+    m_lastWrite = LastWriteState::NotVerified;
     UnitJob::Request request;
     request.work = UnitJob::Work::Write;
     request.connect = false;
@@ -398,6 +406,8 @@ void MainWindow::showWriteResult(const UnitJob::Result &result)
     const Texts::StatusMessage outcome = result.mismatches.isEmpty() ? Texts::verifyDone()
                                                                      : Texts::verifyFailed();
     showStatus(outcome.text, outcome.colour);
+    m_lastWrite = result.mismatches.isEmpty() ? LastWriteState::Verified
+                                              : LastWriteState::Different;
     if (!result.mismatches.isEmpty())
         m_prompter->show(Texts::verifyMismatch(result.mismatches));
 }
@@ -477,6 +487,52 @@ void MainWindow::saveSettingsFromMenu()
         {Texts::saveDialogTitle(), m_programDirectory, Texts::fileFilter(), SettingsSuffix});
     if (path)
         saveSettings(*path);
+}
+
+// A one-page sheet of the unit on the window, every parameter in words, for the site's file.
+void MainWindow::saveReportFromMenu()
+{
+    const auto path = m_prompter->saveFileName(
+        {sheetDialogTitle(), m_programDirectory, sheetFileFilter(), QStringLiteral("pdf")});
+    if (!path)
+        return;
+    CommissioningSheet sheet;
+    sheet.model = m_unitModel;
+    sheet.kind = m_controls.lblUnitVer1->text();
+    sheet.version = m_controls.lblUnitVer2->text();
+    sheet.errorCode = m_errorCode;
+    if (!m_errorCode.isEmpty())
+        sheet.errorMessage = unitErrorMessage(m_errorCode).replace(QLatin1String("\r\n"), " ");
+    sheet.date = QDateTime::currentDateTime();
+    sheet.lastWrite = lastWriteText(m_lastWrite);
+    auto text = [&](ParameterKey key) {
+        if (valueKind(key) == ValueKind::List)
+            return m_lists.value(key)->currentText();
+        return m_fields.value(key).field->text();
+    };
+    auto directions = [](const QList<DirectionButton *> &buttons) {
+        QStringList words;
+        for (int i = 0; i < buttons.size(); ++i)
+            words << QStringLiteral("%1:%2").arg(i + 1).arg(buttons.at(i)->text());
+        return words.join(QLatin1String("  "));
+    };
+    const bool analog = selectedTab() == AnalogTab;
+    sheet.parameters = {
+        {sheetCaption(ParameterKey::FRBD), settings().frequency()},
+        {sheetCaption(ParameterKey::PDIR),
+         analog ? directions({m_controls.cmdAUIO.begin(), m_controls.cmdAUIO.end()})
+                : directions({m_controls.cmdPDIR.begin(), m_controls.cmdPDIR.end()})},
+    };
+    for (ParameterKey key : {ParameterKey::TYPE, ParameterKey::MYID, ParameterKey::MODE,
+                             ParameterKey::SNUM, ParameterKey::REPT, ParameterKey::ETIM,
+                             ParameterKey::DIVR, ParameterKey::PTIM, ParameterKey::HOLD,
+                             ParameterKey::DOUT, ParameterKey::LOGI, ParameterKey::AUIO,
+                             ParameterKey::ADSL, ParameterKey::DASL}) {
+        sheet.parameters << std::pair{sheetCaption(key), text(key)};
+    }
+    QString why;
+    if (!writeCommissioningSheet(sheet, *path, &why))
+        m_prompter->show(Texts::saveFailed());
 }
 
 void MainWindow::loadSettingsFromMenu()

@@ -4,6 +4,7 @@
 #include "link/linkstatus.h"
 #include "settings/unitsettings.h"
 #include "settings/unitjob.h"
+#include "ui/commissioningsheet.h"
 #include "ui/controls.h"
 #include "ui/prompter.h"
 #include "ui/texts.h"
@@ -97,6 +98,7 @@ private:
     void showUnit(const QString &model, const QString &kind);
     void clearUnitLabels();
     void showUnitError(const QString &line);
+    void saveReportFromMenu();
 
     Prompter *m_prompter;
     PortMap *m_portMap;
@@ -119,4 +121,8 @@ private:
     QHash<ParameterKey, QComboBox *> m_lists;
     QHash<ParameterKey, NumberControls> m_fields;
     QList<QPushButton *> m_linkButtons;
+    // For the commissioning sheet: what the window learnt of the unit beyond its labels.
+    QString m_unitModel;
+    QString m_errorCode;
+    LastWriteState m_lastWrite = LastWriteState::None;
 };

@@ -32,10 +32,13 @@ grep -q "serial port" <<< "$description" || fail "no English description"
 grep -q "シリアルポート" <<< "$description" || fail "no Japanese description"
 
 contents=$(dpkg-deb --contents "$deb" | awk '{ print $NF }')
-id=$(grep -o '[^/]*\.desktop$' <<< "$contents" | sed 's/\.desktop$//')
+id=$(grep -o '[^/]*\.desktop$' <<< "$contents" | grep -v '\.station\.desktop$' \
+     | sed 's/\.desktop$//')
 icons=usr/share/icons/hicolor
 for path in usr/bin/zrt48210 usr/bin/zrt48210-cli usr/bin/zrt48210-unitsim \
             usr/share/man/man1/zrt48210-unitsim.1.gz "usr/share/applications/$id.desktop" \
+            usr/bin/zrt48210-station usr/share/man/man1/zrt48210-station.1.gz \
+            "usr/share/applications/$id.station.desktop" \
             "usr/share/metainfo/$id.metainfo.xml" "$icons/48x48/apps/$id.png" \
             "$icons/scalable/apps/$id.svg" usr/share/man/man1/zrt48210.1.gz \
             usr/share/doc/zrt48210/copyright usr/share/doc/zrt48210/changelog.gz; do

@@ -15,14 +15,15 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 DESTDIR="$work/root" cmake --install "$build" --prefix /usr > /dev/null
 usr="$work/root/usr"
-id=$(basename "$(ls "$usr"/share/applications/*.desktop)" .desktop)
+id=$(basename "$(ls "$usr"/share/applications/*.desktop | grep -v '\.station\.desktop$')" .desktop)
 
-programs=(zrt48210 zrt48210-cli zrt48210-unitsim)
+programs=(zrt48210 zrt48210-cli zrt48210-unitsim zrt48210-station)
 expected=()
 for program in "${programs[@]}"; do
   expected+=("bin/$program" "share/man/man1/$program.1.gz")
 done
-expected+=("share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml"
+expected+=("share/applications/$id.desktop" "share/applications/$id.station.desktop"
+           "share/metainfo/$id.metainfo.xml"
            "share/icons/hicolor/scalable/apps/$id.svg"
            share/doc/zrt48210/copyright share/doc/zrt48210/changelog.gz)
 sizes=(16 22 24 32 48 64 128 256)
@@ -39,14 +40,17 @@ for size in "${sizes[@]}"; do
   [ "$got" = "PNG ${size}x$size" ] || fail "the ${size}px icon is $got"
 done
 
-desktop="$usr/share/applications/$id.desktop"
-desktop-file-validate "$desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$usr/share/metainfo/$id.metainfo.xml" || fail "appstreamcli"
-grep -qx "Icon=$id" "$desktop" || fail "the menu entry names another icon"
-grep -qx "Exec=zrt48210" "$desktop" || fail "the menu entry starts another program"
-for key in Name Comment; do
-  grep -q "^$key=." "$desktop" && grep -q "^$key\[ja\]=." "$desktop" \
-    || fail "the menu entry lacks an English or a Japanese $key"
+# The window and the production station each have their menu entry.
+for entry in "$id:zrt48210" "$id.station:zrt48210-station"; do
+  desktop="$usr/share/applications/${entry%%:*}.desktop"
+  desktop-file-validate "$desktop" || fail "desktop-file-validate $desktop"
+  grep -qx "Icon=$id" "$desktop" || fail "$desktop names another icon"
+  grep -qx "Exec=${entry#*:}" "$desktop" || fail "$desktop starts another program"
+  for key in Name Comment; do
+    grep -q "^$key=." "$desktop" && grep -q "^$key\[ja\]=." "$desktop" \
+      || fail "$desktop lacks an English or a Japanese $key"
+  done
 done
 grep -qF "<release version=\"$version\"" "$usr/share/metainfo/$id.metainfo.xml" \
   || fail "the metainfo's release is not $version"

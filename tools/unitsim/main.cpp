@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -126,6 +127,10 @@ int main(int argc, char *argv[])
         {QStringLiteral("delay"), QStringLiteral("Wait before each reply."),
          QStringLiteral("ms"), QStringLiteral("0")},
         {QStringLiteral("silent"), QStringLiteral("Never answer.")},
+        {QStringLiteral("answer-after"),
+         QStringLiteral("Stay silent for the first ms after start, then answer: a unit plugged "
+                        "into an adapter that was already there."),
+         QStringLiteral("ms")},
         {QStringLiteral("silent-after"), QStringLiteral("Answer n lines, then nothing."),
          QStringLiteral("n")},
         {QStringLiteral("silent-keys"), QStringLiteral("Do not answer these keywords."),
@@ -199,6 +204,15 @@ int main(int argc, char *argv[])
 
     PtyUnit unit(options);
     unit.setReplyShape(shape);
+    if (parser.isSet(QStringLiteral("answer-after"))) {
+        UnitOptions later = options;
+        options.silent = true;
+        unit.simulator().setOptions(options);
+        // Precise: a coarse timer may fire 5 % early, and benchmarks time from this moment.
+        QTimer::singleShot(toNumber(parser, QStringLiteral("answer-after"), 0),
+                           Qt::PreciseTimer, &unit,
+                           [&unit, later] { unit.simulator().setOptions(later); });
+    }
     if (parser.isSet(QStringLiteral("stream-keys"))) {
         const QString name = QStringLiteral("stream-keys");
         const bool any = parser.value(name) == QStringLiteral("*");

@@ -1,0 +1,132 @@
+#include "cli/watch.h"
+
+#include "link/portmap.h"
+#include "station/station.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+void complain(const QString &message)
+{
+    std::fprintf(stderr, "zrt48210-cli: %s\n", qPrintable(message));
+}
+
+// The record is what counts: a reader of standard output that went away is said once, and the
+// station goes on.
+void say(const QString &line)
+{
+    static bool failed = false;
+    const QByteArray bytes = (QDateTime::currentDateTime().toString(Qt::ISODateWithMs)
+                              + QLatin1Char(' ') + line + QLatin1Char('\n')).toUtf8();
+    const bool written =
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size())
+        && std::fflush(stdout) == 0;
+    if (!written && !failed) {
+        failed = true;
+        complain(QStringLiteral("cannot write the output: %1; the record goes on")
+                     .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    }
+}
+
+} // namespace
+
+int runWatch(const CliCommand &command,
+             const std::function<void(const std::function<void()> &)> &stopRequests)
+{
+    StationSetup setup;
+    setup.settingsPath = command.files.value(0);
+    setup.recordPath = command.recordPath;
+    setup.operatorName = command.operatorName;
+    setup.verify = true;
+    if (command.myIdFrom) {
+        setup.rule = OwnIdRule::Sequence;
+        setup.sequenceFrom = *command.myIdFrom;
+    }
+    Station station(command.ports);
+    QString why;
+    if (!station.prepare(setup, &why)) {
+        complain(why + QStringLiteral("\nnothing was sent"));
+        return ExitStatus::BadUsage;
+    }
+    int status = ExitStatus::Done;
+    QObject::connect(&station, &Station::slotAdded, &station, [](AdapterSlot *slot, int) {
+        say(QStringLiteral("%1: adapter found").arg(slot->adapter().path));
+    });
+    QObject::connect(&station, &Station::slotRemoved, &station, [](AdapterSlot *slot) {
+        say(QStringLiteral("%1: adapter gone").arg(slot->adapter().path));
+    });
+    QObject::connect(&station, &Station::unitFound, &station,
+                     [](AdapterSlot *slot, const QString &model) {
+                         say(QStringLiteral("%1: %2 answers").arg(slot->adapter().path, model));
+                     });
+    QObject::connect(&station, &Station::recorded, &station,
+                     [](AdapterSlot *slot, const RecordRow &row) {
+                         say(QStringLiteral("%1: %2 own ID %3 %4 (%5)")
+                                 .arg(slot->adapter().path, row.result,
+                                      row.ownId.isEmpty() ? QStringLiteral("-") : row.ownId,
+                                      row.model, row.reason));
+                     });
+    QObject::connect(&station, &Station::halted, &station, [&status](const QString &reason) {
+        complain(QStringLiteral("stopped: %1").arg(reason));
+        status = ExitStatus::LinkFailed;
+    });
+    bool interrupted = false;
+    QObject::connect(&station, &Station::stopped, &station, [] { QCoreApplication::quit(); });
+    stopRequests([&] {
+        if (!interrupted)
+            complain(QStringLiteral("stopping: each unit finishes the line in progress"));
+        interrupted = true;
+        if (station.isActive())
+            station.stop();
+        else if (station.isIdle())
+            QCoreApplication::quit();
+    });
+    station.watchAdapters();
+    station.start();
+    say(QStringLiteral("watching %1 with %2; record %3")
+            .arg(command.ports.join(QLatin1Char(' ')), setup.settingsPath, setup.recordPath));
+    QCoreApplication::exec();
+    const StationCounters counters = station.counters();
+    say(QStringLiteral("this session: %1 done, %2 not done; the record: %3 done, %4 not done")
+            .arg(counters.sessionDone).arg(counters.sessionFailed)
+            .arg(counters.recordDone).arg(counters.recordFailed));
+    return interrupted ? ExitStatus::Interrupted : status;
+}
+
+bool recordWrites(const CliCommand &command, const QList<UnitPlan> &plans,
+                  const QList<UnitReport> &reports)
+{
+    StationRecord record;
+    QString why;
+    if (!record.open(command.recordPath, &why)) {
+        complain(QStringLiteral("--record: %1").arg(why));
+        return false;
+    }
+    const QList<SystemPort> system = PortMap::scanSystemPorts();
+    for (int i = 0; i < reports.size() && i < plans.size(); ++i) {
+        const JobSettings job = loadJobSettings(command.files.value(command.files.size() > 1 ? i
+                                                                                          : 0));
+        const RunResult result = UnitRun::resultOf(reports.at(i), plans.at(i));
+        Adapter adapter;
+        adapter.path = plans.at(i).device;
+        for (const SystemPort &port : system) {
+            if (QFileInfo(port.device).canonicalFilePath()
+                == QFileInfo(adapter.path).canonicalFilePath())
+                adapter.serialNumber = port.serialNumber;
+        }
+        const RecordRow row = recordRow(result, resultWord(result), resultReason(result),
+                                        adapter, command.operatorName, job);
+        if (!record.append(row, &why)) {
+            complain(QStringLiteral("--record: %1").arg(why));
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,149 @@
+#include "station/adapterslot.h"
+
+AdapterSlot::AdapterSlot(const Adapter &adapter, QObject *parent)
+    : QObject(parent)
+    , m_adapter(adapter)
+{
+    m_pollTimer.setSingleShot(true);
+    connect(&m_pollTimer, &QTimer::timeout, this, &AdapterSlot::poll);
+    connect(&m_run, &UnitRun::finished, this, &AdapterSlot::onFinished);
+    connect(&m_run, &UnitRun::progress, this, [this](int k, int n, bool verifying) {
+        m_view.step = k;
+        m_view.steps = n;
+        show(verifying ? SlotView::State::Verifying : SlotView::State::Writing);
+    });
+}
+
+void AdapterSlot::setActive(bool on)
+{
+    if (m_active == on)
+        return;
+    m_active = on;
+    if (on) {
+        // A unit settled before 停止 and still plugged in is not taken again.
+        if (!m_waitGone)
+            show(SlotView::State::Waiting, tr("ユニットを接続してください"));
+        poll();
+        return;
+    }
+    m_pollTimer.stop();
+    if (m_run.isRunning()) {
+        m_run.interrupt();
+        return;
+    }
+    // The last unit's outcome stays in sight.
+    if (!m_waitGone)
+        show(SlotView::State::Off);
+    emit idle();
+}
+
+void AdapterSlot::poll()
+{
+    if (!m_active || m_gone || m_run.isRunning())
+        return;
+    m_run.poll(m_adapter.path);
+}
+
+void AdapterSlot::configure(const JobSettings &job, int ownId, bool verify)
+{
+    m_configuring = true;
+    m_view.ownId = QStringLiteral("%1").arg(ownId, 3, 10, QLatin1Char('0'));
+    m_view.step = 0;
+    m_view.steps = 0;
+    m_view.ownIdReusable = false;
+    show(SlotView::State::Writing, tr("設定中"));
+    m_run.start(m_adapter.path, job, ownId, verify);
+}
+
+void AdapterSlot::settle(SlotView::State state, const QString &message, bool ownIdReusable)
+{
+    m_waitGone = true;
+    m_view.ownIdReusable = ownIdReusable;
+    show(state, message);
+    if (m_gone || !m_active) {
+        emit idle();
+        return;
+    }
+    m_pollTimer.start(1000);
+}
+
+void AdapterSlot::holdForOwnId(const QString &message)
+{
+    show(SlotView::State::NeedsId, message);
+    m_pollTimer.start(1000);
+}
+
+void AdapterSlot::markGone()
+{
+    m_gone = true;
+    m_pollTimer.stop();
+    if (m_run.isRunning() && !m_configuring)
+        m_run.interrupt();
+    if (!m_run.isRunning())
+        emit idle();
+}
+
+void AdapterSlot::clearReuse()
+{
+    m_view.ownIdReusable = false;
+    emit changed();
+}
+
+void AdapterSlot::onFinished(const RunResult &result)
+{
+    if (m_configuring) {
+        m_configuring = false;
+        // An own ID whose command never went out was not given to this unit.
+        if (!result.ownIdSent)
+            m_view.ownId.clear();
+        emit configured(result);  // the station records it, then settles this slot
+        return;
+    }
+    if (m_gone || !m_active) {
+        if (!m_gone && !m_waitGone)
+            show(SlotView::State::Off);
+        emit idle();
+        return;
+    }
+    switch (result.outcome) {
+    case RunOutcome::Done:
+    case RunOutcome::WrongModel:
+        if (m_waitGone) {
+            m_pollTimer.start(1000);
+            return;
+        }
+        m_view.model = QStringLiteral("ZRT") + result.model;
+        emit unitFound(result);
+        return;
+    case RunOutcome::InUse:
+        show(SlotView::State::InUse, tr("他のプログラムが使用中です"));
+        m_pollTimer.start(PortWatcher::IntervalMs);
+        return;
+    case RunOutcome::OpenFailed:
+        show(SlotView::State::InUse, tr("開けません: %1").arg(result.detail));
+        m_pollTimer.start(PortWatcher::IntervalMs);
+        return;
+    case RunOutcome::PortLost:
+        m_pollTimer.start(PortWatcher::IntervalMs);
+        return;
+    default:
+        // Nobody answered through the whole give-up: whoever was there is gone.
+        if (m_waitGone || m_view.state != SlotView::State::Waiting) {
+            m_waitGone = false;
+            m_view.model.clear();
+            m_view.ownId.clear();
+            m_view.ownIdReusable = false;
+            show(SlotView::State::Waiting, tr("ユニットを接続してください"));
+        }
+        poll();
+        return;
+    }
+}
+
+void AdapterSlot::show(SlotView::State state, const QString &message)
+{
+    m_view.state = state;
+    if (!message.isNull() || state == SlotView::State::Off)
+        m_view.message = message;
+    emit changed();
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "station/portwatcher.h"
+#include "station/unitrun.h"
+
+#include <QObject>
+#include <QTimer>
+
+// What a tile shows.
+struct SlotView
+{
+    enum class State {
+        Off,          // 開始 is not on
+        Waiting,      // asking for a unit once a second
+        InUse,        // another program holds the port
+        NeedsId,      // a unit is there; its own ID is to be typed or scanned
+        Writing,      // k of n written
+        Verifying,
+        Done,         // recorded as done; waiting until the unit is gone
+        Failed,       // failed or the wrong model; waiting until the unit is gone
+        Interrupted,  // cut short (unplugged, silent, stopped)
+    };
+    State state = State::Off;
+    int step = 0;
+    int steps = 0;
+    QString model;    // "ZRT48210"
+    QString ownId;    // "011"
+    QString message;  // the reason in words
+    bool ownIdReusable = false;  // interrupted after its own ID went out
+};
+
+// One adapter of the bench and the unit on it, hands-free: while active it asks once a second
+// who is there; a unit that answers is handed to the station, which gives it an own ID and has
+// it configured here; then the slot waits until that unit is gone (the adapter vanished, or a
+// poll went unanswered through the watchdog's whole give-up) before it takes the next one. So a
+// unit left plugged in is never configured twice.
+class AdapterSlot : public QObject
+{
+    Q_OBJECT
+public:
+    explicit AdapterSlot(const Adapter &adapter, QObject *parent = nullptr);
+
+    const Adapter &adapter() const { return m_adapter; }
+    const SlotView &view() const { return m_view; }
+    // True while a unit's write or read-back is in progress.
+    bool isConfiguring() const { return m_configuring; }
+    bool isRunning() const { return m_run.isRunning(); }
+
+    void setActive(bool on);
+    void configure(const JobSettings &job, int ownId, bool verify);
+    // The unit's work is recorded: show the outcome and wait until the unit is gone.
+    void settle(SlotView::State state, const QString &message, bool ownIdReusable = false);
+    // No own ID to give yet: ask again in a second.
+    void holdForOwnId(const QString &message);
+    // The adapter has vanished: nothing new starts here.
+    void markGone();
+    bool isGone() const { return m_gone; }
+    void clearReuse();
+
+signals:
+    // A unit that was not there before answered (one of ours or not).
+    void unitFound(const RunResult &poll);
+    void configured(const RunResult &result);
+    void changed();
+    // Nothing runs on this adapter any more (after 停止 or when it vanished).
+    void idle();
+
+private:
+    void poll();
+    void onFinished(const RunResult &result);
+    void show(SlotView::State state, const QString &message = {});
+
+    Adapter m_adapter;
+    SlotView m_view;
+    UnitRun m_run;
+    QTimer m_pollTimer;
+    bool m_active = false;
+    bool m_configuring = false;
+    bool m_waitGone = false;
+    bool m_gone = false;
+};

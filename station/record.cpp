@@ -1,0 +1,254 @@
+#include "station/record.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The texts' translation context.
+struct Words
+{
+    Q_DECLARE_TR_FUNCTIONS(Station)
+};
+
+const QByteArray ByteOrderMark("\xEF\xBB\xBF");
+const QStringList ValueKeys = {
+    QStringLiteral("FRBD"), QStringLiteral("FRCH"), QStringLiteral("PDIR"),
+    QStringLiteral("LOGI"), QStringLiteral("AUIO"), QStringLiteral("ADSL"),
+    QStringLiteral("DASL"), QStringLiteral("MODE"), QStringLiteral("TYPE"),
+    QStringLiteral("MYID"), QStringLiteral("SNUM"), QStringLiteral("REPT"),
+    QStringLiteral("ETIM"), QStringLiteral("DIVR"), QStringLiteral("PTIM"),
+    QStringLiteral("HOLD"), QStringLiteral("DOUT"),
+};
+constexpr int TimeColumn = 0;
+constexpr int OwnIdColumn = 8;
+constexpr int ResultColumn = 11;
+
+QString systemReason()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Every byte, or false with errno set.
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+
+} // namespace
+
+QStringList StationRecord::header()
+{
+    return QStringList{QStringLiteral("time"),         QStringLiteral("station"),
+                       QStringLiteral("operator"),     QStringLiteral("adapter"),
+                       QStringLiteral("adapter_serial"), QStringLiteral("model"),
+                       QStringLiteral("version"),      QStringLiteral("label"),
+                       QStringLiteral("own_id"),       QStringLiteral("settings_file"),
+                       QStringLiteral("settings_sha256"), QStringLiteral("result"),
+                       QStringLiteral("reason"),       QStringLiteral("values")}
+        + ValueKeys;
+}
+
+QStringList StationRecord::fields(const RecordRow &row)
+{
+    QStringList fields{row.time.toString(Qt::ISODateWithMs), row.station, row.operatorName,
+                       row.adapter, row.adapterSerial, row.model, row.version, row.label,
+                       row.ownId, row.settingsFile, row.settingsSha256, row.result, row.reason};
+    fields << (row.values.isEmpty() ? QString()
+               : row.readBack      ? QStringLiteral("read back")
+                                   : QStringLiteral("written, not verified"));
+    for (const QString &key : ValueKeys) {
+        QString value;
+        for (const auto &[k, v] : row.values) {
+            if (k == key)
+                value = v;
+        }
+        fields << value;
+    }
+    return fields;
+}
+
+QByteArray StationRecord::csvLine(const QStringList &fields)
+{
+    QStringList quoted;
+    for (const QString &field : fields) {
+        const bool needs = field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"'))
+            || field.contains(QLatin1Char('\n')) || field.contains(QLatin1Char('\r'))
+            || field.startsWith(QLatin1Char(' ')) || field.endsWith(QLatin1Char(' '));
+        if (!needs) {
+            quoted << field;
+            continue;
+        }
+        QString escaped = field;
+        escaped.replace(QLatin1Char('"'), QLatin1String("\"\""));
+        quoted << QLatin1Char('"') + escaped + QLatin1Char('"');
+    }
+    return quoted.join(QLatin1Char(',')).toUtf8() + "\r\n";
+}
+
+QList<QStringList> StationRecord::parseCsv(const QByteArray &bytes)
+{
+    const QString text = QString::fromUtf8(
+        bytes.startsWith(ByteOrderMark) ? bytes.mid(ByteOrderMark.size()) : bytes);
+    QList<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    bool any = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            const bool doubled = i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"');
+            if (c == QLatin1Char('"') && doubled) {
+                field += c;
+                ++i;
+            } else if (c == QLatin1Char('"')) {
+                quoted = false;
+            } else {
+                field += c;
+            }
+            continue;
+        }
+        if (c == QLatin1Char('"')) {
+            quoted = true;
+            any = true;
+        } else if (c == QLatin1Char(',')) {
+            row << field;
+            field.clear();
+            any = true;
+        } else if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+            if (c == QLatin1Char('\r') && text.mid(i + 1, 1) == QLatin1String("\n"))
+                ++i;
+            if (any || !field.isEmpty()) {
+                rows << (row << field);
+            }
+            row.clear();
+            field.clear();
+            any = false;
+        } else {
+            field += c;
+            any = true;
+        }
+    }
+    if (any || !field.isEmpty())
+        rows << (row << field);
+    return rows;
+}
+
+RecordSummary StationRecord::summarize(const QList<QStringList> &rows)
+{
+    RecordSummary summary;
+    for (const QStringList &row : rows) {
+        if (row.value(ResultColumn) == QLatin1String("done"))
+            ++summary.done;
+        else
+            ++summary.failed;
+        bool ok = false;
+        const int ownId = row.value(OwnIdColumn).toInt(&ok);
+        if (ok)
+            summary.ownIds.insert(ownId);
+        const QDateTime time = QDateTime::fromString(row.value(TimeColumn), Qt::ISODateWithMs);
+        if (time.isValid() && (!summary.first.isValid() || time < summary.first))
+            summary.first = time;
+        if (time.isValid() && (!summary.last.isValid() || time > summary.last))
+            summary.last = time;
+    }
+    return summary;
+}
+
+RecordSummary StationRecord::summary() const
+{
+    return summarize(m_rows);
+}
+
+bool StationRecord::open(const QString &path, QString *why)
+{
+    m_path = path;
+    m_rows.clear();
+    m_lock = std::make_unique<QLockFile>(path + QLatin1String(".lock"));
+    m_lock->setStaleLockTime(0);
+    if (!m_lock->tryLock(0)) {
+        *why = m_lock->error() == QLockFile::LockFailedError
+            ? Words::tr("記録ファイル %1 は別のステーションが使用中です").arg(path)
+            : Words::tr("記録ファイル %1 をロックできません").arg(path);
+        m_lock.reset();
+        return false;
+    }
+    QFile file(path);
+    m_exists = file.exists();
+    if (!m_exists)
+        return true;
+    if (!file.open(QIODevice::ReadOnly)) {
+        *why = Words::tr("記録ファイル %1 を読めません: %2").arg(path, file.errorString());
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        *why = Words::tr("記録ファイル %1 を読めません: %2").arg(path, file.errorString());
+        return false;
+    }
+    QList<QStringList> rows = parseCsv(bytes);
+    if (!rows.isEmpty() && rows.first() != header()) {
+        *why = Words::tr("%1 はこのステーションの記録ファイルではありません").arg(path);
+        return false;
+    }
+    if (!rows.isEmpty())
+        rows.removeFirst();
+    m_rows = rows;
+    // An empty file gets its header with the first row.
+    m_exists = !bytes.isEmpty();
+    return true;
+}
+
+bool StationRecord::append(const RecordRow &row, QString *why)
+{
+    const QStringList rowFields = fields(row);
+    QByteArray bytes;
+    if (!m_exists)
+        bytes = ByteOrderMark + csvLine(header());
+    bytes += csvLine(rowFields);
+    // A record that has gone is not quietly started again: its rows would be lost from sight.
+    const QByteArray name = QFile::encodeName(m_path);
+    const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | (m_exists ? 0 : O_CREAT);
+    const int fd = ::open(name.constData(), flags, 0644);
+    if (fd < 0) {
+        *why = Words::tr("記録ファイル %1 に書き込めません: %2").arg(m_path, systemReason());
+        return false;
+    }
+    const off_t before = ::lseek(fd, 0, SEEK_END);
+    const bool written = before >= 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    const QString reason = systemReason();
+    // Half a row would spoil the next one: what did get out is taken back. Best effort: the
+    // failure itself is reported below whatever this achieves.
+    if (!written && before >= 0 && ::ftruncate(fd, before) == 0 && ::fsync(fd) != 0)
+        qWarning("the record's half-written row was cut, but not synced");
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed) {
+        *why = Words::tr("記録ファイル %1 に書き込めません: %2")
+                   .arg(m_path, written ? systemReason() : reason);
+        return false;
+    }
+    m_exists = true;
+    m_rows << rowFields;
+    return true;
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QLockFile>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <utility>
+
+// One attempt on one unit, as the record keeps it.
+struct RecordRow
+{
+    QDateTime time;
+    QString station;  // host name
+    QString operatorName;
+    QString adapter;
+    QString adapterSerial;
+    QString model;
+    QString version;
+    QString label;  // as scanned
+    QString ownId;  // given: the command carrying it went out; empty otherwise
+    QString settingsFile;
+    QString settingsSha256;
+    QString result;  // done, failed, interrupted, wrong-model
+    QString reason;
+    bool readBack = false;  // the values are as read back; otherwise as written
+    QList<std::pair<QString, QString>> values;
+};
+
+// What a record file holds so far.
+struct RecordSummary
+{
+    int done = 0;
+    int failed = 0;  // everything that is not done
+    QSet<int> ownIds;
+    QDateTime first;
+    QDateTime last;
+};
+
+// The station's record: a CSV file that Excel opens as it is (UTF-8 with a byte order mark,
+// CR LF, fields quoted where needed). A new file gets one header row; after that rows are only
+// appended, each on the disk (written, synced, closed, every step checked) before the caller
+// may say the unit is done. The file is locked for the station's lifetime.
+class StationRecord
+{
+public:
+    // Takes an existing record (for its summary) or notes that a new one starts. False, with
+    // why, when it cannot be read or another station holds it.
+    bool open(const QString &path, QString *why);
+    bool append(const RecordRow &row, QString *why);
+
+    QString path() const { return m_path; }
+    const QList<QStringList> &rows() const { return m_rows; }
+    RecordSummary summary() const;
+
+    static QStringList header();
+    static QStringList fields(const RecordRow &row);
+    static QByteArray csvLine(const QStringList &fields);
+    // The rows of a CSV text (byte order mark, quotes, CR LF or LF); the header row included.
+    static QList<QStringList> parseCsv(const QByteArray &bytes);
+    static RecordSummary summarize(const QList<QStringList> &rows);
+
+private:
+    QString m_path;
+    std::unique_ptr<QLockFile> m_lock;
+    bool m_exists = false;
+    QList<QStringList> m_rows;  // without the header
+};

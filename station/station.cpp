@@ -1,0 +1,297 @@
+#include "station/station.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QSysInfo>
+
+namespace {
+
+// The texts' translation context.
+struct Words
+{
+    Q_DECLARE_TR_FUNCTIONS(Station)
+};
+
+} // namespace
+
+QString resultReason(const RunResult &result)
+{
+    const QString progress = Words::tr("%1/%2 書込済み").arg(result.written).arg(result.toWrite);
+    switch (result.outcome) {
+    case RunOutcome::Done:
+        return result.readBack ? Words::tr("書込と照合が完了しました") : Words::tr("書込完了（照合なし）");
+    case RunOutcome::NoAnswer:
+        return result.writeStarted
+            ? Words::tr("ユニットが応答しなくなりました（%1）").arg(progress)
+            : Words::tr("エラー：ユニットと通信できません。");
+    case RunOutcome::WrongModel:
+        return result.kind.isEmpty()
+            ? Words::tr("エラー：接続されているユニットが違います（ZRT%1）").arg(result.model)
+            : Words::tr("ユニットの種類が設定ファイルと違います（ZRT%1 %2）")
+                  .arg(result.model, result.kind);
+    case RunOutcome::InUse:
+        return Words::tr("他のプログラムが使用中です");
+    case RunOutcome::OpenFailed:
+        return Words::tr("開けません: %1").arg(result.detail);
+    case RunOutcome::PortLost:
+        return Words::tr("アダプタが抜かれました（%1）").arg(progress);
+    case RunOutcome::Refused:
+        return Words::tr("ユニットが %1 を受け付けませんでした（%2）").arg(result.refusedKey, progress);
+    case RunOutcome::Different:
+        return Words::tr("照合失敗: %1").arg(result.mismatchedKeys.join(QLatin1String(", ")));
+    case RunOutcome::BadReadBack:
+        return Words::tr("読み戻した値が使えません: %1").arg(result.detail);
+    case RunOutcome::Interrupted:
+        return Words::tr("停止しました（%1）").arg(progress);
+    }
+    return {};
+}
+
+QString resultWord(const RunResult &result)
+{
+    switch (result.outcome) {
+    case RunOutcome::Done:
+        return QStringLiteral("done");
+    case RunOutcome::WrongModel:
+        return QStringLiteral("wrong-model");
+    case RunOutcome::PortLost:
+    case RunOutcome::Interrupted:
+        return QStringLiteral("interrupted");
+    case RunOutcome::NoAnswer:
+        return result.writeStarted ? QStringLiteral("interrupted") : QStringLiteral("failed");
+    default:
+        return QStringLiteral("failed");
+    }
+}
+
+RecordRow recordRow(const RunResult &result, const QString &word, const QString &reason,
+                    const Adapter &adapter, const QString &operatorName, const JobSettings &job,
+                    const QString &label)
+{
+    RecordRow row;
+    const QDateTime now = QDateTime::currentDateTime();
+    row.time = now.toOffsetFromUtc(now.offsetFromUtc());  // written with its time zone
+    row.station = QSysInfo::machineHostName();
+    row.operatorName = operatorName;
+    row.adapter = adapter.path;
+    row.adapterSerial = adapter.serialNumber;
+    row.model = result.model.isEmpty() ? QString() : QStringLiteral("ZRT") + result.model;
+    row.version = result.version;
+    row.label = label;
+    row.ownId = result.ownIdSent ? result.ownId : QString();
+    row.settingsFile = QFileInfo(job.path).fileName();
+    row.settingsSha256 = job.sha256;
+    row.result = word;
+    row.reason = reason;
+    row.readBack = result.readBack;
+    row.values = result.values;
+    return row;
+}
+
+Station::Station(const QStringList &patterns, QObject *parent)
+    : QObject(parent)
+    , m_watcher(patterns)
+{
+    connect(&m_watcher, &PortWatcher::added, this, &Station::onAdded);
+    connect(&m_watcher, &PortWatcher::removed, this, &Station::onRemoved);
+}
+
+Station::~Station()
+{
+    qDeleteAll(m_slots);
+}
+
+void Station::watchAdapters()
+{
+    m_watcher.start();
+}
+
+bool Station::prepare(const StationSetup &setup, QString *why)
+{
+    JobSettings job = loadJobSettings(setup.settingsPath);
+    if (!job.error.isEmpty()) {
+        *why = Words::tr("設定ファイルを使えません: %1").arg(job.error);
+        return false;
+    }
+    if (setup.recordPath.isEmpty()) {
+        *why = Words::tr("記録ファイルを選んでください");
+        return false;
+    }
+    if (setup.recordPath != m_record.path() && !m_record.open(setup.recordPath, why))
+        return false;
+    m_setup = setup;
+    m_job = job;
+    std::optional<int> fixed;
+    if (!job.fixedOwnId.isEmpty())
+        fixed = job.fixedOwnId.toInt();
+    else if (setup.rule == OwnIdRule::FromFile)
+        fixed = job.fileOwnId.toInt();
+    m_ownIds.setRule(setup.rule, setup.sequenceFrom, fixed);
+    m_ownIds.setGiven(m_record.summary().ownIds);
+    emit countersChanged();
+    return true;
+}
+
+void Station::start()
+{
+    if (m_active || m_job.bytes.isEmpty())
+        return;
+    m_active = true;
+    m_stopping = false;
+    emit activeChanged(true);
+    for (AdapterSlot *slot : QList<AdapterSlot *>(m_slots))
+        slot->setActive(true);
+}
+
+void Station::stop()
+{
+    if (!m_active)
+        return;
+    m_active = false;
+    m_stopping = true;
+    emit activeChanged(false);
+    for (AdapterSlot *slot : QList<AdapterSlot *>(m_slots))
+        slot->setActive(false);
+    checkStopped();
+}
+
+bool Station::isIdle() const
+{
+    return std::none_of(m_slots.cbegin(), m_slots.cend(),
+                        [](const AdapterSlot *slot) { return slot->isRunning(); });
+}
+
+void Station::checkStopped()
+{
+    if (m_stopping && isIdle()) {
+        m_stopping = false;
+        emit stopped();
+    }
+}
+
+StationCounters Station::counters() const
+{
+    const RecordSummary summary = m_record.summary();
+    return {m_sessionDone, m_sessionFailed, summary.done, summary.failed, m_ownIds.next()};
+}
+
+bool Station::queueLabel(const QString &label, QString *why)
+{
+    const bool queued = m_ownIds.queueLabel(label, why);
+    emit countersChanged();
+    return queued;
+}
+
+void Station::reuseOwnId(AdapterSlot *slot)
+{
+    bool ok = false;
+    const int ownId = slot->view().ownId.toInt(&ok);
+    if (ok && slot->view().ownIdReusable)
+        m_ownIds.giveBack(ownId);
+    slot->clearReuse();
+    emit countersChanged();
+}
+
+void Station::onAdded(const Adapter &adapter, int position)
+{
+    auto *slot = new AdapterSlot(adapter);
+    m_slots.insert(position, slot);
+    connect(slot, &AdapterSlot::unitFound, this,
+            [this, slot](const RunResult &poll) { onUnitFound(slot, poll); });
+    connect(slot, &AdapterSlot::configured, this,
+            [this, slot](const RunResult &result) { onConfigured(slot, result); });
+    connect(slot, &AdapterSlot::idle, this, [this, slot] {
+        if (slot->isGone() && m_slots.contains(slot)) {
+            m_slots.removeAll(slot);
+            emit slotRemoved(slot);
+            slot->deleteLater();
+        }
+        checkStopped();
+    });
+    emit slotAdded(slot, position);
+    if (m_active)
+        slot->setActive(true);
+}
+
+void Station::onRemoved(const QString &path)
+{
+    for (AdapterSlot *slot : QList<AdapterSlot *>(m_slots)) {
+        if (slot->adapter().path == path)
+            slot->markGone();
+    }
+}
+
+void Station::onUnitFound(AdapterSlot *slot, const RunResult &poll)
+{
+    emit unitFound(slot, QStringLiteral("ZRT") + poll.model);
+    if (!m_active)
+        return;
+    if (poll.outcome == RunOutcome::WrongModel) {
+        // Not one of ours: it was asked who it is and gets nothing more.
+        record(slot, poll, QStringLiteral("wrong-model"), resultReason(poll),
+               SlotView::State::Failed, false);
+        return;
+    }
+    QString why;
+    const std::optional<OwnIdAllocator::Taken> taken = m_ownIds.take(&why);
+    if (!taken) {
+        if (m_setup.rule == OwnIdRule::PerUnit) {
+            slot->holdForOwnId(why);
+            return;
+        }
+        slot->settle(SlotView::State::Failed, why);
+        halt(why);
+        return;
+    }
+    m_taken.insert(slot, *taken);
+    slot->configure(m_job, taken->ownId, m_setup.verify);
+    emit countersChanged();
+}
+
+void Station::onConfigured(AdapterSlot *slot, const RunResult &result)
+{
+    const OwnIdAllocator::Taken taken = m_taken.take(slot);
+    bool sentIsOurs = false;
+    if (result.ownIdSent)
+        sentIsOurs = result.ownId.toInt() == taken.ownId;
+    if (sentIsOurs)
+        m_ownIds.markGiven(taken.ownId);
+    else if (!m_ownIds.fixed())
+        m_ownIds.giveBack(taken.ownId);
+
+    const QString word = resultWord(result);
+    const SlotView::State state = word == QLatin1String("done") ? SlotView::State::Done
+        : word == QLatin1String("interrupted")                   ? SlotView::State::Interrupted
+                                                                 : SlotView::State::Failed;
+    const bool reusable = state == SlotView::State::Interrupted && sentIsOurs
+        && m_setup.rule != OwnIdRule::FromFile && m_job.fixedOwnId.isEmpty();
+    m_labels.insert(slot, taken.label);
+    record(slot, result, word, resultReason(result), state, reusable);
+}
+
+void Station::record(AdapterSlot *slot, const RunResult &result, const QString &word,
+                     const QString &reason, SlotView::State state, bool reusable)
+{
+    const RecordRow row = recordRow(result, word, reason, slot->adapter(),
+                                    m_setup.operatorName, m_job, m_labels.take(slot));
+    QString why;
+    if (!m_record.append(row, &why)) {
+        // Nothing is reported done that is not in the record.
+        slot->settle(SlotView::State::Failed, Words::tr("記録できません: %1").arg(why));
+        halt(Words::tr("記録できないため停止しました: %1").arg(why));
+        return;
+    }
+    if (word == QLatin1String("done"))
+        ++m_sessionDone;
+    else
+        ++m_sessionFailed;
+    slot->settle(state, reason, reusable);
+    emit recorded(slot, row);
+    emit countersChanged();
+}
+
+void Station::halt(const QString &why)
+{
+    stop();
+    emit halted(why);
+}

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "station/adapterslot.h"
+#include "station/ownids.h"
+#include "station/portwatcher.h"
+#include "station/record.h"
+#include "station/unitrun.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The job a station runs, chosen before 開始.
+struct StationSetup
+{
+    QString settingsPath;
+    OwnIdRule rule = OwnIdRule::FromFile;
+    int sequenceFrom = 1;
+    QString operatorName;
+    QString recordPath;
+    bool verify = true;
+};
+
+struct StationCounters
+{
+    int sessionDone = 0;
+    int sessionFailed = 0;
+    int recordDone = 0;
+    int recordFailed = 0;
+    std::optional<int> nextOwnId;
+};
+
+// The production station without a screen: the adapters of the bench (PortWatcher), one
+// AdapterSlot on each, the own IDs and the record. The window and `zrt48210-cli watch` show
+// what it reports; neither decides anything of the work.
+class Station : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Station(const QStringList &patterns, QObject *parent = nullptr);
+    ~Station() override;
+
+    // Shows the adapters; nothing is sent before start().
+    void watchAdapters();
+    // Takes the settings file and the record. False, with why, when either cannot be used.
+    bool prepare(const StationSetup &setup, QString *why);
+    const JobSettings &job() const { return m_job; }
+    const StationSetup &setup() const { return m_setup; }
+    QString recordPath() const { return m_record.path(); }
+
+    void start();
+    // Units in progress finish the line in progress (their rows are written); nothing new
+    // starts. stopped() follows once nothing runs any more.
+    void stop();
+    bool isActive() const { return m_active; }
+    bool isIdle() const;
+
+    QList<AdapterSlot *> adapterSlots() const { return m_slots; }
+    StationCounters counters() const;
+    // Per-unit own IDs: a typed or scanned label.
+    bool queueLabel(const QString &label, QString *why);
+    // The operator says that the own ID an interrupted unit got may be given again.
+    void reuseOwnId(AdapterSlot *slot);
+
+signals:
+    void slotAdded(AdapterSlot *slot, int position);
+    void slotRemoved(AdapterSlot *slot);
+    void countersChanged();
+    void activeChanged(bool active);
+    // Work stopped by itself (the record cannot be written, no own ID left): say so plainly.
+    void halted(const QString &why);
+    // 停止 took effect: nothing runs any more.
+    void stopped();
+    // A row is on the disk.
+    void recorded(AdapterSlot *slot, const RecordRow &row);
+    void unitFound(AdapterSlot *slot, const QString &model);
+
+private:
+    void onAdded(const Adapter &adapter, int position);
+    void onRemoved(const QString &path);
+    void onUnitFound(AdapterSlot *slot, const RunResult &poll);
+    void onConfigured(AdapterSlot *slot, const RunResult &result);
+    void record(AdapterSlot *slot, const RunResult &result, const QString &word,
+                const QString &reason, SlotView::State state, bool reusable);
+    void halt(const QString &why);
+    void checkStopped();
+
+    PortWatcher m_watcher;
+    StationSetup m_setup;
+    JobSettings m_job;
+    StationRecord m_record;
+    OwnIdAllocator m_ownIds;
+    QList<AdapterSlot *> m_slots;
+    QHash<AdapterSlot *, OwnIdAllocator::Taken> m_taken;
+    QHash<AdapterSlot *, QString> m_labels;  // scanned for the unit being recorded
+    bool m_active = false;
+    bool m_stopping = false;
+    int m_sessionDone = 0;
+    int m_sessionFailed = 0;
+};
+
+// The reason for a result, in words, as the tile and the record give it.
+QString resultReason(const RunResult &result);
+// The record's one word for it: done, failed, interrupted, wrong-model.
+QString resultWord(const RunResult &result);
+RecordRow recordRow(const RunResult &result, const QString &word, const QString &reason,
+                    const Adapter &adapter, const QString &operatorName, const JobSettings &job,
+                    const QString &label = {});

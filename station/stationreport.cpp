@@ -1,0 +1,111 @@
+#include "station/stationreport.h"
+
+#include "station/record.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSet>
+
+namespace {
+
+// The texts' translation context.
+struct Words
+{
+    Q_DECLARE_TR_FUNCTIONS(StationReport)
+};
+
+// Column of a field in the record, by the header's name.
+int column(const char *name)
+{
+    return static_cast<int>(StationRecord::header().indexOf(QLatin1String(name)));
+}
+
+} // namespace
+
+bool writeStationReport(const QString &recordPath, const QString &pdfPath, QString *why)
+{
+    QFile file(recordPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *why = Words::tr("記録ファイル %1 を読めません: %2").arg(recordPath, file.errorString());
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        *why = Words::tr("記録ファイル %1 を読めません: %2").arg(recordPath, file.errorString());
+        return false;
+    }
+    QList<QStringList> rows = StationRecord::parseCsv(bytes);
+    if (rows.isEmpty() || rows.first() != StationRecord::header()) {
+        *why = Words::tr("%1 はステーションの記録ファイルではありません").arg(recordPath);
+        return false;
+    }
+    rows.removeFirst();
+    const RecordSummary summary = StationRecord::summarize(rows);
+    QSet<QString> jobs;
+    QSet<QString> operators;
+    for (const QStringList &row : std::as_const(rows)) {
+        jobs << row.value(column("settings_file")) + QLatin1String(" (SHA-256 ")
+                    + row.value(column("settings_sha256")).left(12) + QLatin1Char(')');
+        operators << row.value(column("operator"));
+    }
+
+    QPdfWriter pdf(pdfPath);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setResolution(300);
+    pdf.setTitle(Words::tr("設定記録"));
+    QPainter painter;
+    if (!painter.begin(&pdf)) {
+        *why = Words::tr("%1 に書き込めません").arg(pdfPath);
+        return false;
+    }
+    QFont font(QStringLiteral("IPAPGothic"));
+    font.setPointSize(9);
+    const int width = painter.viewport().width();
+    const int height = painter.viewport().height();
+    int y = 0;
+    auto line = [&](const QString &text, int size = 9, bool bold = false) {
+        QFont f = font;
+        f.setPointSize(size);
+        f.setBold(bold);
+        painter.setFont(f);
+        const int step = QFontMetrics(f, &pdf).lineSpacing();
+        if (y + step > height) {
+            pdf.newPage();
+            y = 0;
+        }
+        y += step;
+        painter.drawText(QRect(0, y - step, width, step), Qt::AlignLeft | Qt::AlignVCenter,
+                         text);
+    };
+    line(Words::tr("ZRT 設定記録"), 16, true);
+    line(Words::tr("記録ファイル: %1").arg(QFileInfo(recordPath).fileName()));
+    line(Words::tr("設定ファイル: %1").arg(QStringList(jobs.values()).join(QLatin1String(", "))));
+    line(Words::tr("作業者: %1").arg(QStringList(operators.values()).join(QLatin1String(", "))));
+    line(Words::tr("期間: %1 ～ %2")
+             .arg(summary.first.toString(Qt::ISODate), summary.last.toString(Qt::ISODate)));
+    line(Words::tr("完了: %1台  失敗・中断: %2台").arg(summary.done).arg(summary.failed), 11, true);
+    line(QString());
+    line(Words::tr("時刻 / アダプタ / 機種 / 自己ID / 結果 / 理由"), 9, true);
+    for (const QStringList &row : std::as_const(rows)) {
+        line(QStringLiteral("%1  %2  %3  %4  %5  %6")
+                 .arg(row.value(column("time")), row.value(column("adapter")),
+                      row.value(column("model")),
+                      row.value(column("own_id")).isEmpty() ? QStringLiteral("-")
+                                                            : row.value(column("own_id")),
+                      row.value(column("result")), row.value(column("reason"))));
+    }
+    if (!painter.end()) {
+        *why = Words::tr("%1 に書き込めません").arg(pdfPath);
+        return false;
+    }
+    // QPdfWriter does not report a failed write: check what reached the disk.
+    if (QFileInfo(pdfPath).size() == 0) {
+        *why = Words::tr("%1 に書き込めません").arg(pdfPath);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,284 @@
+#include "station/unitrun.h"
+
+#include "cli/unitplan.h"
+#include "cli/unitreport.h"
+#include "file/settingsfile.h"
+#include "file/systemini.h"
+#include "link/link.h"
+#include "link/qtserialchannel.h"
+#include "settings/commandset.h"
+#include "settings/unitsettings.h"
+#include "settings/unitjob.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+
+// One unit's line: the port, the link on it and the job that runs the work.
+struct UnitRun::Line
+{
+    QtSerialChannel channel;
+    Link link{&channel};
+    UnitJob job{&link};
+};
+
+// What a run is asked to do.
+struct UnitRun::Work
+{
+    UnitJob::Request request;
+    std::shared_ptr<UnitSettings> values;  // configure: the file's values with the own ID
+};
+
+namespace {
+
+// The line settings the window uses, from the system.ini it writes; never written here.
+PortSettings lineSettings()
+{
+    return loadPortSettings(portSettingsPath(portSettingsDirectory(
+        withTrailingSeparator(QCoreApplication::applicationDirPath()),
+        QStringLiteral(ZRT_INSTALLED_BINDIR))));
+}
+
+// The device a link (/dev/serial/by-id/...) stands for: ports are locked under the device's own
+// name, so a program that opened it by another name must still see it in use.
+QString deviceBehind(const QString &path)
+{
+    const QString device = QFileInfo(path).canonicalFilePath();
+    return device.isEmpty() ? path : device;
+}
+
+RunOutcome runOutcome(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Done: return RunOutcome::Done;
+    case Outcome::Refused: return RunOutcome::Refused;
+    case Outcome::Different: return RunOutcome::Different;
+    case Outcome::WrongModel: return RunOutcome::WrongModel;
+    case Outcome::OpenFailed: return RunOutcome::OpenFailed;
+    case Outcome::NoAnswer: return RunOutcome::NoAnswer;
+    case Outcome::PortLost: return RunOutcome::PortLost;
+    case Outcome::BadReadBack: return RunOutcome::BadReadBack;
+    case Outcome::OutputFailed: return RunOutcome::OpenFailed;
+    case Outcome::Interrupted: return RunOutcome::Interrupted;
+    }
+    return RunOutcome::NoAnswer;
+}
+
+RunOutcome runOutcome(UnitJob::Outcome outcome)
+{
+    switch (outcome) {
+    case UnitJob::Outcome::Done: return RunOutcome::Done;
+    case UnitJob::Outcome::Refused:
+    case UnitJob::Outcome::Unacknowledged: return RunOutcome::Refused;
+    case UnitJob::Outcome::Different: return RunOutcome::Different;
+    case UnitJob::Outcome::WrongModel: return RunOutcome::WrongModel;
+    case UnitJob::Outcome::OpenFailed: return RunOutcome::OpenFailed;
+    case UnitJob::Outcome::NoAnswer:
+    case UnitJob::Outcome::Unidentified: return RunOutcome::NoAnswer;
+    case UnitJob::Outcome::PortLost:
+    case UnitJob::Outcome::Stopped: return RunOutcome::PortLost;
+    }
+    return RunOutcome::NoAnswer;
+}
+
+// Without a read-back, the values as written: the commands the unit acknowledged.
+void takeWrittenValues(RunResult &result, const QStringList &commands)
+{
+    if (result.readBack)
+        return;
+    for (const QString &command : commands.mid(0, result.written))
+        result.values << std::pair{command.left(4), command.mid(4)};
+}
+
+} // namespace
+
+JobSettings loadJobSettings(const QString &path)
+{
+    JobSettings job;
+    job.path = path;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        job.error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return job;
+    }
+    job.bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        job.error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return job;
+    }
+    job.sha256 = QString::fromLatin1(
+        QCryptographicHash::hash(job.bytes, QCryptographicHash::Sha256).toHex());
+    UnitSettings values;
+    job.error = loadPlanSettings(path, values, &job.bytes);
+    if (!job.error.isEmpty())
+        return job;
+    job.analog = values.tab() == AnalogTab;
+    job.role = values.listIndex(ParameterKey::TYPE);
+    if (!values.ownIdEditable())
+        job.fixedOwnId = roleOwnId(job.role).text;
+    job.fileOwnId = values.value(ParameterKey::MYID);
+    job.frequency = values.frequency();
+    return job;
+}
+
+UnitRun::UnitRun(QObject *parent)
+    : QObject(parent)
+{
+}
+
+UnitRun::~UnitRun() = default;
+
+void UnitRun::poll(const QString &device)
+{
+    Work work;
+    work.request.work = UnitJob::Work::Identify;
+    m_configuring = false;
+    launch(device, work);
+}
+
+void UnitRun::start(const QString &device, const JobSettings &job, std::optional<int> ownId,
+                    bool verify)
+{
+    Work work;
+    work.values = std::make_shared<UnitSettings>();
+    UnitSettings &values = *work.values;
+    loadPlanSettings(job.path, values, &job.bytes);
+    if (ownId)
+        values.setOwnId(*ownId);  // a master's and a repeater's own ID stay as their role fixes
+    const std::shared_ptr<UnitSettings> kept = work.values;
+    work.request.work = UnitJob::Work::Write;
+    work.request.verify = verify;
+    // Both panels write seventeen commands; which of them depends on the unit found.
+    work.request.commands = [kept] {
+        return groupCommands(*kept, allGroups(kept->tab()));
+    };
+    // As in the window, the file's kind decides: a 48220 and a 48221 both take an analog file.
+    work.request.check = [kept](const UnitModel &unit) {
+        if (unit.tab == kept->tab())
+            return QString();
+        return QStringLiteral("the file is for a %1, the unit is a %2 (%3)")
+            .arg(settingsFileKind(kept->tab()), unit.model, unit.kind);
+    };
+    m_configuring = true;
+    launch(device, work);
+}
+
+void UnitRun::launch(const QString &device, const Work &work)
+{
+    m_line = std::make_unique<Line>();
+    m_result = {};
+    m_running = true;
+    m_interrupted = false;
+    Link &link = m_line->link;
+    link.setPortSettings(lineSettings());
+    link.setPortNumber(1);  // the link asks the resolver for this entry's device
+    const QString opened = deviceBehind(device);
+    link.setDeviceResolver([opened](int) { return opened; });
+    UnitJob &job = m_line->job;
+    connect(&job, &UnitJob::commandSent, this, [this](int index, int count, const QString &c) {
+        m_result.writeStarted = true;
+        if (c.startsWith(QLatin1String("MYID"))) {
+            m_result.ownIdSent = true;
+            m_result.ownId = c.mid(4);
+        }
+        emit progress(index, count, false);
+    });
+    connect(&job, &UnitJob::stepStarted, this, [this](UnitJob::Step step) {
+        if (step == UnitJob::Step::Verifying)
+            emit progress(m_result.toWrite, m_result.toWrite, true);
+    });
+    // After the job's own signal has returned: the line may go then.
+    connect(&job, &UnitJob::finished, this,
+            [this](const UnitJob::Result &result) { onFinished(QVariant::fromValue(result)); },
+            Qt::QueuedConnection);
+    m_result.toWrite = work.request.work == UnitJob::Work::Write ? 17 : 0;
+    job.start(work.request);
+}
+
+void UnitRun::interrupt()
+{
+    if (!m_running)
+        return;
+    m_interrupted = true;
+    m_line->job.stop();
+}
+
+void UnitRun::onFinished(const QVariant &value)
+{
+    const auto job = value.value<UnitJob::Result>();
+    RunResult result = m_result;
+    result.outcome = m_interrupted ? RunOutcome::Interrupted : runOutcome(job.outcome);
+    result.model = job.model;
+    if (job.unit)
+        result.kind = job.unit->kind;
+    result.version = job.version;
+    result.toWrite = static_cast<int>(job.commands.size());
+    result.written = job.written;
+    if (job.outcome == UnitJob::Outcome::Refused || job.outcome == UnitJob::Outcome::Unacknowledged)
+        result.refusedKey = job.command.left(4);
+    for (const Mismatch &mismatch : job.mismatches)
+        result.mismatchedKeys << keyName(mismatch.key);
+    if (job.read) {
+        result.readBack = true;
+        for (ParameterKey key : AllParameterKeys) {
+            if (job.values.has(key))
+                result.values << std::pair{keyName(key), job.values.value(key)};
+        }
+    }
+    switch (job.outcome) {
+    case UnitJob::Outcome::OpenFailed:
+        result.detail = m_line->channel.errorString();
+        if (QtSerialChannel::check(m_line->link.device(), lineSettings()).failure
+            == PortFailure::InUse)
+            result.outcome = RunOutcome::InUse;
+        break;
+    case UnitJob::Outcome::WrongModel:
+        result.detail = job.detail.isEmpty()
+            ? QStringLiteral("ZRT%1 is not one of %2")
+                  .arg(job.model, familyModels().join(QLatin1String(", ")))
+            : job.detail;
+        break;
+    default:
+        break;
+    }
+    if (m_configuring)
+        takeWrittenValues(result, job.commands);
+    if (m_line->link.state().portOpen)
+        m_line->link.disconnectUnit();
+    m_line.reset();
+    m_running = false;
+    emit finished(result);
+}
+
+RunResult UnitRun::resultOf(const UnitReport &report, const UnitPlan &plan)
+{
+    RunResult result;
+    result.outcome = runOutcome(report.outcome);
+    result.model = report.model;
+    result.kind = report.kind;
+    result.version = report.version;
+    result.detail = report.detail;
+    result.written = report.written;
+    result.toWrite = report.toWrite;
+    for (const Mismatch &mismatch : report.mismatches)
+        result.mismatchedKeys << keyName(mismatch.key);
+    for (const auto &[key, value] : report.values)
+        result.values << std::pair{keyName(key), value};
+    result.readBack = !result.values.isEmpty();
+    const QStringList commands = planCommands(plan, plan.values.tab());
+    takeWrittenValues(result, commands);
+    // A failure ends the batch on the command that was out: it went out too.
+    const bool lastOut = report.outcome != Outcome::Done && report.written < report.toWrite;
+    const int sent = report.written + (lastOut && report.toWrite > 0 ? 1 : 0);
+    result.writeStarted = sent > 0;
+    for (const QString &command : commands.mid(0, sent)) {
+        if (command.startsWith(QLatin1String("MYID"))) {
+            result.ownIdSent = true;
+            result.ownId = command.mid(4);
+        }
+    }
+    if (result.outcome == RunOutcome::Refused && sent > 0)
+        result.refusedKey = commands.value(sent - 1).left(4);
+    return result;
+}

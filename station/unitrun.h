@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+#include <optional>
+#include <utility>
+
+struct UnitPlan;
+struct UnitReport;
+
+// The one place where the station meets the engine that runs a unit's work (the unit job on a
+// link of its own). Everything else of the station sees only what is declared here: a settings
+// file taken once, a poll, a configure run with its progress, a typed result.
+
+enum class RunOutcome {
+    Done,         // poll: one of our units answered; configure: written (and verified)
+    NoAnswer,     // nobody answered, or the unit stopped answering
+    WrongModel,   // not one of our models, or not of the file's kind: nothing was written
+    InUse,        // another program holds the port
+    OpenFailed,   // the port could not be opened for another reason
+    PortLost,     // the adapter went away
+    Refused,      // the unit refused a command
+    Different,    // the read-back differs from what was written
+    BadReadBack,  // the read-back lacked a parameter or held one the rules refuse
+    Interrupted,  // stopped by the operator
+};
+
+// A settings file as the station works with it: its bytes, read once, are what every unit gets.
+struct JobSettings
+{
+    QString path;
+    QByteArray bytes;
+    QString sha256;    // of the bytes, lower-case hex
+    QString error;     // why the file cannot be used (with its line); empty when it can
+    bool analog = false;
+    int role = 0;        // Role::Slave, Master, Repeater
+    QString fixedOwnId;  // "000" or "220" when the role fixes it; empty for a slave
+    QString fileOwnId;   // the file's MYID
+    QString frequency;   // "2402.0MHz"
+};
+JobSettings loadJobSettings(const QString &path);
+
+struct RunResult
+{
+    RunOutcome outcome = RunOutcome::NoAnswer;
+    QString model;    // "48210"; the raw text after "ZRT" for a model of another family
+    QString kind;     // "デジタルユニット" ...
+    QString version;  // the version line as received
+    QString detail;   // what went wrong, in English
+    int written = 0;  // parameters acknowledged
+    int toWrite = 0;
+    bool writeStarted = false;  // a parameter command went out
+    bool ownIdSent = false;     // the MYID command went out
+    QString ownId;              // the own ID that command carried
+    QString refusedKey;
+    QStringList mismatchedKeys;
+    bool readBack = false;  // `values` are as read back; otherwise as written
+    QList<std::pair<QString, QString>> values;  // key, value
+};
+
+class UnitRun : public QObject
+{
+    Q_OBJECT
+public:
+    explicit UnitRun(QObject *parent = nullptr);
+    ~UnitRun() override;
+
+    // Asks the unit on `device` who it is, through the same link as every other exchange: the
+    // watchdog asks again once a second and gives up after about 4 s.
+    void poll(const QString &device);
+    // Identifies the unit, writes all seventeen parameters of `job` (with `ownId` where the
+    // role lets it be set) and, with `verify`, reads them back and compares.
+    void start(const QString &device, const JobSettings &job, std::optional<int> ownId,
+               bool verify);
+    // The command in progress ends, nothing more is sent; finished() follows.
+    void interrupt();
+    bool isRunning() const { return m_running; }
+
+    // The same result for a write the command-line tool ran.
+    static RunResult resultOf(const UnitReport &report, const UnitPlan &plan);
+
+signals:
+    // k of n parameters written; `verifying` once the read-back has started.
+    void progress(int k, int n, bool verifying);
+    void finished(const RunResult &result);
+
+private:
+    struct Line;
+    struct Work;
+    void launch(const QString &device, const Work &work);
+    // The job's result, carried in a QVariant so that this header names no engine type.
+    void onFinished(const QVariant &result);
+
+    std::unique_ptr<Line> m_line;
+    bool m_running = false;
+    bool m_configuring = false;
+    bool m_interrupted = false;
+    RunResult m_result;
+};

@@ -1,0 +1,437 @@
+#include "fakes/heldport.h"
+#include "fakes/scratchdisk.h"
+#include "fakes/scriptedprompter.h"
+#include "link/portholder.h"
+#include "station/station.h"
+#include "station/stationreport.h"
+#include "station/stationwindow.h"
+#include "station/tilewidget.h"
+#include "unitsim/ptyunit.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <map>
+#include <memory>
+
+// The production station against simulated units on pseudo-terminals. Plugging a unit in is a
+// link appearing in a temporary folder the station watches; pulling it out, the link vanishing.
+class StationTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+
+    void unitsInARowGetConsecutiveOwnIdsOnce();
+    void cutShortIsInterrupted_data();
+    void cutShortIsInterrupted();
+    void wrongModelGetsNothing_data();
+    void wrongModelGetsNothing();
+    void badJobIsRefusedBeforeStart_data();
+    void badJobIsRefusedBeforeStart();
+    void fullDiskStopsWithNothingDone();
+    void portHeldByAnotherProgramIsSkipped();
+    void ownIdsFollowTheRecordAndTheLabels();
+    void windowShowsDoneWithTheOwnId();
+
+private:
+    PtyUnit *plug(const QString &name, const UnitOptions &options = {});
+    QString settingsFile(const QString &kind = QStringLiteral("デジタルユニット"),
+                         const QByteArray &extra = {});
+    std::unique_ptr<Station> startStation(const QString &record, int from = 11);
+    static AdapterSlot *slotOf(const Station &station, const QString &path);
+    static int count(const PtyUnit *unit, const QByteArray &keyword);
+    static QList<QStringList> rows(const QString &record);
+
+    QTemporaryDir m_dir;
+    std::map<QString, std::unique_ptr<PtyUnit>> m_units;
+};
+
+namespace {
+
+constexpr int UnitTimeoutMs = 12000;  // the watcher's 2 s, a poll, the work
+constexpr int OwnIdColumn = 8;
+constexpr int ResultColumn = 11;
+constexpr int ReasonColumn = 12;
+constexpr int MyIdValueColumn = 14 + 9;
+
+} // namespace
+
+void StationTest::cleanup()
+{
+    m_units.clear();
+    QDir(m_dir.path()).removeRecursively();
+    QDir().mkpath(m_dir.path());
+}
+
+PtyUnit *StationTest::plug(const QString &name, const UnitOptions &options)
+{
+    QDir().mkpath(m_dir.filePath(QStringLiteral("bench")));
+    auto unit = std::make_unique<PtyUnit>(options);
+    if (!unit->openPty(m_dir.filePath(QStringLiteral("bench/") + name)))
+        qFatal("no pseudo-terminal: %s", qPrintable(unit->errorString()));
+    PtyUnit *plugged = unit.get();
+    m_units[name] = std::move(unit);
+    return plugged;
+}
+
+QString StationTest::settingsFile(const QString &kind, const QByteArray &extra)
+{
+    QByteArray bytes = QStringEncoder("Shift_JIS").encode(kind + QLatin1String("\r\n"));
+    for (const char *line : {"TYPE=0", "MODE=0", "MYID=001", "SNUM=001", "FRCH=0", "FRBD=0",
+                             "HOLD=0", "DIVR=0", "PDIR=0000", "LOGI=1", "AUIO=0", "ADSL=0",
+                             "DASL=0", "REPT=0", "ETIM=005", "PTIM=000", "DOUT=0"}) {
+        bytes += QByteArray(line) + "\r\n";
+    }
+    bytes += extra + "\r\n";
+    const QString path = m_dir.filePath(QStringLiteral("job.txt"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+std::unique_ptr<Station> StationTest::startStation(const QString &record, int from)
+{
+    QDir().mkpath(m_dir.filePath(QStringLiteral("bench")));
+    auto station = std::make_unique<Station>(
+        QStringList{m_dir.filePath(QStringLiteral("bench/*"))});
+    StationSetup setup;
+    setup.settingsPath = settingsFile();
+    setup.recordPath = record;
+    setup.rule = OwnIdRule::Sequence;
+    setup.sequenceFrom = from;
+    setup.operatorName = QStringLiteral("Sato, \"K\"");
+    QString why;
+    if (!station->prepare(setup, &why))
+        qFatal("station refused its job: %s", qPrintable(why));
+    station->watchAdapters();
+    station->start();
+    return station;
+}
+
+AdapterSlot *StationTest::slotOf(const Station &station, const QString &path)
+{
+    for (AdapterSlot *slot : station.adapterSlots()) {
+        if (slot->adapter().path.endsWith(path))
+            return slot;
+    }
+    return nullptr;
+}
+
+int StationTest::count(const PtyUnit *unit, const QByteArray &keyword)
+{
+    int n = 0;
+    for (const QByteArray &line : unit->simulator().receivedLines())
+        n += UnitSimulator::keywordOf(line) == keyword ? 1 : 0;
+    return n;
+}
+
+QList<QStringList> StationTest::rows(const QString &record)
+{
+    QFile file(record);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return StationRecord::parseCsv(file.readAll()).mid(1);
+}
+
+void StationTest::unitsInARowGetConsecutiveOwnIdsOnce()
+{
+    const QString record = m_dir.filePath(QStringLiteral("record.csv"));
+    std::unique_ptr<Station> station = startStation(record);
+    QSignalSpy recorded(station.get(), &Station::recorded);
+    for (int i = 1; i <= 3; ++i) {
+        plug(QStringLiteral("u%1").arg(i));
+        QTRY_COMPARE_WITH_TIMEOUT(recorded.count(), i, UnitTimeoutMs);
+    }
+    const QList<QStringList> done = rows(record);
+    QCOMPARE(done.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const QString ownId = QStringLiteral("0%1").arg(11 + i);
+        QCOMPARE(done.at(i).value(ResultColumn), QStringLiteral("done"));
+        QCOMPARE(done.at(i).value(OwnIdColumn), ownId);
+        QCOMPARE(done.at(i).value(MyIdValueColumn), ownId);  // as read back
+        QCOMPARE(m_units[QStringLiteral("u%1").arg(i + 1)]->simulator().value("MYID"),
+                 ownId.toLatin1());
+    }
+
+    // Left plugged in, a unit is asked again who it is, and nothing more.
+    PtyUnit *first = m_units[QStringLiteral("u1")].get();
+    const int polls = count(first, "UVER");
+    QTRY_VERIFY_WITH_TIMEOUT(count(first, "UVER") >= polls + 2, 5000);
+    QCOMPARE(count(first, "MYID"), 1);
+    QCOMPARE(recorded.count(), 3);
+
+    // Another unit on the same adapter: the first leaves the polls unanswered through the
+    // watchdog's give-up, then the next one answers and is configured.
+    UnitOptions silent;
+    silent.silent = true;
+    first->simulator().setOptions(silent);
+    QTRY_COMPARE_WITH_TIMEOUT(slotOf(*station, QStringLiteral("u1"))->view().state,
+                              SlotView::State::Waiting, 8000);
+    first->simulator().setOptions({});
+    QTRY_COMPARE_WITH_TIMEOUT(recorded.count(), 4, UnitTimeoutMs);
+    QCOMPARE(first->simulator().value("MYID"), QByteArray("014"));
+
+    // Read by another CSV reader, byte order mark and quotes included, as Excel would.
+    QFile raw(record);
+    QVERIFY(raw.open(QIODevice::ReadOnly));
+    QVERIFY(raw.readAll().startsWith("\xEF\xBB\xBF"));
+    QProcess python;
+    python.start(QStringLiteral("python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import csv,sys\n"
+                                 "for r in csv.DictReader(open(sys.argv[1], encoding='utf-8-sig',"
+                                 " newline='')):\n"
+                                 "  print(r['operator'], r['own_id'], r['result'], r['MYID'],"
+                                 " sep='|')\n"),
+                  record});
+    if (!python.waitForFinished(10000) || python.exitCode() != 0)
+        QSKIP("python3 is needed to read the record with another CSV parser");
+    QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()),
+             QStringLiteral("Sato, \"K\"|011|done|011\nSato, \"K\"|012|done|012\n"
+                            "Sato, \"K\"|013|done|013\nSato, \"K\"|014|done|014\n"));
+
+    // The printable report holds every unit's own ID.
+    const QString pdf = m_dir.filePath(QStringLiteral("report.pdf"));
+    QString why;
+    QVERIFY2(writeStationReport(record, pdf, &why), qPrintable(why));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    if (!text.waitForFinished(10000) || text.exitCode() != 0)
+        QSKIP("pdftotext (poppler-utils) is needed to read the report");
+    const QString words = QString::fromUtf8(text.readAllStandardOutput());
+    for (const char *ownId : {"011", "012", "013", "014"})
+        QVERIFY2(words.contains(QLatin1String(ownId)), qPrintable(words));
+    QVERIFY2(words.contains(QStringLiteral("完了: 4台")), qPrintable(words));
+}
+
+void StationTest::cutShortIsInterrupted_data()
+{
+    QTest::addColumn<bool>("unplugged");
+    QTest::newRow("adapter pulled mid-write") << true;
+    QTest::newRow("unit silent mid-write") << false;
+}
+
+void StationTest::cutShortIsInterrupted()
+{
+    QFETCH(bool, unplugged);
+    const QString record = m_dir.filePath(QStringLiteral("record.csv"));
+    std::unique_ptr<Station> station = startStation(record);
+    QSignalSpy recorded(station.get(), &Station::recorded);
+    PtyUnit *unit = plug(QStringLiteral("u1"));
+    // After the own ID went out.
+    connect(unit, &PtyUnit::lineReceived, this, [&](const QByteArray &line) {
+        if (!line.startsWith("@SNUM"))
+            return;
+        if (unplugged) {
+            QTimer::singleShot(0, this, [this] { m_units.erase(QStringLiteral("u1")); });
+            return;
+        }
+        UnitOptions silent;
+        silent.silent = true;
+        unit->simulator().setOptions(silent);
+    });
+    QTRY_COMPARE_WITH_TIMEOUT(recorded.count(), 1, UnitTimeoutMs);
+    QList<QStringList> cut = rows(record);
+    QCOMPARE(cut.value(0).value(ResultColumn), QStringLiteral("interrupted"));
+    QCOMPARE(cut.value(0).value(OwnIdColumn), QStringLiteral("011"));
+    QVERIFY2(cut.value(0).value(ReasonColumn).contains(QLatin1String("/17")),
+             qPrintable(cut.value(0).value(ReasonColumn)));
+    // That own ID went out, so the next unit does not get it again.
+    plug(QStringLiteral("u2"));
+    QTRY_COMPARE_WITH_TIMEOUT(recorded.count(), 2, UnitTimeoutMs);
+    QCOMPARE(rows(record).value(1).value(OwnIdColumn), QStringLiteral("012"));
+}
+
+void StationTest::wrongModelGetsNothing_data()
+{
+    QTest::addColumn<QByteArray>("model");
+    QTest::newRow("another family") << QByteArray("99999");
+    QTest::newRow("analog unit, digital file") << QByteArray("48220");
+}
+
+void StationTest::wrongModelGetsNothing()
+{
+    QFETCH(QByteArray, model);
+    const QString record = m_dir.filePath(QStringLiteral("record.csv"));
+    std::unique_ptr<Station> station = startStation(record);
+    QSignalSpy recorded(station.get(), &Station::recorded);
+    UnitOptions options;
+    options.model = model;
+    PtyUnit *unit = plug(QStringLiteral("u1"), options);
+    QTRY_COMPARE_WITH_TIMEOUT(recorded.count(), 1, UnitTimeoutMs);
+    QCOMPARE(rows(record).value(0).value(ResultColumn), QStringLiteral("wrong-model"));
+    QCOMPARE(rows(record).value(0).value(OwnIdColumn), QString());
+    for (const QByteArray &line : unit->simulator().receivedLines())
+        QVERIFY2(!UnitSimulator::isParameterKey(UnitSimulator::keywordOf(line)), line.constData());
+    QCOMPARE(slotOf(*station, QStringLiteral("u1"))->view().state, SlotView::State::Failed);
+    const StationCounters counters = station->counters();
+    QCOMPARE(counters.sessionDone, 0);
+    QCOMPARE(counters.sessionFailed, 1);
+    QCOMPARE(counters.nextOwnId, std::optional<int>(11));
+}
+
+void StationTest::badJobIsRefusedBeforeStart_data()
+{
+    QTest::addColumn<QByteArray>("extra");
+    QTest::addColumn<QByteArray>("recordBytes");
+    QTest::addColumn<bool>("lockedByAnother");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("refused line") << QByteArray("LOGI=9") << QByteArray() << false
+                                  << QStringLiteral("line 19");
+    QTest::newRow("not a record") << QByteArray() << QByteArray("a,b\r\n") << false
+                                  << QStringLiteral("記録ファイルではありません");
+    QTest::newRow("another station") << QByteArray() << QByteArray() << true
+                                     << QStringLiteral("別のステーションが使用中");
+}
+
+void StationTest::badJobIsRefusedBeforeStart()
+{
+    QFETCH(QByteArray, extra);
+    QFETCH(QByteArray, recordBytes);
+    QFETCH(bool, lockedByAnother);
+    QFETCH(QString, reason);
+    const QString record = m_dir.filePath(QStringLiteral("record.csv"));
+    if (!recordBytes.isEmpty()) {
+        QFile file(record);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(recordBytes) > 0);
+    }
+    StationRecord other;
+    QString why;
+    if (lockedByAnother)
+        QVERIFY(other.open(record, &why));
+    Station station({m_dir.filePath(QStringLiteral("bench/*"))});
+    StationSetup setup;
+    setup.settingsPath = settingsFile(QStringLiteral("デジタルユニット"), extra);
+    setup.recordPath = record;
+    QVERIFY(!station.prepare(setup, &why));
+    QVERIFY2(why.contains(reason), qPrintable(why));
+    station.start();
+    QVERIFY(!station.isActive());
+}
+
+void StationTest::fullDiskStopsWithNothingDone()
+{
+    ScratchDisk disk;
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.skipReason()));
+    const QString record = disk.path(QStringLiteral("record.csv"));
+    std::unique_ptr<Station> station = startStation(record);
+    QVERIFY(disk.fill());
+    QSignalSpy halted(station.get(), &Station::halted);
+    QSignalSpy recorded(station.get(), &Station::recorded);
+    plug(QStringLiteral("u1"));
+    QVERIFY(halted.wait(UnitTimeoutMs));
+    QVERIFY2(halted.first().first().toString().contains(QStringLiteral("記録")),
+             qPrintable(halted.first().first().toString()));
+    QCOMPARE(recorded.count(), 0);
+    QVERIFY(!station->isActive());
+    QCOMPARE(station->counters().sessionDone, 0);
+    const SlotView view = slotOf(*station, QStringLiteral("u1"))->view();
+    QCOMPARE(view.state, SlotView::State::Failed);
+    QCOMPARE(QFileInfo(record).size(), 0);  // no half row left behind
+}
+
+void StationTest::portHeldByAnotherProgramIsSkipped()
+{
+    PtyUnit *unit = plug(QStringLiteral("u1"));
+    auto holder = std::make_unique<HeldPort>();
+    if (!holder->holdByLock(unit->devicePath(), defaultLockFolders().constFirst()))
+        QSKIP(qPrintable(QStringLiteral("no lock: ") + holder->errorString()));
+    std::unique_ptr<Station> station = startStation(m_dir.filePath(QStringLiteral("r.csv")));
+    QSignalSpy recorded(station.get(), &Station::recorded);
+    QTRY_VERIFY_WITH_TIMEOUT(slotOf(*station, QStringLiteral("u1")), UnitTimeoutMs);
+    AdapterSlot *slot = slotOf(*station, QStringLiteral("u1"));
+    QTRY_COMPARE_WITH_TIMEOUT(slot->view().state, SlotView::State::InUse, UnitTimeoutMs);
+    QCOMPARE(slot->view().message, QStringLiteral("他のプログラムが使用中です"));
+    QVERIFY(unit->simulator().receivedLines().isEmpty());
+    // Let go, and the unit is taken at the next look.
+    holder.reset();
+    QTRY_COMPARE_WITH_TIMEOUT(recorded.count(), 1, UnitTimeoutMs);
+    QCOMPARE(slot->view().state, SlotView::State::Done);
+}
+
+void StationTest::ownIdsFollowTheRecordAndTheLabels()
+{
+    // A record from an earlier day: the sequence goes on after its highest own ID.
+    const QString record = m_dir.filePath(QStringLiteral("record.csv"));
+    {
+        StationRecord earlier;
+        QString why;
+        QVERIFY2(earlier.open(record, &why), qPrintable(why));
+        for (const char *ownId : {"015", "020", ""}) {
+            RecordRow row;
+            row.ownId = QString::fromLatin1(ownId);
+            row.result = QStringLiteral("done");
+            QVERIFY2(earlier.append(row, &why), qPrintable(why));
+        }
+    }
+    Station station({m_dir.filePath(QStringLiteral("bench/*"))});
+    StationSetup setup;
+    setup.settingsPath = settingsFile();
+    setup.recordPath = record;
+    setup.rule = OwnIdRule::Sequence;
+    setup.sequenceFrom = 11;
+    QString why;
+    QVERIFY2(station.prepare(setup, &why), qPrintable(why));
+    QCOMPARE(station.counters().nextOwnId, std::optional<int>(21));
+    QCOMPARE(station.counters().recordDone, 3);
+
+    // Typed or scanned: the own ID in the label's digits, never one the record holds.
+    setup.rule = OwnIdRule::PerUnit;
+    QVERIFY2(station.prepare(setup, &why), qPrintable(why));
+    QCOMPARE(station.counters().nextOwnId, std::nullopt);
+    QVERIFY(!station.queueLabel(QStringLiteral("LOT7-015"), &why));
+    QVERIFY(!station.queueLabel(QStringLiteral("LOT7-201"), &why));
+    QVERIFY(!station.queueLabel(QStringLiteral("no digits"), &why));
+    QVERIFY2(station.queueLabel(QStringLiteral("LOT7-016"), &why), qPrintable(why));
+    QVERIFY(!station.queueLabel(QStringLiteral("016"), &why));  // queued already
+    QCOMPARE(station.counters().nextOwnId, std::optional<int>(16));
+}
+
+void StationTest::windowShowsDoneWithTheOwnId()
+{
+    QDir().mkpath(m_dir.filePath(QStringLiteral("bench")));
+    StationStart start;
+    start.patterns = {m_dir.filePath(QStringLiteral("bench/*"))};
+    start.settingsPath = settingsFile();
+    start.recordPath = m_dir.filePath(QStringLiteral("record.csv"));
+    start.sequenceFrom = 42;
+    ScriptedPrompter prompter;
+    StationWindow window(start, &prompter);
+    window.show();
+    plug(QStringLiteral("u1"));
+    const QString path = m_dir.filePath(QStringLiteral("bench/u1"));
+    QTRY_VERIFY_WITH_TIMEOUT(window.tile(path), 5000);
+    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("start")), Qt::LeftButton);
+    TileWidget *tile = window.tile(path);
+    auto *state = tile->findChild<QLabel *>(QStringLiteral("tileState"));
+    QTRY_COMPARE_WITH_TIMEOUT(state->text(), QStringLiteral("✔ 完了"), UnitTimeoutMs);
+    QCOMPARE(tile->findChild<QLabel *>(QStringLiteral("tileOwnId"))->text(),
+             QStringLiteral("042"));
+    QVERIFY(window.findChild<QLabel *>(QStringLiteral("counters"))->text().contains(
+        QStringLiteral("次の自己ID 043")));
+    auto *startButton = window.findChild<QPushButton *>(QStringLiteral("start"));
+    QVERIFY(!startButton->isEnabled());
+    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("stop")), Qt::LeftButton);
+    QTRY_VERIFY(startButton->isEnabled());
+    QCOMPARE(state->text(), QStringLiteral("✔ 完了"));  // the outcome stays in sight
+
+    const QString pdf = m_dir.filePath(QStringLiteral("report.pdf"));
+    prompter.fileNames << pdf;
+    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("report")), Qt::LeftButton);
+    QVERIFY(QFileInfo(pdf).size() > 0);
+    QCOMPARE(window.findChild<QLabel *>(QStringLiteral("message"))->text(),
+             QStringLiteral("報告書を保存しました: ") + pdf);
+}
+
+QTEST_MAIN(StationTest)
+#include "tst_station.moc"
