@@ -1,5 +1,10 @@
 #include "station/adapterslot.h"
 
+#include "link/portholder.h"
+
+#include <QDir>
+#include <QFileInfo>
+
 AdapterSlot::AdapterSlot(const Adapter &adapter, QObject *parent)
     : QObject(parent)
     , m_adapter(adapter)
@@ -27,6 +32,7 @@ void AdapterSlot::setActive(bool on)
         return;
     }
     m_pollTimer.stop();
+    m_hold.reset();
     if (m_run.isRunning()) {
         m_run.interrupt();
         return;
@@ -41,6 +47,7 @@ void AdapterSlot::poll()
 {
     if (!m_active || m_gone || m_run.isRunning())
         return;
+    m_hold.reset();  // the link takes the same lock while it talks
     m_run.poll(m_adapter.path);
 }
 
@@ -52,6 +59,7 @@ void AdapterSlot::configure(const JobSettings &job, int ownId, bool verify)
     m_view.steps = 0;
     m_view.ownIdReusable = false;
     show(SlotView::State::Writing, tr("設定中"));
+    m_hold.reset();
     m_run.start(m_adapter.path, job, ownId, verify);
 }
 
@@ -77,6 +85,7 @@ void AdapterSlot::markGone()
 {
     m_gone = true;
     m_pollTimer.stop();
+    m_hold.reset();
     if (m_run.isRunning() && !m_configuring)
         m_run.interrupt();
     if (!m_run.isRunning())
@@ -91,6 +100,8 @@ void AdapterSlot::clearReuse()
 
 void AdapterSlot::onFinished(const RunResult &result)
 {
+    if (m_active && !m_gone)
+        holdPort();
     if (m_configuring) {
         m_configuring = false;
         // An own ID whose command never went out was not given to this unit.
@@ -116,19 +127,24 @@ void AdapterSlot::onFinished(const RunResult &result)
         emit unitFound(result);
         return;
     case RunOutcome::InUse:
-        show(SlotView::State::InUse, tr("他のプログラムが使用中です"));
-        m_pollTimer.start(PortWatcher::IntervalMs);
-        return;
     case RunOutcome::OpenFailed:
-        show(SlotView::State::InUse, tr("開けません: %1").arg(result.detail));
+        // A settled unit's outcome stays in sight (a pulled adapter cannot be opened either).
+        if (!m_waitGone) {
+            show(SlotView::State::InUse, result.outcome == RunOutcome::InUse
+                                             ? tr("他のプログラムが使用中です")
+                                             : tr("開けません: %1").arg(result.detail));
+        }
         m_pollTimer.start(PortWatcher::IntervalMs);
         return;
     case RunOutcome::PortLost:
         m_pollTimer.start(PortWatcher::IntervalMs);
         return;
     default:
-        // Nobody answered through the whole give-up: whoever was there is gone.
-        if (m_waitGone || m_view.state != SlotView::State::Waiting) {
+        // Nobody answered through the whole give-up: whoever was there is gone. An interrupted
+        // unit's own ID that may still be given back stays in sight until the next unit.
+        if (m_view.ownIdReusable) {
+            m_waitGone = false;
+        } else if (m_waitGone || m_view.state != SlotView::State::Waiting) {
             m_waitGone = false;
             m_view.model.clear();
             m_view.ownId.clear();
@@ -146,4 +162,27 @@ void AdapterSlot::show(SlotView::State state, const QString &message)
     if (!message.isNull() || state == SlotView::State::Off)
         m_view.message = message;
     emit changed();
+}
+
+// The lock file the serial port itself takes (LCK..<device>, in the first lock folder this user
+// may write): held in between runs, the port looks in use to everyone else all along. Without
+// a lock folder, or when someone else has just taken the port, there is nothing to hold.
+void AdapterSlot::holdPort()
+{
+    QString device = QFileInfo(m_adapter.path).canonicalFilePath();
+    if (device.isEmpty())
+        return;
+    if (device.startsWith(QLatin1String("/dev/")))
+        device = device.mid(5);
+    device.replace(QLatin1Char('/'), QLatin1Char('_'));
+    for (const QString &folder : defaultLockFolders()) {
+        if (!QFileInfo(folder).isWritable())
+            continue;
+        auto lock = std::make_unique<QLockFile>(QDir(folder).filePath(QStringLiteral("LCK..")
+                                                                      + device));
+        lock->setStaleLockTime(0);
+        if (lock->tryLock(0))
+            m_hold = std::move(lock);
+        return;
+    }
 }

@@ -3,8 +3,11 @@
 #include "station/portwatcher.h"
 #include "station/unitrun.h"
 
+#include <QLockFile>
 #include <QObject>
 #include <QTimer>
+
+#include <memory>
 
 // What a tile shows.
 struct SlotView
@@ -69,10 +72,14 @@ private:
     void poll();
     void onFinished(const RunResult &result);
     void show(SlotView::State state, const QString &message = {});
+    void holdPort();
 
     Adapter m_adapter;
     SlotView m_view;
     UnitRun m_run;
+    // Between its own runs the slot keeps the port's lock, so that another station (or any
+    // program that honours the lock) sees the adapter in use while this one works it.
+    std::unique_ptr<QLockFile> m_hold;
     QTimer m_pollTimer;
     bool m_active = false;
     bool m_configuring = false;

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QSysInfo>
 
+#include <algorithm>
+
 namespace {
 
 // The texts' translation context.
@@ -92,7 +94,8 @@ Station::Station(const QStringList &patterns, QObject *parent)
     : QObject(parent)
     , m_watcher(patterns)
 {
-    connect(&m_watcher, &PortWatcher::added, this, &Station::onAdded);
+    connect(&m_watcher, &PortWatcher::added, this,
+            [this](const Adapter &adapter) { onAdded(adapter); });
     connect(&m_watcher, &PortWatcher::removed, this, &Station::onRemoved);
 }
 
@@ -190,10 +193,32 @@ void Station::reuseOwnId(AdapterSlot *slot)
         m_ownIds.giveBack(ownId);
     slot->clearReuse();
     emit countersChanged();
+    // The tile of a pulled adapter stayed only for this choice.
+    if (slot->isGone() && !slot->isRunning())
+        dropSlot(slot);
 }
 
-void Station::onAdded(const Adapter &adapter, int position)
+void Station::dropSlot(AdapterSlot *slot)
 {
+    if (!m_slots.contains(slot))
+        return;
+    m_slots.removeAll(slot);
+    emit slotRemoved(slot);
+    slot->deleteLater();
+}
+
+void Station::onAdded(const Adapter &adapter)
+{
+    // The adapter is back: an interrupted unit's tile left from before gives way, and its own
+    // ID stays given.
+    for (AdapterSlot *old : QList<AdapterSlot *>(m_slots)) {
+        if (old->isGone() && !old->isRunning() && old->adapter().path == adapter.path)
+            dropSlot(old);
+    }
+    // Placed among the slots held here, which may still hold a pulled adapter's.
+    const int position = static_cast<int>(std::count_if(
+        m_slots.cbegin(), m_slots.cend(),
+        [&](const AdapterSlot *s) { return s->adapter().sortKey < adapter.sortKey; }));
     auto *slot = new AdapterSlot(adapter);
     m_slots.insert(position, slot);
     connect(slot, &AdapterSlot::unitFound, this,
@@ -201,11 +226,9 @@ void Station::onAdded(const Adapter &adapter, int position)
     connect(slot, &AdapterSlot::configured, this,
             [this, slot](const RunResult &result) { onConfigured(slot, result); });
     connect(slot, &AdapterSlot::idle, this, [this, slot] {
-        if (slot->isGone() && m_slots.contains(slot)) {
-            m_slots.removeAll(slot);
-            emit slotRemoved(slot);
-            slot->deleteLater();
-        }
+        // A pulled adapter's tile stays while its unit's own ID may still be given back.
+        if (slot->isGone() && !slot->view().ownIdReusable)
+            dropSlot(slot);
         checkStopped();
     });
     emit slotAdded(slot, position);
@@ -263,8 +286,10 @@ void Station::onConfigured(AdapterSlot *slot, const RunResult &result)
     const SlotView::State state = word == QLatin1String("done") ? SlotView::State::Done
         : word == QLatin1String("interrupted")                   ? SlotView::State::Interrupted
                                                                  : SlotView::State::Failed;
+    // Only a sequence's own ID is offered back: a file's or a role's is everyone's anyway, and
+    // a scanned one belongs to its label.
     const bool reusable = state == SlotView::State::Interrupted && sentIsOurs
-        && m_setup.rule != OwnIdRule::FromFile && m_job.fixedOwnId.isEmpty();
+        && m_setup.rule == OwnIdRule::Sequence && m_job.fixedOwnId.isEmpty();
     m_labels.insert(slot, taken.label);
     record(slot, result, word, resultReason(result), state, reusable);
 }

@@ -63,7 +63,9 @@ public:
     StationCounters counters() const;
     // Per-unit own IDs: a typed or scanned label.
     bool queueLabel(const QString &label, QString *why);
-    // The operator says that the own ID an interrupted unit got may be given again.
+    // The operator says, on the tile, that the own ID an interrupted unit got from the sequence
+    // may be given again: it is the next one given. The word holds for this session; started
+    // again on the same record, every own ID the record holds counts as given.
     void reuseOwnId(AdapterSlot *slot);
 
 signals:
@@ -80,7 +82,7 @@ signals:
     void unitFound(AdapterSlot *slot, const QString &model);
 
 private:
-    void onAdded(const Adapter &adapter, int position);
+    void onAdded(const Adapter &adapter);
     void onRemoved(const QString &path);
     void onUnitFound(AdapterSlot *slot, const RunResult &poll);
     void onConfigured(AdapterSlot *slot, const RunResult &result);
@@ -88,6 +90,7 @@ private:
                 const QString &reason, SlotView::State state, bool reusable);
     void halt(const QString &why);
     void checkStopped();
+    void dropSlot(AdapterSlot *slot);
 
     PortWatcher m_watcher;
     StationSetup m_setup;

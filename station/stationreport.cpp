@@ -1,13 +1,11 @@
 #include "station/stationreport.h"
 
 #include "station/record.h"
+#include "ui/pdfpage.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QSet>
 
 namespace {
@@ -53,28 +51,21 @@ bool writeStationReport(const QString &recordPath, const QString &pdfPath, QStri
         operators << row.value(column("operator"));
     }
 
-    QPdfWriter pdf(pdfPath);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setResolution(300);
-    pdf.setTitle(Words::tr("設定記録"));
-    QPainter painter;
-    if (!painter.begin(&pdf)) {
+    PdfPage page(pdfPath, Words::tr("設定記録"));
+    if (!page.begin()) {
         *why = Words::tr("%1 に書き込めません").arg(pdfPath);
         return false;
     }
-    QFont font(QStringLiteral("IPAPGothic"));
-    font.setPointSize(9);
+    QPainter &painter = page.painter();
     const int width = painter.viewport().width();
     const int height = painter.viewport().height();
     int y = 0;
     auto line = [&](const QString &text, int size = 9, bool bold = false) {
-        QFont f = font;
-        f.setPointSize(size);
-        f.setBold(bold);
+        const QFont f = PdfPage::font(size, bold);
         painter.setFont(f);
-        const int step = QFontMetrics(f, &pdf).lineSpacing();
+        const int step = QFontMetrics(f, &page.writer()).lineSpacing();
         if (y + step > height) {
-            pdf.newPage();
+            page.writer().newPage();
             y = 0;
         }
         y += step;
@@ -98,12 +89,7 @@ bool writeStationReport(const QString &recordPath, const QString &pdfPath, QStri
                                                             : row.value(column("own_id")),
                       row.value(column("result")), row.value(column("reason"))));
     }
-    if (!painter.end()) {
-        *why = Words::tr("%1 に書き込めません").arg(pdfPath);
-        return false;
-    }
-    // QPdfWriter does not report a failed write: check what reached the disk.
-    if (QFileInfo(pdfPath).size() == 0) {
+    if (!page.finish()) {
         *why = Words::tr("%1 に書き込めません").arg(pdfPath);
         return false;
     }

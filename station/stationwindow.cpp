@@ -52,6 +52,7 @@ StationWindow::StationWindow(const StationStart &start, Prompter *prompter, QWid
     , m_counters(new QLabel)
     , m_message(new QLabel)
     , m_tiles(new QGridLayout)
+    , m_sound([this](StationCue cue) { playCue(cue, this); })
 {
     setWindowTitle(tr("ZRT48210 生産ステーション"));
     auto *central = new QWidget;
@@ -141,10 +142,10 @@ StationWindow::StationWindow(const StationStart &start, Prompter *prompter, QWid
     });
     connect(&m_station, &Station::halted, this, [this](const QString &why) {
         say(why, true);
-        sound(false);
+        m_sound(StationCue::Failed);
     });
     connect(&m_station, &Station::recorded, this, [this](AdapterSlot *, const RecordRow &row) {
-        sound(row.result == QLatin1String("done"));
+        m_sound(row.result == QLatin1String("done") ? StationCue::Done : StationCue::Failed);
     });
     showJob();
     showCounters();
@@ -271,8 +272,11 @@ void StationWindow::removeTile(AdapterSlot *slot)
 {
     for (TileWidget *tile : QList<TileWidget *>(m_tileList)) {
         if (tile->adapterSlot() == slot) {
+            // Later: the tile's own button may be what removed it.
             m_tileList.removeAll(tile);
-            delete tile;
+            m_tiles->removeWidget(tile);
+            tile->hide();
+            tile->deleteLater();
         }
     }
     layoutTiles();
@@ -293,16 +297,6 @@ void StationWindow::showCounters()
     m_counters->setText(tr("今回: 完了 %1  失敗 %2 ｜ 記録: 完了 %3  失敗 %4 ｜ 次の自己ID %5")
                             .arg(c.sessionDone).arg(c.sessionFailed)
                             .arg(c.recordDone).arg(c.recordFailed).arg(next));
-}
-
-// Qt Widgets has no sound but the system beep: one for done, three quick ones for failed.
-void StationWindow::sound(bool done)
-{
-    QApplication::beep();
-    if (done)
-        return;
-    QTimer::singleShot(180, this, [] { QApplication::beep(); });
-    QTimer::singleShot(360, this, [] { QApplication::beep(); });
 }
 
 void StationWindow::say(const QString &message, bool error)

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "station/cue.h"
 #include "station/station.h"
 
 #include <QHash>
 #include <QMainWindow>
+
+#include <functional>
 
 class QButtonGroup;
 class QGridLayout;
@@ -37,6 +40,8 @@ public:
     Station *station() { return &m_station; }
     // What a tile shows, for tests and screenshots: by adapter path.
     TileWidget *tile(const QString &path) const;
+    // Who sounds the cues (playCue unless set): for tests, and for a bench with its own signal.
+    void setSoundHook(std::function<void(StationCue)> hook) { m_sound = std::move(hook); }
 
 private:
     void chooseSettings();
@@ -50,7 +55,6 @@ private:
     void removeTile(AdapterSlot *slot);
     void layoutTiles();
     void showCounters();
-    void sound(bool done);
     void say(const QString &message, bool error);
     void setEditable(bool editable);
 
@@ -71,4 +75,5 @@ private:
     QGridLayout *m_tiles;
     QList<TileWidget *> m_tileList;
     QList<QWidget *> m_jobControls;
+    std::function<void(StationCue)> m_sound;
 };

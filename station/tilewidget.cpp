@@ -124,6 +124,6 @@ void TileWidget::refresh()
     m_ownId->setText(showsUnit ? view.ownId : QString());
     m_model->setText(showsUnit ? view.model : QString());
     m_message->setText(view.message);
-    m_reuse->setVisible(view.ownIdReusable);
+    m_reuse->setVisible(view.ownIdReusable && view.state == State::Interrupted);
     setAccessibleName(m_adapter->text() + QLatin1Char(' ') + m_state->text());
 }

@@ -10,8 +10,10 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -36,10 +38,14 @@ private slots:
     void wrongModelGetsNothing();
     void badJobIsRefusedBeforeStart_data();
     void badJobIsRefusedBeforeStart();
-    void fullDiskStopsWithNothingDone();
+    void unwritableRecordStopsWithNothingDone_data();
+    void unwritableRecordStopsWithNothingDone();
     void portHeldByAnotherProgramIsSkipped();
+    void secondStationSeesTheAdaptersInUse();
     void ownIdsFollowTheRecordAndTheLabels();
     void windowShowsDoneWithTheOwnId();
+    void windowGivesAnInterruptedOwnIdBackWhenAsked();
+    void windowTakesATypedOwnIdPerUnit();
 
 private:
     PtyUnit *plug(const QString &name, const UnitOptions &options = {});
@@ -49,6 +55,7 @@ private:
     static AdapterSlot *slotOf(const Station &station, const QString &path);
     static int count(const PtyUnit *unit, const QByteArray &keyword);
     static QList<QStringList> rows(const QString &record);
+    std::unique_ptr<StationWindow> openWindow(ScriptedPrompter *prompter, QList<StationCue> *cues);
 
     QTemporaryDir m_dir;
     std::map<QString, std::unique_ptr<PtyUnit>> m_units;
@@ -318,26 +325,46 @@ void StationTest::badJobIsRefusedBeforeStart()
     QVERIFY(!station.isActive());
 }
 
-void StationTest::fullDiskStopsWithNothingDone()
+void StationTest::unwritableRecordStopsWithNothingDone_data()
 {
+    QTest::addColumn<bool>("fullDisk");
+    QTest::newRow("full disk") << true;
+    QTest::newRow("removed mid-session") << false;
+}
+
+void StationTest::unwritableRecordStopsWithNothingDone()
+{
+    QFETCH(bool, fullDisk);
     ScratchDisk disk;
-    if (!disk.isMounted())
+    if (fullDisk && !disk.isMounted())
         QSKIP(qPrintable(disk.skipReason()));
-    const QString record = disk.path(QStringLiteral("record.csv"));
+    const QString record = fullDisk ? disk.path(QStringLiteral("record.csv"))
+                                    : m_dir.filePath(QStringLiteral("record.csv"));
     std::unique_ptr<Station> station = startStation(record);
-    QVERIFY(disk.fill());
     QSignalSpy halted(station.get(), &Station::halted);
     QSignalSpy recorded(station.get(), &Station::recorded);
+    int done = 0;
+    if (fullDisk) {
+        QVERIFY(disk.fill());
+    } else {
+        plug(QStringLiteral("u0"));
+        QTRY_COMPARE_WITH_TIMEOUT(recorded.count(), 1, UnitTimeoutMs);
+        done = 1;
+        QVERIFY(QFile::remove(record));
+    }
     plug(QStringLiteral("u1"));
     QVERIFY(halted.wait(UnitTimeoutMs));
     QVERIFY2(halted.first().first().toString().contains(QStringLiteral("記録")),
              qPrintable(halted.first().first().toString()));
-    QCOMPARE(recorded.count(), 0);
+    QCOMPARE(recorded.count(), done);
     QVERIFY(!station->isActive());
-    QCOMPARE(station->counters().sessionDone, 0);
+    QCOMPARE(station->counters().sessionDone, done);
     const SlotView view = slotOf(*station, QStringLiteral("u1"))->view();
     QCOMPARE(view.state, SlotView::State::Failed);
-    QCOMPARE(QFileInfo(record).size(), 0);  // no half row left behind
+    if (fullDisk)
+        QCOMPARE(QFileInfo(record).size(), 0);  // no half row left behind
+    else
+        QVERIFY(!QFileInfo::exists(record));  // not quietly started again
 }
 
 void StationTest::portHeldByAnotherProgramIsSkipped()
@@ -357,6 +384,27 @@ void StationTest::portHeldByAnotherProgramIsSkipped()
     holder.reset();
     QTRY_COMPARE_WITH_TIMEOUT(recorded.count(), 1, UnitTimeoutMs);
     QCOMPARE(slot->view().state, SlotView::State::Done);
+}
+
+void StationTest::secondStationSeesTheAdaptersInUse()
+{
+    PtyUnit *unit = plug(QStringLiteral("u1"));
+    std::unique_ptr<Station> first = startStation(m_dir.filePath(QStringLiteral("a.csv")));
+    QSignalSpy recorded(first.get(), &Station::recorded);
+    QTRY_COMPARE_WITH_TIMEOUT(recorded.count(), 1, UnitTimeoutMs);
+    // Another station on the same bench, with a record of its own.
+    std::unique_ptr<Station> second = startStation(m_dir.filePath(QStringLiteral("b.csv")), 50);
+    QSignalSpy recordedBySecond(second.get(), &Station::recorded);
+    QTRY_VERIFY_WITH_TIMEOUT(slotOf(*second, QStringLiteral("u1")), UnitTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(slotOf(*second, QStringLiteral("u1"))->view().state,
+                              SlotView::State::InUse, UnitTimeoutMs);
+    // Through several of both stations' looks, the unit keeps what the first one gave it.
+    const int polls = count(unit, "UVER");
+    QTRY_VERIFY_WITH_TIMEOUT(count(unit, "UVER") >= polls + 3, 8000);
+    QCOMPARE(slotOf(*second, QStringLiteral("u1"))->view().state, SlotView::State::InUse);
+    QCOMPARE(recordedBySecond.count(), 0);
+    QCOMPARE(count(unit, "MYID"), 1);
+    QCOMPARE(unit->simulator().value("MYID"), QByteArray("011"));
 }
 
 void StationTest::ownIdsFollowTheRecordAndTheLabels()
@@ -399,15 +447,10 @@ void StationTest::ownIdsFollowTheRecordAndTheLabels()
 
 void StationTest::windowShowsDoneWithTheOwnId()
 {
-    QDir().mkpath(m_dir.filePath(QStringLiteral("bench")));
-    StationStart start;
-    start.patterns = {m_dir.filePath(QStringLiteral("bench/*"))};
-    start.settingsPath = settingsFile();
-    start.recordPath = m_dir.filePath(QStringLiteral("record.csv"));
-    start.sequenceFrom = 42;
     ScriptedPrompter prompter;
-    StationWindow window(start, &prompter);
-    window.show();
+    QList<StationCue> cues;
+    std::unique_ptr<StationWindow> shown = openWindow(&prompter, &cues);
+    StationWindow &window = *shown;
     plug(QStringLiteral("u1"));
     const QString path = m_dir.filePath(QStringLiteral("bench/u1"));
     QTRY_VERIFY_WITH_TIMEOUT(window.tile(path), 5000);
@@ -419,6 +462,7 @@ void StationTest::windowShowsDoneWithTheOwnId()
              QStringLiteral("042"));
     QVERIFY(window.findChild<QLabel *>(QStringLiteral("counters"))->text().contains(
         QStringLiteral("次の自己ID 043")));
+    QCOMPARE(cues, QList<StationCue>{StationCue::Done});
     auto *startButton = window.findChild<QPushButton *>(QStringLiteral("start"));
     QVERIFY(!startButton->isEnabled());
     QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("stop")), Qt::LeftButton);
@@ -431,6 +475,90 @@ void StationTest::windowShowsDoneWithTheOwnId()
     QVERIFY(QFileInfo(pdf).size() > 0);
     QCOMPARE(window.findChild<QLabel *>(QStringLiteral("message"))->text(),
              QStringLiteral("報告書を保存しました: ") + pdf);
+}
+
+std::unique_ptr<StationWindow> StationTest::openWindow(ScriptedPrompter *prompter,
+                                                      QList<StationCue> *cues)
+{
+    QDir().mkpath(m_dir.filePath(QStringLiteral("bench")));
+    StationStart start;
+    start.patterns = {m_dir.filePath(QStringLiteral("bench/*"))};
+    start.settingsPath = settingsFile();
+    start.recordPath = m_dir.filePath(QStringLiteral("record.csv"));
+    start.sequenceFrom = 42;
+    auto window = std::make_unique<StationWindow>(start, prompter);
+    window->setSoundHook([cues](StationCue cue) { *cues << cue; });
+    window->show();
+    return window;
+}
+
+void StationTest::windowGivesAnInterruptedOwnIdBackWhenAsked()
+{
+    ScriptedPrompter prompter;
+    QList<StationCue> cues;
+    std::unique_ptr<StationWindow> window = openWindow(&prompter, &cues);
+    auto *counters = window->findChild<QLabel *>(QStringLiteral("counters"));
+    QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("start")), Qt::LeftButton);
+    // Pulled out once its own ID has gone out.
+    PtyUnit *unit = plug(QStringLiteral("u1"));
+    connect(unit, &PtyUnit::lineReceived, this, [this](const QByteArray &line) {
+        if (line.startsWith("@SNUM"))
+            QTimer::singleShot(0, this, [this] { m_units.erase(QStringLiteral("u1")); });
+    });
+    const QString path = m_dir.filePath(QStringLiteral("bench/u1"));
+    QTRY_VERIFY_WITH_TIMEOUT(window->tile(path), UnitTimeoutMs);
+    TileWidget *tile = window->tile(path);
+    auto *state = tile->findChild<QLabel *>(QStringLiteral("tileState"));
+    QTRY_COMPARE_WITH_TIMEOUT(state->text(), QStringLiteral("⚠ 中断"), UnitTimeoutMs);
+    QCOMPARE(cues, QList<StationCue>{StationCue::Failed});
+    // Not given again unless the operator says so; the tile of the pulled adapter stays for it.
+    QVERIFY(counters->text().contains(QStringLiteral("次の自己ID 043")));
+    QTRY_VERIFY_WITH_TIMEOUT(tile->adapterSlot()->isGone(), UnitTimeoutMs);
+    QCOMPARE(window->tile(path), tile);
+    auto *reuse = tile->findChild<QPushButton *>(QStringLiteral("tileReuse"));
+    QVERIFY(reuse->isVisible());
+    QTest::mouseClick(reuse, Qt::LeftButton);
+    QVERIFY(counters->text().contains(QStringLiteral("次の自己ID 042")));
+    QTRY_VERIFY(!window->tile(path));
+
+    PtyUnit *next = plug(QStringLiteral("u2"));
+    QTRY_COMPARE_WITH_TIMEOUT(next->simulator().value("MYID"), QByteArray("042"), UnitTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(rows(m_dir.filePath(QStringLiteral("record.csv"))).size(), 2,
+                              UnitTimeoutMs);
+    QCOMPARE(rows(m_dir.filePath(QStringLiteral("record.csv"))).value(1).value(ResultColumn),
+             QStringLiteral("done"));
+    QTRY_COMPARE(cues, (QList<StationCue>{StationCue::Failed, StationCue::Done}));
+}
+
+void StationTest::windowTakesATypedOwnIdPerUnit()
+{
+    ScriptedPrompter prompter;
+    QList<StationCue> cues;
+    std::unique_ptr<StationWindow> window = openWindow(&prompter, &cues);
+    for (QRadioButton *rule : window->findChildren<QRadioButton *>()) {
+        if (rule->text() == QStringLiteral("ユニットごとに入力・スキャン"))
+            QTest::mouseClick(rule, Qt::LeftButton);
+    }
+    QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("start")), Qt::LeftButton);
+    PtyUnit *unit = plug(QStringLiteral("u1"));
+    const QString path = m_dir.filePath(QStringLiteral("bench/u1"));
+    QTRY_VERIFY_WITH_TIMEOUT(window->tile(path), UnitTimeoutMs);
+    auto *state = window->tile(path)->findChild<QLabel *>(QStringLiteral("tileState"));
+    QTRY_COMPARE_WITH_TIMEOUT(state->text(), QStringLiteral("？ 自己ID待ち"), UnitTimeoutMs);
+    QCOMPARE(count(unit, "MYID"), 0);
+
+    // A barcode scanner types the label and ends with Enter.
+    auto *scan = window->findChild<QLineEdit *>(QStringLiteral("scan"));
+    QTest::keyClicks(scan, QStringLiteral("LOT7-033"));
+    QTest::keyClick(scan, Qt::Key_Return);
+    QCOMPARE(scan->text(), QString());
+    QTRY_COMPARE_WITH_TIMEOUT(state->text(), QStringLiteral("✔ 完了"), UnitTimeoutMs);
+    QCOMPARE(unit->simulator().value("MYID"), QByteArray("033"));
+    QCOMPARE(window->tile(path)->findChild<QLabel *>(QStringLiteral("tileOwnId"))->text(),
+             QStringLiteral("033"));
+    const QStringList row = rows(m_dir.filePath(QStringLiteral("record.csv"))).value(0);
+    QCOMPARE(row.value(OwnIdColumn), QStringLiteral("033"));
+    QCOMPARE(row.value(OwnIdColumn - 1), QStringLiteral("LOT7-033"));  // the scanned label
 }
 
 QTEST_MAIN(StationTest)

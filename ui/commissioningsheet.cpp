@@ -1,10 +1,8 @@
 #include "ui/commissioningsheet.h"
 
+#include "ui/pdfpage.h"
+
 #include <QCoreApplication>
-#include <QFileInfo>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
 
 namespace {
 
@@ -63,24 +61,19 @@ QString sheetFileFilter()
 
 bool writeCommissioningSheet(const CommissioningSheet &sheet, const QString &path, QString *why)
 {
-    QPdfWriter pdf(path);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setResolution(300);
-    pdf.setTitle(Words::tr("設置記録"));
-    QPainter painter;
-    if (!painter.begin(&pdf)) {
+    PdfPage page(path, Words::tr("設置記録"));
+    if (!page.begin()) {
         *why = Words::tr("%1 に書き込めません").arg(path);
         return false;
     }
+    QPainter &painter = page.painter();
     const int width = painter.viewport().width();
     int y = 0;
     auto row = [&](const QString &caption, const QString &value, int size = 10,
                    bool bold = false) {
-        QFont font(QStringLiteral("IPAPGothic"));
-        font.setPointSize(size);
-        font.setBold(bold);
+        const QFont font = PdfPage::font(size, bold);
         painter.setFont(font);
-        const int step = QFontMetrics(font, &pdf).lineSpacing() * 5 / 4;
+        const int step = QFontMetrics(font, &page.writer()).lineSpacing() * 5 / 4;
         painter.drawText(QRect(0, y, width / 3, step), Qt::AlignLeft | Qt::AlignVCenter,
                          caption);
         painter.drawText(QRect(width / 3, y, width * 2 / 3, step),
@@ -99,7 +92,7 @@ bool writeCommissioningSheet(const CommissioningSheet &sheet, const QString &pat
     row(Words::tr("設定値"), QString(), 12, true);
     for (const auto &[caption, value] : sheet.parameters)
         row(caption, value);
-    if (!painter.end() || QFileInfo(path).size() == 0) {
+    if (!page.finish()) {
         *why = Words::tr("%1 に書き込めません").arg(path);
         return false;
     }

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+
+class QObject;
+
+// What the bench hears: a short high tone on 完了, a low double tone on 失敗, so that the two
+// are told apart without looking.
+enum class StationCue { Done, Failed };
+
+// The cue as a WAV file (16-bit mono PCM), made here so that no sound library is needed.
+QByteArray cueWave(StationCue cue);
+// Plays the cue through the desktop's sound player where one is installed (pw-play, paplay,
+// aplay); without one, the system beep: once for 完了, three times for 失敗.
+void playCue(StationCue cue, QObject *owner);
