@@ -1,7 +1,6 @@
 #include "app/application.h"
 
 #include "file/systemini.h"
-#include "settings/panelvalues.h"
 #include "ui/mainwindow.h"
 #include "ui/prompter.h"
 #include "ui/texts.h"
@@ -70,11 +69,6 @@ bool Application::start()
     m_window = std::make_unique<MainWindow>(m_prompter, &m_portMap, m_link.get(),
                                             m_programDirectory);
     m_window->attachTrafficLog(&m_trafficLog);
-    setFrequencyDefaults(*m_window);
-    setDigitalDefaults(*m_window);
-    setAnalogDefaults(*m_window);
-    setCommunicationDefaults(*m_window);
-    m_window->enableSelectedUnitPanel();
     m_window->showConnectionState(m_link->state().portOpen);
     m_window->setWindowTitle(Texts::windowTitle());
     m_window->show();

@@ -2,15 +2,15 @@
 
 #include "file/settingsfile.h"
 #include "link/portmap.h"
+#include "link/unitmodels.h"
 #include "settings/commandset.h"
-#include "settings/panelvalues.h"
 
 #include <QBuffer>
 #include <QRegularExpression>
 
 #include <algorithm>
 
-QString loadPlanSettings(const QString &path, MemoryForm &form, const QByteArray *bytes)
+QString loadPlanSettings(const QString &path, UnitSettings &values, const QByteArray *bytes)
 {
     LoadDetails details;
     LoadOutcome outcome;
@@ -18,9 +18,9 @@ QString loadPlanSettings(const QString &path, MemoryForm &form, const QByteArray
         QBuffer buffer;
         buffer.setData(*bytes);
         buffer.open(QIODevice::ReadOnly);
-        outcome = loadSettings(buffer, form, &details);
+        outcome = loadSettings(buffer, values, &details);
     } else {
-        outcome = loadSettingsFile(path, form, &details);
+        outcome = loadSettingsFile(path, values, &details);
     }
     if (outcome != LoadOutcome::Loaded) {
         if (details.line == 0)
@@ -48,7 +48,7 @@ int writeOrder(ParameterKey key)
 
 // Applies the assignments of `set` in the write order (TYPE before MYID, whose role rule
 // would otherwise undo a given own ID); "" when every one is acceptable.
-QString applyAssignments(const QStringList &assignments, MemoryForm &form,
+QString applyAssignments(const QStringList &assignments, UnitSettings &values,
                          QList<ParameterKey> &keys)
 {
     QList<std::pair<ParameterKey, QString>> given;
@@ -74,26 +74,24 @@ QString applyAssignments(const QStringList &assignments, MemoryForm &form,
         // No selection (-1) is the window's state before a first pick, not a value to send.
         if (valueKind(key) == ValueKind::List && parseListValue(value) == -1) {
             return QStringLiteral("%1 takes a list index from 0 to %2, not '%3'")
-                .arg(keyName(key), QString::number(form.listCount(key) - 1), value);
+                .arg(keyName(key), QString::number(listSize(key) - 1), value);
         }
         QString why;
-        if (!applyParameterLine(form, QString(keyName(key) + QLatin1Char('=') + value), &why))
+        if (!values.applyLine(QString(keyName(key) + QLatin1Char('=') + value), &why))
             return why;
     }
     return {};
 }
 
 // Sets the own ID of a slave; a master's and a repeater's are fixed by their role.
-QString overrideOwnId(MemoryForm &form, int ownId)
+QString overrideOwnId(UnitSettings &values, int ownId)
 {
-    const int role = form.listIndex(ParameterKey::TYPE);
-    if (!roleOwnId(role).editable) {
-        return QStringLiteral("--myid: the own ID of a %1 is fixed at %2")
-            .arg(role == Role::Master ? QStringLiteral("master") : QStringLiteral("repeater"),
-                 roleOwnId(role).text);
-    }
-    applyParameterLine(form, QString(QStringLiteral("MYID=") + QString::number(ownId)));
-    return {};
+    if (values.setOwnId(ownId))
+        return {};
+    const int role = values.listIndex(ParameterKey::TYPE);
+    return QStringLiteral("--myid: the own ID of a %1 is fixed at %2")
+        .arg(role == Role::Master ? QStringLiteral("master") : QStringLiteral("repeater"),
+             roleOwnId(role).text);
 }
 
 QString resolveDevice(const QString &port, const PortMap &ports)
@@ -109,15 +107,15 @@ QString resolveDevice(const QString &port, const PortMap &ports)
 PlanResult planUnits(const CliCommand &command, const PortMap &ports)
 {
     PlanResult result;
-    QList<MemoryForm> files;
+    QList<UnitSettings> files;
     for (const QString &path : command.files) {
-        MemoryForm form;
-        result.error = loadPlanSettings(path, form);
+        UnitSettings values;
+        result.error = loadPlanSettings(path, values);
         if (!result.error.isEmpty())
             return result;
-        files << form;
+        files << values;
     }
-    MemoryForm assigned;
+    UnitSettings assigned;
     QList<ParameterKey> keys;
     if (command.verb == Verb::Set) {
         result.error = applyAssignments(command.assignments, assigned, keys);
@@ -128,7 +126,7 @@ PlanResult planUnits(const CliCommand &command, const PortMap &ports)
             return {{}, QStringLiteral("MYID and --myid are both given")};
         if (keys.contains(ParameterKey::TYPE) && !keys.contains(ParameterKey::MYID)) {
             // As on the window, choosing a role sets the own ID; a slave's must be said.
-            if (roleOwnId(assigned.listIndex(ParameterKey::TYPE)).editable && !ownIdGiven) {
+            if (assigned.ownIdEditable() && !ownIdGiven) {
                 return {{}, QStringLiteral("TYPE=0 (slave) needs an own ID: add MYID=N or "
                                            "--myid N")};
             }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cli/clioptions.h"
-#include "settings/memoryform.h"
 #include "settings/parameters.h"
+#include "settings/unitsettings.h"
 
 #include <QByteArray>
 #include <QList>
@@ -18,7 +18,7 @@ struct UnitPlan
     QString device;  // what it stands for; empty when COMn stands for nothing
     int position = 1;  // among the --port options, from 1
     // write, diff: the file's values; set: the given values. The own ID is already overridden.
-    MemoryForm values;
+    UnitSettings values;
     // set: the parameters to write. write and diff take all seventeen.
     QList<ParameterKey> keys;
     bool matchKind = false;  // write, diff: the file's unit kind must be the unit's
@@ -34,7 +34,8 @@ struct PlanResult
 
 // "" when the settings file at `path` (or `bytes`, read from it before) holds all seventeen
 // parameters and the window would load it; otherwise why not, with the line, in English.
-QString loadPlanSettings(const QString &path, MemoryForm &form, const QByteArray *bytes = nullptr);
+QString loadPlanSettings(const QString &path, UnitSettings &values,
+                         const QByteArray *bytes = nullptr);
 
 // One plan per --port. Settings files are loaded and `set` values checked by the rules of the
 // window here, so that a bad one is refused before anything is sent.

@@ -3,8 +3,7 @@
 #include "errors/uniterror.h"
 #include "file/filewriter.h"
 #include "file/settingsfile.h"
-#include "settings/memoryform.h"
-#include "settings/panelvalues.h"
+#include "settings/unitsettings.h"
 
 UnitSession::UnitSession(const UnitPlan &plan, const PortSettings &lineSettings,
                          SerialChannel *channel, QObject *parent)
@@ -112,7 +111,7 @@ void UnitSession::onTraffic(const TrafficEvent &event)
 // write and diff: a file of one unit kind is not for a unit of the other.
 QString UnitSession::kindMismatch(const UnitModel &unit) const
 {
-    const int fileTab = m_plan.values.selectedTab();
+    const int fileTab = m_plan.values.tab();
     if (!m_plan.matchKind || fileTab == unit.tab)
         return {};
     return QStringLiteral("the file is for a %1 (%2), the unit is a %3 (%4)")
@@ -204,8 +203,8 @@ void UnitSession::afterRead(const UnitJob::Result &result)
 {
     // The values as the window would hold them after this read-back, in the order the command
     // set lists them (TYPE before MYID, so that a master's own ID stands).
-    MemoryForm form;
-    form.selectTab(result.unit->tab);
+    UnitSettings values;
+    values.setTab(result.unit->tab);
     QString unusable;
     for (ParameterKey key : AllParameterKeys) {
         if (!result.values.has(key)) {
@@ -216,7 +215,7 @@ void UnitSession::afterRead(const UnitJob::Result &result)
         m_report.values << std::pair{key, value};
         const QString line = keyName(key) + QLatin1Char('=') + value;
         QString why;
-        if (!::applyParameterLine(form, line, &why))
+        if (!values.applyLine(line, &why))
             unusable = QStringLiteral("the unit reported %1: %2").arg(line, why);
     }
 
@@ -227,7 +226,7 @@ void UnitSession::afterRead(const UnitJob::Result &result)
         }
         if (!m_plan.outputPath.isEmpty()) {
             const FileWriteResult saved =
-                replaceFile(m_plan.outputPath, buildSettingsFile(form));
+                replaceFile(m_plan.outputPath, buildSettingsFile(values));
             if (!saved.ok) {
                 finish(Outcome::OutputFailed,
                        QStringLiteral("cannot save %1: %2").arg(m_plan.outputPath, saved.reason));

@@ -1,7 +1,8 @@
 #include "file/settingsfile.h"
 
 #include "file/itemreader.h"
-#include "settings/panelvalues.h"
+#include "link/unitmodels.h"
+#include "settings/unitsettings.h"
 #include "file/fileexists.h"
 
 #include <QFile>
@@ -37,14 +38,14 @@ QByteArray formatSettingsLine(const QString &key, const QString &value)
     return key.toLatin1() + '=' + value.toLatin1() + "\r\n";
 }
 
-QByteArray buildSettingsFile(const SettingsForm &form)
+QByteArray buildSettingsFile(const UnitSettings &values)
 {
     QStringEncoder encoder(FileEncoding);
-    const QString kind = settingsFileKind(form.selectedTab());
+    const QString kind = settingsFileKind(values.tab());
     QByteArray content = encoder.encode(kind);
     content += "\r\n";
     for (ParameterKey key : FileOrder)
-        content += formatSettingsLine(keyName(key), parameterValue(form, key));
+        content += formatSettingsLine(keyName(key), values.value(key));
     content += "\r\n";
     return content;
 }
@@ -62,17 +63,17 @@ LoadOutcome stop(LoadOutcome outcome, LoadDetails *details, int line, const QStr
 
 } // namespace
 
-LoadOutcome loadSettingsFile(const QString &path, SettingsForm &form, LoadDetails *details)
+LoadOutcome loadSettingsFile(const QString &path, UnitSettings &values, LoadDetails *details)
 {
     if (!fileExists(path))
         return stop(LoadOutcome::Missing, details, 0, QStringLiteral("no such file"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return stop(LoadOutcome::Unreadable, details, 0, file.errorString());
-    return loadSettings(file, form, details);
+    return loadSettings(file, values, details);
 }
 
-LoadOutcome loadSettings(QIODevice &device, SettingsForm &form, LoadDetails *details)
+LoadOutcome loadSettings(QIODevice &device, UnitSettings &values, LoadDetails *details)
 {
     ItemReader reader(&device, MaxItemBytes);
     const ItemReader::Result first = reader.next();
@@ -82,9 +83,9 @@ LoadOutcome loadSettings(QIODevice &device, SettingsForm &form, LoadDetails *det
     const QString kind = decoder.decode(first.item);
     const bool kindLine = first.status == ItemReader::Status::Item && !decoder.hasError();
     if (kindLine && kind == settingsFileKind(DigitalTab))
-        form.selectTab(DigitalTab);
+        values.setTab(DigitalTab);
     else if (kindLine && kind == settingsFileKind(AnalogTab))
-        form.selectTab(AnalogTab);
+        values.setTab(AnalogTab);
     else
         return stop(LoadOutcome::WrongFormat, details, 1,
                     QStringLiteral("the first line is not a unit kind (%1 or %2)")
@@ -101,7 +102,7 @@ LoadOutcome loadSettings(QIODevice &device, SettingsForm &form, LoadDetails *det
         }
         const QString line = QString::fromLatin1(item.item);
         QString why;
-        if (!applyParameterLine(form, line, &why))
+        if (!values.applyLine(line, &why))
             return stop(LoadOutcome::Unreadable, details, reader.itemLine(), why);
         const std::optional<ParameterKey> key = keyFromName(QStringView(line).left(4));
         if (key && details)

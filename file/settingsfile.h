@@ -8,15 +8,15 @@
 #include <QString>
 
 class QIODevice;
-class SettingsForm;
+class UnitSettings;
 
 // The unit kind a settings file names on its first line for a panel ("デジタルユニット").
 QString settingsFileKind(int tab);
 // "KEY=value" CR LF.
 QByteArray formatSettingsLine(const QString &key, const QString &value);
-// The whole file for the values the window shows: the unit-kind line in Shift-JIS, the
+// The whole file for `values`: the unit-kind line in Shift-JIS, the
 // seventeen parameter lines in the file's own order, and an empty line.
-QByteArray buildSettingsFile(const SettingsForm &form);
+QByteArray buildSettingsFile(const UnitSettings &values);
 
 
 enum class LoadOutcome {
@@ -33,7 +33,7 @@ struct LoadDetails
     QString reason;  // why, in English: the rule an item broke, or the operating system's words
     QList<ParameterKey> applied;  // the parameters the file set, in its order
 };
-LoadOutcome loadSettingsFile(const QString &path, SettingsForm &form,
+LoadOutcome loadSettingsFile(const QString &path, UnitSettings &values,
                              LoadDetails *details = nullptr);
 // The same from an open device.
-LoadOutcome loadSettings(QIODevice &device, SettingsForm &form, LoadDetails *details = nullptr);
+LoadOutcome loadSettings(QIODevice &device, UnitSettings &values, LoadDetails *details = nullptr);

@@ -1,17 +1,18 @@
 #include "settings/commandset.h"
 
-#include "settings/panelvalues.h"
+#include "link/unitmodels.h"
+#include "settings/unitsettings.h"
 
-QString parameterCommand(const SettingsForm &form, ParameterKey key)
+QString parameterCommand(const UnitSettings &values, ParameterKey key)
 {
-    return keyName(key) + parameterValue(form, key);
+    return keyName(key) + values.value(key);
 }
 
-QStringList groupCommands(const SettingsForm &form, const QList<ParameterKey> &keys)
+QStringList groupCommands(const UnitSettings &values, const QList<ParameterKey> &keys)
 {
     QStringList commands;
     for (ParameterKey key : keys)
-        commands << parameterCommand(form, key);
+        commands << parameterCommand(values, key);
     return commands;
 }
 

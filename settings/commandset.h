@@ -5,12 +5,12 @@
 #include <QList>
 #include <QStringList>
 
-class SettingsForm;
+class UnitSettings;
 
-// The command for a parameter: its key and the value its control shows now ("FRBD3"). A
-// command taken now does not change when the control changes later.
-QString parameterCommand(const SettingsForm &form, ParameterKey key);
-QStringList groupCommands(const SettingsForm &form, const QList<ParameterKey> &keys);
+// The command for a parameter: its key and its value now ("FRBD3"). A command taken now does
+// not change when the values change later.
+QString parameterCommand(const UnitSettings &values, ParameterKey key);
+QStringList groupCommands(const UnitSettings &values, const QList<ParameterKey> &keys);
 
 // The write groups, in their order on the wire. PDIR goes with the group of the selected tab.
 QList<ParameterKey> frequencyGroup();

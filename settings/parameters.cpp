@@ -7,7 +7,12 @@
 namespace {
 
 // The rules of each parameter, in the order of the command set: its name on the wire and in
-// the file, its kind, and the size of its list or the bounds of its field.
+// the file, its kind, the size of its list or the bounds of its field, the panels whose
+// ﾃﾞﾌｫﾙﾄ resets it and the value it gets then. A line from the unit or a file is applied by
+// the kind: a list takes an index below its size (or -1), a field plain digits within its
+// bounds (MYID also the own ID its role fixes), PDIR a direction text. The role rule
+// (roleOwnId) and the analog-use rule (analogDirectionsUsed) follow below; UnitSettings
+// applies them to the values.
 struct ParameterInfo
 {
     ParameterKey key;
@@ -15,26 +20,38 @@ struct ParameterInfo
     ValueKind kind;
     int listSize;        // a list's entries
     FieldBounds bounds;  // a number field's range
+    unsigned panels;     // bits of Panel
+    const char *defaultValue;
 };
 
+constexpr unsigned bit(Panel panel)
+{
+    return 1u << static_cast<unsigned>(panel);
+}
+
+constexpr unsigned Frq = bit(Panel::Frequency);
+constexpr unsigned Dig = bit(Panel::Digital);
+constexpr unsigned Ana = bit(Panel::Analog);
+constexpr unsigned Com = bit(Panel::Communication);
+
 constexpr std::array<ParameterInfo, 17> Table = {{
-    {ParameterKey::FRBD, "FRBD", ValueKind::List, 4, {}},
-    {ParameterKey::FRCH, "FRCH", ValueKind::List, 8, {}},
-    {ParameterKey::PDIR, "PDIR", ValueKind::Direction, 0, {}},
-    {ParameterKey::LOGI, "LOGI", ValueKind::List, 2, {}},
-    {ParameterKey::AUIO, "AUIO", ValueKind::List, 2, {}},
-    {ParameterKey::ADSL, "ADSL", ValueKind::List, 2, {}},
-    {ParameterKey::DASL, "DASL", ValueKind::List, 2, {}},
-    {ParameterKey::MODE, "MODE", ValueKind::List, 6, {}},
-    {ParameterKey::TYPE, "TYPE", ValueKind::List, 3, {}},
-    {ParameterKey::MYID, "MYID", ValueKind::Number, 0, {1, 200}},
-    {ParameterKey::SNUM, "SNUM", ValueKind::Number, 0, {1, 200}},
-    {ParameterKey::REPT, "REPT", ValueKind::List, 2, {}},
-    {ParameterKey::ETIM, "ETIM", ValueKind::Number, 0, {1, 255}},
-    {ParameterKey::DIVR, "DIVR", ValueKind::List, 2, {}},
-    {ParameterKey::PTIM, "PTIM", ValueKind::Number, 0, {0, 100}},
-    {ParameterKey::HOLD, "HOLD", ValueKind::List, 2, {}},
-    {ParameterKey::DOUT, "DOUT", ValueKind::List, 2, {}},
+    {ParameterKey::FRBD, "FRBD", ValueKind::List, 4, {}, Frq, "0"},
+    {ParameterKey::FRCH, "FRCH", ValueKind::List, 8, {}, Frq, "0"},
+    {ParameterKey::PDIR, "PDIR", ValueKind::Direction, 0, {}, Dig | Ana, "0000"},
+    {ParameterKey::LOGI, "LOGI", ValueKind::List, 2, {}, Dig, "0"},
+    {ParameterKey::AUIO, "AUIO", ValueKind::List, 2, {}, Ana, "0"},
+    {ParameterKey::ADSL, "ADSL", ValueKind::List, 2, {}, Ana, "0"},
+    {ParameterKey::DASL, "DASL", ValueKind::List, 2, {}, Ana, "0"},
+    {ParameterKey::MODE, "MODE", ValueKind::List, 6, {}, Com, "0"},
+    {ParameterKey::TYPE, "TYPE", ValueKind::List, 3, {}, Com, "0"},
+    {ParameterKey::MYID, "MYID", ValueKind::Number, 0, {1, 200}, Com, "001"},
+    {ParameterKey::SNUM, "SNUM", ValueKind::Number, 0, {1, 200}, Com, "001"},
+    {ParameterKey::REPT, "REPT", ValueKind::List, 2, {}, Com, "0"},
+    {ParameterKey::ETIM, "ETIM", ValueKind::Number, 0, {1, 255}, Com, "005"},
+    {ParameterKey::DIVR, "DIVR", ValueKind::List, 2, {}, Com, "0"},
+    {ParameterKey::PTIM, "PTIM", ValueKind::Number, 0, {0, 100}, Com, "000"},
+    {ParameterKey::HOLD, "HOLD", ValueKind::List, 2, {}, Com, "0"},
+    {ParameterKey::DOUT, "DOUT", ValueKind::List, 2, {}, Com, "0"},
 }};
 
 const ParameterInfo &info(ParameterKey key)
@@ -87,6 +104,16 @@ FieldBounds fieldBounds(ParameterKey key)
     return info(key).bounds;
 }
 
+bool isOnPanel(ParameterKey key, Panel panel)
+{
+    return (info(key).panels & bit(panel)) != 0;
+}
+
+QString defaultValue(ParameterKey key)
+{
+    return QString::fromLatin1(info(key).defaultValue);
+}
+
 QString allKeyNames()
 {
     QStringList names;
@@ -103,8 +130,13 @@ RoleOwnId roleOwnId(int typeIndex)
     case Role::Repeater:
         return {QStringLiteral("220"), false};
     default:
-        return {QStringLiteral("001"), true};
+        return {defaultValue(ParameterKey::MYID), true};
     }
+}
+
+bool analogDirectionsUsed(int auioIndex)
+{
+    return auioIndex == 0;
 }
 
 bool isOutOfRange(QStringView text, int min, int max)

@@ -37,6 +37,12 @@ ValueKind valueKind(ParameterKey key);
 // rest 2); its value is an index below that.
 int listSize(ParameterKey key);
 
+// The panels of the window, each with its own ﾃﾞﾌｫﾙﾄ button; PDIR is on two of them.
+enum class Panel { Frequency, Digital, Analog, Communication };
+bool isOnPanel(ParameterKey key, Panel panel);
+// The value a panel's ﾃﾞﾌｫﾙﾄ gives the parameter, as the unit carries it ("0", "005", "0000").
+QString defaultValue(ParameterKey key);
+
 // The range of a number field (MYID, SNUM, ETIM, PTIM), bounds included: what its up-down
 // steps through and what the range check lets pass.
 struct FieldBounds
@@ -61,6 +67,10 @@ struct RoleOwnId
     bool editable;
 };
 RoleOwnId roleOwnId(int typeIndex);
+
+// The analog-use rule: the analog direction buttons are used while AUIO's first entry is
+// selected.
+bool analogDirectionsUsed(int auioIndex);
 
 // True when `text` is not a number or lies outside min..max (bounds included). Never throws.
 bool isOutOfRange(QStringView text, int min, int max);

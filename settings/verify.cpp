@@ -1,16 +1,15 @@
 #include "settings/verify.h"
 
-#include "settings/panelvalues.h"
 
 bool ReportedValues::take(QStringView line)
 {
-    const bool applied = applyParameterLine(m_form, line);
+    const bool applied = m_values.applyLine(line);
     const std::optional<ParameterKey> key = keyFromName(line.left(4));
     if (!key)
         return applied;
     // Taken now: a later line (a role fixing the own ID) must not change what was reported.
     const QString received = line.size() > 5 ? line.mid(5).toString() : QString();
-    m_reported.insert(*key, applied ? parameterValue(m_form, *key) : received);
+    m_reported.insert(*key, applied ? m_values.value(*key) : received);
     return applied;
 }
 
@@ -21,7 +20,7 @@ QString ReportedValues::value(ParameterKey key) const
 
 void ReportedValues::clear()
 {
-    m_form = MemoryForm();
+    m_values = UnitSettings();
     m_reported.clear();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "settings/memoryform.h"
 #include "settings/parameters.h"
+#include "settings/unitsettings.h"
 
 #include <QHash>
 #include <QList>
@@ -9,7 +9,7 @@
 #include <QStringList>
 #include <QStringView>
 
-// The values a unit reports in a read-back, kept apart from the window so that they can be
+// The values a unit reports in a read-back, kept apart from the window's so that they can be
 // compared with what was written. Each line goes through the same rules as on the window, so
 // that "5" and "005" compare equal; a line the rules refuse is kept as the unit sent it.
 class ReportedValues
@@ -24,7 +24,7 @@ public:
     void clear();
 
 private:
-    MemoryForm m_form;
+    UnitSettings m_values;
     QHash<ParameterKey, QString> m_reported;
 };
 

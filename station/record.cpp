@@ -1,5 +1,7 @@
 #include "station/record.h"
 
+#include "settings/parameters.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -19,14 +21,15 @@ struct Words
 };
 
 const QByteArray ByteOrderMark("\xEF\xBB\xBF");
-const QStringList ValueKeys = {
-    QStringLiteral("FRBD"), QStringLiteral("FRCH"), QStringLiteral("PDIR"),
-    QStringLiteral("LOGI"), QStringLiteral("AUIO"), QStringLiteral("ADSL"),
-    QStringLiteral("DASL"), QStringLiteral("MODE"), QStringLiteral("TYPE"),
-    QStringLiteral("MYID"), QStringLiteral("SNUM"), QStringLiteral("REPT"),
-    QStringLiteral("ETIM"), QStringLiteral("DIVR"), QStringLiteral("PTIM"),
-    QStringLiteral("HOLD"), QStringLiteral("DOUT"),
-};
+// The value columns: the parameters in the order of the command set.
+QStringList valueKeys()
+{
+    QStringList keys;
+    for (ParameterKey key : AllParameterKeys)
+        keys << keyName(key);
+    return keys;
+}
+
 constexpr int TimeColumn = 0;
 constexpr int OwnIdColumn = 8;
 constexpr int ResultColumn = 11;
@@ -66,7 +69,7 @@ QStringList StationRecord::header()
                        QStringLiteral("own_id"),       QStringLiteral("settings_file"),
                        QStringLiteral("settings_sha256"), QStringLiteral("result"),
                        QStringLiteral("reason"),       QStringLiteral("values")}
-        + ValueKeys;
+        + valueKeys();
 }
 
 QStringList StationRecord::fields(const RecordRow &row)
@@ -77,7 +80,7 @@ QStringList StationRecord::fields(const RecordRow &row)
     fields << (row.values.isEmpty() ? QString()
                : row.readBack      ? QStringLiteral("read back")
                                    : QStringLiteral("written, not verified"));
-    for (const QString &key : ValueKeys) {
+    for (const QString &key : valueKeys()) {
         QString value;
         for (const auto &[k, v] : row.values) {
             if (k == key)

@@ -7,8 +7,7 @@
 #include "link/link.h"
 #include "link/qtserialchannel.h"
 #include "settings/commandset.h"
-#include "settings/memoryform.h"
-#include "settings/panelvalues.h"
+#include "settings/unitsettings.h"
 #include "settings/unitjob.h"
 
 #include <QCoreApplication>
@@ -28,7 +27,7 @@ struct UnitRun::Line
 struct UnitRun::Work
 {
     UnitJob::Request request;
-    std::shared_ptr<MemoryForm> values;  // configure: the file's values with the own ID
+    std::shared_ptr<UnitSettings> values;  // configure: the file's values with the own ID
 };
 
 namespace {
@@ -110,17 +109,16 @@ JobSettings loadJobSettings(const QString &path)
     }
     job.sha256 = QString::fromLatin1(
         QCryptographicHash::hash(job.bytes, QCryptographicHash::Sha256).toHex());
-    MemoryForm form;
-    job.error = loadPlanSettings(path, form, &job.bytes);
+    UnitSettings values;
+    job.error = loadPlanSettings(path, values, &job.bytes);
     if (!job.error.isEmpty())
         return job;
-    job.analog = form.selectedTab() == AnalogTab;
-    job.role = form.listIndex(ParameterKey::TYPE);
-    if (!roleOwnId(job.role).editable)
+    job.analog = values.tab() == AnalogTab;
+    job.role = values.listIndex(ParameterKey::TYPE);
+    if (!values.ownIdEditable())
         job.fixedOwnId = roleOwnId(job.role).text;
-    job.fileOwnId = parameterValue(form, ParameterKey::MYID);
-    job.frequency = frequencyText(form.listIndex(ParameterKey::FRBD),
-                                  form.listIndex(ParameterKey::FRCH));
+    job.fileOwnId = values.value(ParameterKey::MYID);
+    job.frequency = values.frequency();
     return job;
 }
 
@@ -143,24 +141,24 @@ void UnitRun::start(const QString &device, const JobSettings &job, std::optional
                     bool verify)
 {
     Work work;
-    work.values = std::make_shared<MemoryForm>();
-    MemoryForm &values = *work.values;
+    work.values = std::make_shared<UnitSettings>();
+    UnitSettings &values = *work.values;
     loadPlanSettings(job.path, values, &job.bytes);
-    if (ownId && roleOwnId(values.listIndex(ParameterKey::TYPE)).editable)
-        applyParameterLine(values, QStringLiteral("MYID=%1").arg(*ownId));
-    const std::shared_ptr<MemoryForm> kept = work.values;
+    if (ownId)
+        values.setOwnId(*ownId);  // a master's and a repeater's own ID stay as their role fixes
+    const std::shared_ptr<UnitSettings> kept = work.values;
     work.request.work = UnitJob::Work::Write;
     work.request.verify = verify;
     // Both panels write seventeen commands; which of them depends on the unit found.
     work.request.commands = [kept] {
-        return groupCommands(*kept, allGroups(kept->selectedTab()));
+        return groupCommands(*kept, allGroups(kept->tab()));
     };
     // As in the window, the file's kind decides: a 48220 and a 48221 both take an analog file.
     work.request.check = [kept](const UnitModel &unit) {
-        if (unit.tab == kept->selectedTab())
+        if (unit.tab == kept->tab())
             return QString();
         return QStringLiteral("the file is for a %1, the unit is a %2 (%3)")
-            .arg(settingsFileKind(kept->selectedTab()), unit.model, unit.kind);
+            .arg(settingsFileKind(kept->tab()), unit.model, unit.kind);
     };
     m_configuring = true;
     launch(device, work);
@@ -268,7 +266,7 @@ RunResult UnitRun::resultOf(const UnitReport &report, const UnitPlan &plan)
     for (const auto &[key, value] : report.values)
         result.values << std::pair{keyName(key), value};
     result.readBack = !result.values.isEmpty();
-    const QStringList commands = planCommands(plan, plan.values.selectedTab());
+    const QStringList commands = planCommands(plan, plan.values.tab());
     takeWrittenValues(result, commands);
     // A failure ends the batch on the command that was out: it went out too.
     const bool lastOut = report.outcome != Outcome::Done && report.written < report.toWrite;

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QPushButton>
@@ -117,9 +118,11 @@ bool startRealProgram(QProcess &process, const QString &runtime)
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(runtime);
     process.start(QStringLiteral(ZRT_EXECUTABLE), {});
+    // The lock file is created first and filled a moment later: a program killed in between
+    // leaves an empty one, which counts as held until it grows old.
     return process.waitForStarted()
         && QTest::qWaitFor([&runtime] {
-               return QFile::exists(runtime + QStringLiteral("/zrt48210.lock"));
+               return QFileInfo(runtime + QStringLiteral("/zrt48210.lock")).size() > 0;
            }, 10000);
 }
 

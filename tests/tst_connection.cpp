@@ -3,7 +3,6 @@
 #include "link/link.h"
 #include "link/qtserialchannel.h"
 #include "fakes/statustexts.h"
-#include "settings/panelvalues.h"
 #include "settings/parameters.h"
 #include "ui/mainwindow.h"
 #include "unitsim/ptyunit.h"
@@ -249,7 +248,7 @@ void ConnectionTest::readBackFillsEveryPanel()
     QCOMPARE(window()->selectedTab(), 1);
     for (auto it = options.initialValues.cbegin(); it != options.initialValues.cend(); ++it) {
         const ParameterKey key = *keyFromName(QString::fromLatin1(it.key()));
-        QCOMPARE(parameterValue(*window(), key).toLatin1(), it.value());
+        QCOMPARE(window()->settings().value(key).toLatin1(), it.value());
     }
     QVERIFY(!m_app->field("txtMYID")->isEnabled());
     QCOMPARE(m_app->label("lblFrqNum")->text(), QStringLiteral("2468.0MHz"));
@@ -437,7 +436,7 @@ void ConnectionTest::readBackCutAtTheCapIsNoSuccess()
     QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::NoAnswer, 6000);
     // Asked again three times, as for a reply that never came; nothing of it was applied.
     QCOMPARE(received().count("@DISP"), 4);
-    QCOMPARE(window()->listIndex(ParameterKey::MODE), 0);
+    QCOMPARE(window()->settings().listIndex(ParameterKey::MODE), 0);
     QVERIFY(!window()->inputLocked());
 }
 
@@ -467,9 +466,11 @@ void ConnectionTest::verifyAfterWriteNamesTheValueTheUnitKept()
     QVERIFY(startUnit(options));
     QVERIFY(connectUnit());
     m_app->find<QAction>(QStringLiteral("mnuVerify"))->trigger();
-    window()->setFieldText(ParameterKey::ETIM, QStringLiteral("010"));
-    window()->setFieldText(ParameterKey::SNUM, QStringLiteral("042"));
-    window()->selectListIndex(ParameterKey::MODE, 3);
+    UnitSettings values = window()->settings();
+    values.setFieldText(ParameterKey::ETIM, QStringLiteral("010"));
+    values.setFieldText(ParameterKey::SNUM, QStringLiteral("042"));
+    values.selectListIndex(ParameterKey::MODE, 3);
+    window()->showSettings(values);
     click("cmdTuuSet");
     QTRY_COMPARE_WITH_TIMEOUT(statusText(), StatusText::VerifyFailed, 5000);
     QCOMPARE(m_app->label("lblStat")->palette().color(QPalette::WindowText),
@@ -482,9 +483,9 @@ void ConnectionTest::verifyAfterWriteNamesTheValueTheUnitKept()
     QCOMPARE(box.buttons, Prompter::Buttons::Ok);
     QCOMPARE(box.icon, Prompter::Icon::None);
     // The read that found it left the fields as written.
-    QCOMPARE(window()->fieldText(ParameterKey::ETIM), QStringLiteral("010"));
-    QCOMPARE(window()->fieldText(ParameterKey::SNUM), QStringLiteral("042"));
-    QCOMPARE(window()->listIndex(ParameterKey::MODE), 3);
+    QCOMPARE(window()->settings().fieldText(ParameterKey::ETIM), QStringLiteral("010"));
+    QCOMPARE(window()->settings().fieldText(ParameterKey::SNUM), QStringLiteral("042"));
+    QCOMPARE(window()->settings().listIndex(ParameterKey::MODE), 3);
     QCOMPARE(received().last(), QByteArray("@DISP"));
     QCOMPARE(m_unit->simulator().value("ETIM"), QByteArray("005"));
 }

@@ -5,7 +5,6 @@
 #include "link/portmap.h"
 #include "link/link.h"
 #include "fakes/statustexts.h"
-#include "settings/panelvalues.h"
 #include "ui/directionbutton.h"
 #include "ui/mainwindow.h"
 #include "ui/updown.h"
@@ -44,9 +43,6 @@ private slots:
     void leavingAFieldChecksIt_data();
     void leavingAFieldChecksIt();
     void upDownsStepFromTheShownNumber();
-    void parameterLinesApply_data();
-    void parameterLinesApply();
-    void ownIdOfMasterAndRepeaterIsAccepted();
     void writeAllQueuesSeventeenCommands_data();
     void writeAllQueuesSeventeenCommands();
     void panelWritesQueueTheirGroups();
@@ -120,11 +116,13 @@ void MainWindowTest::startsWithEveryPanelAtItsDefaults()
     QCOMPARE(window()->selectedTab(), 0);
     // The lists and fields take their sizes and bounds from the parameter rules.
     for (ParameterKey key : AllParameterKeys) {
+        const QByteArray name = keyName(key).toLatin1();
         if (valueKind(key) == ValueKind::List)
-            QCOMPARE(window()->listCount(key), listSize(key));
+            QCOMPARE(m_fixture->list(("cmb" + name).constData())->count(), listSize(key));
         if (valueKind(key) == ValueKind::Number) {
-            QCOMPARE(window()->fieldMinimum(key), fieldBounds(key).minimum);
-            QCOMPARE(window()->fieldMaximum(key), fieldBounds(key).maximum);
+            const auto *upDown = m_fixture->find<UpDown>(QString::fromLatin1("ud" + name));
+            QCOMPARE(upDown->minimum(), fieldBounds(key).minimum);
+            QCOMPARE(upDown->maximum(), fieldBounds(key).maximum);
         }
     }
     QVERIFY(m_fixture->find<QGroupBox>(QStringLiteral("FrameDunit"))->isEnabled());
@@ -261,12 +259,12 @@ void MainWindowTest::directionButtonsToggleAndBuildTheText()
 
     QTest::mouseClick(direction("cmdPDIR", 2), Qt::LeftButton);
     QTest::mouseClick(direction("cmdPDIR", 3), Qt::LeftButton);
-    QCOMPARE(buildDirectionText(*window()), QStringLiteral("0011"));
+    QCOMPARE(window()->settings().directionText(), QStringLiteral("0011"));
     window()->selectTab(AnalogTab);
     QTest::mouseClick(direction("cmdAUIO", 0), Qt::LeftButton);
-    QCOMPARE(buildDirectionText(*window()), QStringLiteral("1011"));
+    QCOMPARE(window()->settings().directionText(), QStringLiteral("1011"));
     window()->selectTab(DigitalTab);
-    QCOMPARE(buildDirectionText(*window()), QStringLiteral("0011"));
+    QCOMPARE(window()->settings().directionText(), QStringLiteral("0011"));
 }
 
 void MainWindowTest::frequencyFollowsEveryChange()
@@ -359,76 +357,6 @@ void MainWindowTest::upDownsStepFromTheShownNumber()
     QCOMPARE(m_fixture->field("txtPTIM")->text(), QStringLiteral("000"));
     polling->stepBy(-1);
     QCOMPARE(m_fixture->field("txtPTIM")->text(), QStringLiteral("000"));
-}
-
-void MainWindowTest::parameterLinesApply_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<int>("result");
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QString>("shown");  // list: index; field: text
-    QTest::newRow("MODE 3") << "MODE=3" << 0 << "cmbMODE" << "3";
-    QTest::newRow("MODE 6") << "MODE=6" << -1 << "cmbMODE" << "0";
-    QTest::newRow("MODE x") << "MODE=x" << -1 << "cmbMODE" << "0";
-    QTest::newRow("MODE colon") << "MODE:4" << 0 << "cmbMODE" << "4";
-    QTest::newRow("MODE blanks") << "MODE= 2 " << 0 << "cmbMODE" << "2";
-    QTest::newRow("MODE 2.5 to even") << "MODE=2.5" << 0 << "cmbMODE" << "2";
-    QTest::newRow("MODE 3.5 to even") << "MODE=3.5" << 0 << "cmbMODE" << "4";
-    QTest::newRow("MODE -1 clears") << "MODE=-1" << 0 << "cmbMODE" << "-1";
-    QTest::newRow("DOUT 1") << "DOUT=1" << 0 << "cmbDOUT" << "1";
-    QTest::newRow("FRCH 7") << "FRCH=7" << 0 << "cmbFRCH" << "7";
-    QTest::newRow("FRCH 8") << "FRCH=8" << -1 << "cmbFRCH" << "0";
-    QTest::newRow("SNUM 5") << "SNUM=5" << 0 << "txtSNUM" << "005";
-    QTest::newRow("SNUM 12") << "SNUM=12" << 0 << "txtSNUM" << "012";
-    QTest::newRow("SNUM 200") << "SNUM=200" << 0 << "txtSNUM" << "200";
-    QTest::newRow("SNUM 0") << "SNUM=0" << -1 << "txtSNUM" << "001";
-    QTest::newRow("SNUM 201") << "SNUM=201" << -1 << "txtSNUM" << "001";
-    QTest::newRow("SNUM fraction") << "SNUM=1.5" << -1 << "txtSNUM" << "001";
-    QTest::newRow("PTIM 0") << "PTIM=0" << 0 << "txtPTIM" << "000";
-    QTest::newRow("ETIM 0") << "ETIM=0" << -1 << "txtETIM" << "005";
-    QTest::newRow("MYID 000 slave") << "MYID=000" << -1 << "txtMYID" << "001";
-    QTest::newRow("MYID 220 slave") << "MYID=220" << -1 << "txtMYID" << "001";
-    QTest::newRow("lower-case key") << "mode=1" << -1 << "cmbMODE" << "0";
-    QTest::newRow("unknown key") << "ABCD=1" << -1 << "cmbMODE" << "0";
-    QTest::newRow("empty line") << "" << 0 << "cmbMODE" << "0";
-    QTest::newRow("key only") << "MODE" << -1 << "cmbMODE" << "0";
-}
-
-void MainWindowTest::parameterLinesApply()
-{
-    QFETCH(QString, line);
-    QFETCH(int, result);
-    QFETCH(QString, control);
-    QFETCH(QString, shown);
-    QCOMPARE(window()->applyParameterLine(line), result == 0);
-    if (auto *list = m_fixture->find<QComboBox>(control))
-        QCOMPARE(QString::number(list->currentIndex()), shown);
-    else
-        QCOMPARE(m_fixture->find<QLineEdit>(control)->text(), shown);
-}
-
-void MainWindowTest::ownIdOfMasterAndRepeaterIsAccepted()
-{
-    QVERIFY(window()->applyParameterLine(QStringLiteral("PDIR=0101")));
-    const QStringList captions{"出力", "入力", "出力", "入力"};
-    for (int i = 0; i < 4; ++i)
-        QCOMPARE(direction("cmdPDIR", i)->text(), captions.at(i));
-    QCOMPARE(direction("cmdAUIO", 1)->text(), QStringLiteral("入力"));
-    for (const char *bad : {"PDIR=01", "PDIR=01010", "PDIR=0120"})
-        QVERIFY(!window()->applyParameterLine(QString::fromLatin1(bad)));
-    QCOMPARE(direction("cmdPDIR", 1)->text(), QStringLiteral("入力"));
-
-    QVERIFY(window()->applyParameterLine(QStringLiteral("TYPE=1")));
-    QCOMPARE(m_fixture->field("txtMYID")->text(), QStringLiteral("000"));
-    QVERIFY(window()->applyParameterLine(QStringLiteral("MYID=000")));
-    QVERIFY(!window()->applyParameterLine(QStringLiteral("MYID=220")));
-    QVERIFY(window()->applyParameterLine(QStringLiteral("TYPE=2")));
-    QVERIFY(window()->applyParameterLine(QStringLiteral("MYID=220")));
-    QCOMPARE(m_fixture->field("txtMYID")->text(), QStringLiteral("220"));
-    QVERIFY(!window()->applyParameterLine(QStringLiteral("MYID=000")));
-    // Every other own ID keeps the slave range, whatever the role.
-    QVERIFY(window()->applyParameterLine(QStringLiteral("MYID=012")));
-    QVERIFY(!window()->applyParameterLine(QStringLiteral("MYID=221")));
 }
 
 void MainWindowTest::writeAllQueuesSeventeenCommands_data()
@@ -653,7 +581,7 @@ void MainWindowTest::enterPressesTheFocusedButton()
     QPushButton *defaults = m_fixture->button("cmdFrqdef");
     defaults->setFocus();
     QTest::keyClick(defaults, Qt::Key_Return);
-    QCOMPARE(window()->listIndex(ParameterKey::FRBD), 0);
+    QCOMPARE(window()->settings().listIndex(ParameterKey::FRBD), 0);
     // Enter on the keypad presses a direction button once.
     DirectionButton *io = direction("cmdPDIR", 1);
     io->setFocus();

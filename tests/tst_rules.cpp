@@ -1,7 +1,9 @@
 #include "link/portmap.h"
 #include "settings/commandset.h"
 #include "settings/parameters.h"
+#include "settings/unitsettings.h"
 #include "settings/verify.h"
+#include "link/unitmodels.h"
 #include "ui/texts.h"
 
 #include <QFile>
@@ -23,12 +25,17 @@ private slots:
     void frequency_data();
     void frequency();
     void directionText();
-    void roles();
     void keys();
     void portOrder();
     void portBindings();
     void portDetailsFollowABindingThroughItsLink();
-    void memoryFormFollowsTheRoleRule();
+    void linesApplyOrAreRefused_data();
+    void linesApplyOrAreRefused();
+    void panelDefaults_data();
+    void panelDefaults();
+    void roleRuleSetsTheOwnId_data();
+    void roleRuleSetsTheOwnId();
+    void analogUse();
     void reportedValuesCompareAsTheWindowWrites();
 };
 
@@ -133,16 +140,6 @@ void RulesTest::directionText()
     QCOMPARE(Texts::directionCaption(QString()), QStringLiteral("入力"));
 }
 
-void RulesTest::roles()
-{
-    QCOMPARE(roleOwnId(Role::Master).text, QStringLiteral("000"));
-    QVERIFY(!roleOwnId(Role::Master).editable);
-    QCOMPARE(roleOwnId(Role::Repeater).text, QStringLiteral("220"));
-    QVERIFY(!roleOwnId(Role::Repeater).editable);
-    QCOMPARE(roleOwnId(Role::Slave).text, QStringLiteral("001"));
-    QVERIFY(roleOwnId(-1).editable);
-}
-
 void RulesTest::keys()
 {
     QCOMPARE(int(AllParameterKeys.size()), 17);
@@ -208,18 +205,6 @@ void RulesTest::portDetailsFollowABindingThroughItsLink()
     QCOMPARE(map.port(2), (SystemPort{byId, "FTDI", "FT232R USB UART", "A50285BI"}));
 }
 
-void RulesTest::memoryFormFollowsTheRoleRule()
-{
-    MemoryForm form;
-    QCOMPARE(parameterCommand(form, ParameterKey::MYID), QStringLiteral("MYID001"));
-    form.selectListIndex(ParameterKey::TYPE, Role::Master);
-    QCOMPARE(parameterCommand(form, ParameterKey::MYID), QStringLiteral("MYID000"));
-    form.selectListIndex(ParameterKey::TYPE, Role::Repeater);
-    QCOMPARE(parameterCommand(form, ParameterKey::MYID), QStringLiteral("MYID220"));
-    form.selectListIndex(ParameterKey::TYPE, Role::Slave);
-    QCOMPARE(form.fieldText(ParameterKey::MYID), QStringLiteral("001"));
-}
-
 void RulesTest::reportedValuesCompareAsTheWindowWrites()
 {
     const QStringList written{"TYPE1", "MYID000", "ETIM005", "PDIR0101", "MODE3", "SNUM010"};
@@ -240,6 +225,164 @@ void RulesTest::reportedValuesCompareAsTheWindowWrites()
     reported.clear();
     QVERIFY(!reported.has(ParameterKey::TYPE));
     QCOMPARE(findMismatches({"DOUT1"}, reported).size(), 1);
+}
+
+void RulesTest::linesApplyOrAreRefused_data()
+{
+    QTest::addColumn<QString>("before");  // a line applied first, or empty
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");  // the key's value afterwards
+    QTest::addColumn<QString>("why");    // empty: applied
+    const QString noMode = QStringLiteral("MODE takes a list index from 0 to 5, not '%1'");
+    const QString noSnum = QStringLiteral("SNUM takes a number from 001 to 200, not '%1'");
+    QTest::newRow("list") << "" << "MODE=3" << "MODE" << "3" << "";
+    QTest::newRow("list past its size") << "" << "MODE=6" << "MODE" << "0" << noMode.arg("6");
+    QTest::newRow("list not a number") << "" << "MODE=x" << "MODE" << "0" << noMode.arg("x");
+    QTest::newRow("colon") << "" << "MODE:4" << "MODE" << "4" << "";
+    QTest::newRow("fraction rounded") << "" << "MODE=3.5" << "MODE" << "4" << "";
+    QTest::newRow("-1 clears") << "" << "MODE=-1" << "MODE" << "-1" << "";
+    QTest::newRow("FRCH 7") << "" << "FRCH=7" << "FRCH" << "7" << "";
+    QTest::newRow("FRCH 8") << "" << "FRCH=8" << "FRCH" << "0"
+                            << "FRCH takes a list index from 0 to 7, not '8'";
+    QTest::newRow("field padded") << "" << "SNUM=12" << "SNUM" << "012" << "";
+    QTest::newRow("field top") << "" << "SNUM=200" << "SNUM" << "200" << "";
+    QTest::newRow("field below") << "" << "SNUM=0" << "SNUM" << "001" << noSnum.arg("0");
+    QTest::newRow("field above") << "" << "SNUM=201" << "SNUM" << "001" << noSnum.arg("201");
+    QTest::newRow("field fraction") << "" << "SNUM=1.5" << "SNUM" << "001" << noSnum.arg("1.5");
+    QTest::newRow("PTIM zero") << "" << "PTIM=0" << "PTIM" << "000" << "";
+    QTest::newRow("slave own ID 000") << "" << "MYID=000" << "MYID" << "001"
+                                      << "own ID 000 belongs to a master (TYPE=1)";
+    QTest::newRow("slave own ID 220") << "" << "MYID=220" << "MYID" << "001"
+                                      << "own ID 220 belongs to a repeater (TYPE=2)";
+    QTest::newRow("master own ID") << "TYPE=1" << "MYID=000" << "MYID" << "000" << "";
+    QTest::newRow("master, repeater's") << "TYPE=1" << "MYID=220" << "MYID" << "000"
+                                        << "own ID 220 belongs to a repeater (TYPE=2)";
+    QTest::newRow("repeater own ID") << "TYPE=2" << "MYID=220" << "MYID" << "220" << "";
+    QTest::newRow("repeater, slave range") << "TYPE=2" << "MYID=012" << "MYID" << "012" << "";
+    QTest::newRow("repeater, 221") << "TYPE=2" << "MYID=221" << "MYID" << "220"
+                                   << "MYID takes a number from 001 to 200, not '221'";
+    QTest::newRow("directions") << "" << "PDIR=0101" << "PDIR" << "0101" << "";
+    QTest::newRow("directions short") << "PDIR=0101" << "PDIR=01" << "PDIR" << "0101"
+                                      << "PDIR takes four characters, each 0 or 1, not '01'";
+    QTest::newRow("directions 2") << "" << "PDIR=0120" << "PDIR" << "0000"
+                                  << "PDIR takes four characters, each 0 or 1, not '0120'";
+    QTest::newRow("lower-case key") << "" << "mode=1" << "MODE" << "0"
+                                    << "'mode' is not a parameter key";
+    QTest::newRow("unknown key") << "" << "ABCD=1" << "MODE" << "0"
+                                 << "'ABCD' is not a parameter key";
+    QTest::newRow("empty line") << "" << "" << "MODE" << "0" << "";
+    QTest::newRow("key only") << "" << "MODE" << "MODE" << "0" << noMode.arg("");
+}
+
+void RulesTest::linesApplyOrAreRefused()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, line);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QString, why);
+    UnitSettings values;
+    QVERIFY(values.applyLine(before));
+    QString reason;
+    QCOMPARE(values.applyLine(line, &reason), why.isEmpty());
+    QCOMPARE(reason, why);
+    QCOMPARE(values.value(*keyFromName(key)), value);
+}
+
+void RulesTest::panelDefaults_data()
+{
+    QTest::addColumn<int>("panel");
+    QTest::addColumn<int>("tab");
+    // Every parameter as its panel's ﾃﾞﾌｫﾙﾄ leaves it, after each was set off its default.
+    QTest::addColumn<QString>("after");
+    const QString set = QStringLiteral("FRBD3 FRCH7 PDIR%1 LOGI1 AUIO1 ADSL1 DASL1 MODE5 TYPE1 "
+                                       "MYID000 SNUM200 REPT1 ETIM255 DIVR1 PTIM100 HOLD1 DOUT1");
+    const QString analogReset = QStringLiteral("AUIO0 ADSL0 DASL0");
+    QTest::newRow("frequency") << int(Panel::Frequency) << DigitalTab
+                               << set.arg("1111").replace("FRBD3 FRCH7", "FRBD0 FRCH0");
+    QTest::newRow("digital") << int(Panel::Digital) << DigitalTab
+                             << set.arg("0000").replace("LOGI1", "LOGI0");
+    QTest::newRow("analog, digital tab") << int(Panel::Analog) << DigitalTab
+                                         << set.arg("1111").replace("AUIO1 ADSL1 DASL1",
+                                                                    analogReset);
+    QTest::newRow("analog, analog tab") << int(Panel::Analog) << AnalogTab
+                                        << set.arg("0011").replace("AUIO1 ADSL1 DASL1",
+                                                                   analogReset);
+    QTest::newRow("communication") << int(Panel::Communication) << DigitalTab
+                                   << QStringLiteral("FRBD3 FRCH7 PDIR1111 LOGI1 AUIO1 ADSL1 "
+                                                     "DASL1 MODE0 TYPE0 MYID001 SNUM001 REPT0 "
+                                                     "ETIM005 DIVR0 PTIM000 HOLD0 DOUT0");
+}
+
+void RulesTest::panelDefaults()
+{
+    QFETCH(int, panel);
+    QFETCH(int, tab);
+    QFETCH(QString, after);
+    UnitSettings values;
+    values.setTab(tab);
+    for (const char *line : {"FRBD=3", "FRCH=7", "PDIR=1111", "LOGI=1", "AUIO=1", "ADSL=1",
+                             "DASL=1", "MODE=5", "TYPE=1", "SNUM=200", "REPT=1", "ETIM=255",
+                             "DIVR=1", "PTIM=100", "HOLD=1", "DOUT=1"}) {
+        QVERIFY2(values.applyLine(QString::fromLatin1(line)), line);
+    }
+    values.setDefaults(Panel(panel));
+    QStringList commands;
+    for (ParameterKey key : AllParameterKeys)
+        commands << parameterCommand(values, key);
+    QCOMPARE(commands.join(QLatin1Char(' ')), after);
+    // A new set of values starts at every panel's defaults, on the digital panel.
+    const UnitSettings fresh;
+    QCOMPARE(fresh.tab(), DigitalTab);
+    QCOMPARE(groupCommands(fresh, allGroups(DigitalTab)).join(QLatin1Char(' ')),
+             QStringLiteral("FRBD0 FRCH0 PDIR0000 LOGI0 AUIO0 ADSL0 DASL0 MODE0 TYPE0 MYID001 "
+                            "SNUM001 REPT0 ETIM005 DIVR0 PTIM000 HOLD0 DOUT0"));
+}
+
+void RulesTest::roleRuleSetsTheOwnId_data()
+{
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QString>("ownId");
+    QTest::addColumn<bool>("editable");
+    QTest::newRow("slave") << Role::Slave << "001" << true;
+    QTest::newRow("master") << Role::Master << "000" << false;
+    QTest::newRow("repeater") << Role::Repeater << "220" << false;
+    QTest::newRow("no selection") << -1 << "001" << true;
+}
+
+void RulesTest::roleRuleSetsTheOwnId()
+{
+    QFETCH(int, role);
+    QFETCH(QString, ownId);
+    QFETCH(bool, editable);
+    // The role overwrites any own ID given before it, also the same role picked again.
+    UnitSettings values;
+    values.selectListIndex(ParameterKey::TYPE, role);
+    QVERIFY(values.applyLine(u"MYID=123"));  // the slave range, whatever the role
+    values.selectListIndex(ParameterKey::TYPE, role);
+    QCOMPARE(values.fieldText(ParameterKey::MYID), ownId);
+    QCOMPARE(values.ownIdEditable(), editable);
+    QCOMPARE(values.setOwnId(12), editable);
+    QCOMPARE(values.fieldText(ParameterKey::MYID), editable ? QStringLiteral("012") : ownId);
+    QCOMPARE(roleOwnId(role).text, ownId);
+    // A line does what a pick does.
+    UnitSettings fromLine;
+    QVERIFY(fromLine.applyLine(u"MYID=123"));
+    QVERIFY(fromLine.applyLine(QStringLiteral("TYPE=%1").arg(role)));
+    QCOMPARE(fromLine.fieldText(ParameterKey::MYID), ownId);
+}
+
+void RulesTest::analogUse()
+{
+    UnitSettings values;
+    QVERIFY(values.analogDirectionsUsed());
+    for (int index : {1, -1}) {
+        values.selectListIndex(ParameterKey::AUIO, index);
+        QVERIFY(!values.analogDirectionsUsed());
+    }
+    QVERIFY(values.applyLine(u"AUIO=0"));
+    QVERIFY(values.analogDirectionsUsed());
 }
 
 QTEST_GUILESS_MAIN(RulesTest)

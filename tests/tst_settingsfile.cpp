@@ -2,8 +2,7 @@
 #include "fakes/fakechannel.h"
 #include "fakes/scratchdisk.h"
 #include "file/settingsfile.h"
-#include "settings/memoryform.h"
-#include "settings/panelvalues.h"
+#include "settings/unitsettings.h"
 #include "ui/directionbutton.h"
 #include "ui/mainwindow.h"
 
@@ -137,7 +136,7 @@ void SettingsFileTest::menusAskForAFileName()
     QCOMPARE(readFile(path("menu.txt")).size(), 167);
     window()->applyParameterLine(QStringLiteral("MODE=5"));
     m_fixture->find<QAction>(QStringLiteral("mnuOpen"))->trigger();
-    QCOMPARE(window()->listIndex(ParameterKey::MODE), 0);
+    QCOMPARE(window()->settings().listIndex(ParameterKey::MODE), 0);
 
     QCOMPARE(m_fixture->prompter.fileRequests.size(), 2);
     const auto &saveRequest = m_fixture->prompter.fileRequests.at(0);
@@ -156,7 +155,7 @@ void SettingsFileTest::cancelledDialogsDoNothing()
     m_fixture->find<QAction>(QStringLiteral("mnuOpen"))->trigger();
     QCOMPARE(m_fixture->prompter.fileRequests.size(), 2);
     QVERIFY(m_fixture->prompter.shown.isEmpty());
-    QCOMPARE(window()->listIndex(ParameterKey::MODE), 5);
+    QCOMPARE(window()->settings().listIndex(ParameterKey::MODE), 5);
     QCOMPARE(QDir(m_fixture->dir.path()).entryList(QDir::Files),
              QStringList{QStringLiteral("zrt48210.lock")});
 }
@@ -283,16 +282,13 @@ void SettingsFileTest::roundTrips()
     const QByteArray saved = save();
 
     // Back to the defaults, then load.
-    setFrequencyDefaults(*window());
-    setDigitalDefaults(*window());
-    setAnalogDefaults(*window());
-    setCommunicationDefaults(*window());
+    window()->showSettings(UnitSettings());
     window()->selectTab(1 - tab);
     window()->loadSettings(path("saved.txt"));
     QVERIFY2(m_fixture->prompter.shown.isEmpty(), qPrintable(lastMessage()));
     QCOMPARE(window()->selectedTab(), tab);
-    QCOMPARE(window()->fieldText(ParameterKey::MYID), ownId);
-    QCOMPARE(window()->listIndex(ParameterKey::TYPE), role);
+    QCOMPARE(window()->settings().fieldText(ParameterKey::MYID), ownId);
+    QCOMPARE(window()->settings().listIndex(ParameterKey::TYPE), role);
     QCOMPARE(save(), saved);
 }
 
@@ -313,7 +309,7 @@ void SettingsFileTest::blankLinesBetweenItemsAreIgnored()
     QVERIFY(writeFile(path("blank.txt"), bytes));
     window()->loadSettings(path("blank.txt"));
     QVERIFY(m_fixture->prompter.shown.isEmpty());
-    QCOMPARE(window()->listIndex(ParameterKey::DOUT), 1);
+    QCOMPARE(window()->settings().listIndex(ParameterKey::DOUT), 1);
 }
 
 void SettingsFileTest::unknownKeyStopsTheLoad()
@@ -324,9 +320,9 @@ void SettingsFileTest::unknownKeyStopsTheLoad()
     window()->loadSettings(path("unknown.txt"));
     QCOMPARE(lastMessage(), QStringLiteral("ファイルから読込できません。"));
     QCOMPARE(m_fixture->prompter.shown.last().title, QStringLiteral("読込エラー"));
-    QCOMPARE(window()->listIndex(ParameterKey::FRBD), 1);  // line 7 applied
-    QCOMPARE(window()->listIndex(ParameterKey::DIVR), 0);  // line 9 not
-    QCOMPARE(window()->listIndex(ParameterKey::DOUT), 0);
+    QCOMPARE(window()->settings().listIndex(ParameterKey::FRBD), 1);  // line 7 applied
+    QCOMPARE(window()->settings().listIndex(ParameterKey::DIVR), 0);  // line 9 not
+    QCOMPARE(window()->settings().listIndex(ParameterKey::DOUT), 0);
 }
 
 void SettingsFileTest::refusedLastItemIsReported()
@@ -346,7 +342,7 @@ void SettingsFileTest::kindLineAloneChangesOnlyTheTab()
     window()->loadSettings(path("kind.txt"));
     QVERIFY(m_fixture->prompter.shown.isEmpty());
     QCOMPARE(window()->selectedTab(), AnalogTab);
-    QCOMPARE(window()->listIndex(ParameterKey::MODE), 2);
+    QCOMPARE(window()->settings().listIndex(ParameterKey::MODE), 2);
 }
 
 void SettingsFileTest::badFilesAreRefusedCleanly_data()
@@ -381,8 +377,8 @@ void SettingsFileTest::badFilesAreRefusedCleanly()
     QCOMPARE(lastMessage(), message);
     QCOMPARE(m_fixture->prompter.shown.last().title, QStringLiteral("読込エラー"));
     QCOMPARE(window()->selectedTab(), tabChanges ? AnalogTab : DigitalTab);
-    QCOMPARE(window()->listIndex(ParameterKey::MODE), 3);
-    QCOMPARE(window()->listIndex(ParameterKey::TYPE), 0);
+    QCOMPARE(window()->settings().listIndex(ParameterKey::MODE), 3);
+    QCOMPARE(window()->settings().listIndex(ParameterKey::TYPE), 0);
 }
 
 void SettingsFileTest::hugeFilesStopAtTheFirstRefusedItem()
@@ -399,7 +395,7 @@ void SettingsFileTest::hugeFilesStopAtTheFirstRefusedItem()
     }
     window()->loadSettings(target);
     QCOMPARE(lastMessage(), QStringLiteral("ファイルから読込できません。"));
-    QCOMPARE(window()->listIndex(ParameterKey::MODE), 4);
+    QCOMPARE(window()->settings().listIndex(ParameterKey::MODE), 4);
 
     // A directory chosen as the file.
     m_fixture->prompter.shown.clear();
@@ -413,10 +409,10 @@ void SettingsFileTest::itemsFollowCommasAndQuotes()
               DigitalKind + "\r\n  \"MODE=3\",TYPE=1, MYID=000\r\n\"SNUM=5\"junk,FRBD=2\n"));
     window()->loadSettings(path("items.txt"));
     QVERIFY2(m_fixture->prompter.shown.isEmpty(), qPrintable(lastMessage()));
-    QCOMPARE(window()->listIndex(ParameterKey::MODE), 3);
-    QCOMPARE(window()->fieldText(ParameterKey::MYID), QStringLiteral("000"));
-    QCOMPARE(window()->fieldText(ParameterKey::SNUM), QStringLiteral("005"));
-    QCOMPARE(window()->listIndex(ParameterKey::FRBD), 2);
+    QCOMPARE(window()->settings().listIndex(ParameterKey::MODE), 3);
+    QCOMPARE(window()->settings().fieldText(ParameterKey::MYID), QStringLiteral("000"));
+    QCOMPARE(window()->settings().fieldText(ParameterKey::SNUM), QStringLiteral("005"));
+    QCOMPARE(window()->settings().listIndex(ParameterKey::FRBD), 2);
 }
 
 void SettingsFileTest::refusalNamesItsLineAndRule_data()
@@ -448,9 +444,9 @@ void SettingsFileTest::refusalNamesItsLineAndRule()
     QFETCH(QString, reason);
     QFETCH(QStringList, applied);
     QVERIFY(writeFile(path("refused.txt"), bytes));
-    MemoryForm form;
+    UnitSettings values;
     LoadDetails details;
-    QVERIFY(loadSettingsFile(path("refused.txt"), form, &details) != LoadOutcome::Loaded);
+    QVERIFY(loadSettingsFile(path("refused.txt"), values, &details) != LoadOutcome::Loaded);
     QCOMPARE(details.line, line);
     QCOMPARE(details.reason, reason);
     QStringList keys;

@@ -427,7 +427,7 @@ MainControls buildMainWindowControls(QWidget *client)
         placeControl(control, parent, place);
     }
 
-    // The bounds live with the parameter rules; the range check reads them back from here.
+    // The bounds live in the parameter table, which the range check reads too.
     setUpDown(c.udMYID, c.txtMYID, ParameterKey::MYID);
     setUpDown(c.udSNUM, c.txtSNUM, ParameterKey::SNUM);
     setUpDown(c.udETIM, c.txtETIM, ParameterKey::ETIM);

@@ -7,7 +7,6 @@
 #include "link/qtserialchannel.h"
 #include "link/trafficlog.h"
 #include "settings/commandset.h"
-#include "settings/panelvalues.h"
 #include "link/unitmodels.h"
 #include "ui/captionframe.h"
 #include "ui/commissioningsheet.h"
@@ -106,6 +105,7 @@ MainWindow::MainWindow(Prompter *prompter, PortMap *portMap, Link *link,
     connect(&m_statusReset, &QTimer::timeout, this, &MainWindow::onStatusReset);
     connectControls();
     EnterPressesButton::installOnButtonsOf(this);
+    showSettings(UnitSettings());  // every panel at its defaults
 
     m_job = new UnitJob(link, this);
     // Until the read that checks a write goes out, no click may slip in between.
@@ -138,11 +138,12 @@ void MainWindow::connectControls()
 {
     const MainControls &c = m_controls;
     connect(c.tabAD, &QTabWidget::currentChanged, this, &MainWindow::enableSelectedUnitPanel);
-    // `activated` is the user's pick, also of the entry already shown; the program's own
-    // selections run the same handling through selectListIndex.
+    // `activated` is the user's pick, also of the entry already shown: it runs the rules the
+    // program's own selections run.
     for (auto it = m_lists.cbegin(); it != m_lists.cend(); ++it) {
         const ParameterKey key = it.key();
-        connect(it.value(), &QComboBox::activated, this, [this, key] { runListHandling(key); });
+        connect(it.value(), &QComboBox::activated, this,
+                [this, key](int index) { selectListIndex(key, index); });
     }
     for (auto it = m_fields.cbegin(); it != m_fields.cend(); ++it) {
         const ParameterKey key = it.key();
@@ -152,11 +153,11 @@ void MainWindow::connectControls()
                 [field] { field->setText(padWithZeros(field->text())); });
     }
 
-    connect(c.cmdFrqdef, &QPushButton::clicked, this, [this] { setFrequencyDefaults(*this); });
-    connect(c.cmdDdef, &QPushButton::clicked, this, [this] { setDigitalDefaults(*this); });
-    connect(c.cmdAdef, &QPushButton::clicked, this, [this] { setAnalogDefaults(*this); });
+    connect(c.cmdFrqdef, &QPushButton::clicked, this, [this] { resetPanel(Panel::Frequency); });
+    connect(c.cmdDdef, &QPushButton::clicked, this, [this] { resetPanel(Panel::Digital); });
+    connect(c.cmdAdef, &QPushButton::clicked, this, [this] { resetPanel(Panel::Analog); });
     connect(c.cmdTuudef, &QPushButton::clicked, this,
-            [this] { setCommunicationDefaults(*this); });
+            [this] { resetPanel(Panel::Communication); });
     connect(c.cmdFrqSet, &QPushButton::clicked, this, [this] { writeGroup(frequencyGroup()); });
     connect(c.cmdDSet, &QPushButton::clicked, this,
             [this] { writeGroup(digitalGroup(selectedTab())); });
@@ -179,7 +180,7 @@ void MainWindow::connectControls()
     connect(m_menus.mnuLog, &QAction::triggered, this, &MainWindow::showTrafficLog);
 }
 
-// ---- panel rules ----
+// ---- the parameter values ----
 
 void MainWindow::enableSelectedUnitPanel()
 {
@@ -188,91 +189,68 @@ void MainWindow::enableSelectedUnitPanel()
     m_controls.FrameAunit->setEnabled(!digital);
 }
 
-void MainWindow::enableAnalogDirections()
+UnitSettings MainWindow::settings() const
 {
-    const bool used = m_lists.value(ParameterKey::AUIO)->currentIndex() == 0;
-    for (DirectionButton *button : m_controls.cmdAUIO)
-        button->setEnabled(used);
-}
-
-void MainWindow::showFrequency()
-{
-    m_controls.lblFrqNum->setText(frequencyText(listIndex(ParameterKey::FRBD),
-                                       listIndex(ParameterKey::FRCH)));
-}
-
-void MainWindow::applyRoleRule()
-{
-    applyRoleOwnId(*this);
-    const bool editable = roleOwnId(listIndex(ParameterKey::TYPE)).editable;
-    m_controls.txtMYID->setEnabled(editable);
-    m_controls.udMYID->setEnabled(editable);
-}
-
-void MainWindow::runListHandling(ParameterKey key)
-{
-    switch (key) {
-    case ParameterKey::FRBD:
-    case ParameterKey::FRCH:
-        showFrequency();
-        break;
-    case ParameterKey::TYPE:
-        applyRoleRule();
-        break;
-    case ParameterKey::AUIO:
-        enableAnalogDirections();
-        break;
-    default:
-        break;
+    UnitSettings values;
+    values.setTab(selectedTab());
+    // Lists first: the role the list shows would otherwise overwrite the own ID the field shows.
+    for (auto it = m_lists.cbegin(); it != m_lists.cend(); ++it)
+        values.selectListIndex(it.key(), it.value()->currentIndex());
+    for (auto it = m_fields.cbegin(); it != m_fields.cend(); ++it)
+        values.setFieldText(it.key(), it.value().field->text());
+    for (DirectionGroup group : {DirectionGroup::Digital, DirectionGroup::Analog}) {
+        for (int i = 0; i < directionCount(group); ++i)
+            values.setDirectionFlag(group, i, directionButton(group, i)->flag());
     }
+    return values;
 }
 
-// ---- SettingsForm ----
-
-int MainWindow::listIndex(ParameterKey key) const
+void MainWindow::showSettings(const UnitSettings &values)
 {
-    return m_lists.value(key)->currentIndex();
-}
-
-int MainWindow::listCount(ParameterKey key) const
-{
-    return m_lists.value(key)->count();
+    selectTab(values.tab());
+    for (auto it = m_lists.cbegin(); it != m_lists.cend(); ++it) {
+        if (it.value()->currentIndex() != values.listIndex(it.key()))
+            it.value()->setCurrentIndex(values.listIndex(it.key()));
+    }
+    for (auto it = m_fields.cbegin(); it != m_fields.cend(); ++it) {
+        if (it.value().field->text() != values.fieldText(it.key()))
+            it.value().field->setText(values.fieldText(it.key()));
+    }
+    for (DirectionGroup group : {DirectionGroup::Digital, DirectionGroup::Analog}) {
+        for (int i = 0; i < directionCount(group); ++i) {
+            DirectionButton *button = directionButton(group, i);
+            if (button->flag() != values.directionFlag(group, i))
+                button->setFlag(values.directionFlag(group, i));
+        }
+    }
+    m_controls.lblFrqNum->setText(values.frequency());
+    const bool ownIdEditable = values.ownIdEditable();
+    m_controls.txtMYID->setEnabled(ownIdEditable);
+    m_controls.udMYID->setEnabled(ownIdEditable);
+    for (DirectionButton *button : m_controls.cmdAUIO)
+        button->setEnabled(values.analogDirectionsUsed());
 }
 
 void MainWindow::selectListIndex(ParameterKey key, int index)
 {
-    m_lists.value(key)->setCurrentIndex(index);
-    runListHandling(key);
+    UnitSettings values = settings();
+    values.selectListIndex(key, index);
+    showSettings(values);
 }
 
-QString MainWindow::fieldText(ParameterKey key) const
+void MainWindow::resetPanel(Panel panel)
 {
-    return m_fields.value(key).field->text();
+    UnitSettings values = settings();
+    values.setDefaults(panel);
+    showSettings(values);
 }
 
-void MainWindow::setFieldText(ParameterKey key, const QString &text)
+bool MainWindow::applyParameterLine(const QString &line)
 {
-    m_fields.value(key).field->setText(text);
-}
-
-int MainWindow::fieldMinimum(ParameterKey key) const
-{
-    return m_fields.value(key).upDown->minimum();
-}
-
-int MainWindow::fieldMaximum(ParameterKey key) const
-{
-    return m_fields.value(key).upDown->maximum();
-}
-
-QString MainWindow::directionFlag(DirectionGroup group, int index) const
-{
-    return directionButton(group, index)->flag();
-}
-
-void MainWindow::setDirectionFlag(DirectionGroup group, int index, const QString &flag)
-{
-    directionButton(group, index)->setFlag(flag);
+    UnitSettings values = settings();
+    const bool applied = values.applyLine(line);
+    showSettings(values);
+    return applied;
 }
 
 DirectionButton *MainWindow::directionButton(DirectionGroup group, int index) const
@@ -280,6 +258,12 @@ DirectionButton *MainWindow::directionButton(DirectionGroup group, int index) co
     const auto at = static_cast<std::size_t>(index);
     return group == DirectionGroup::Digital ? m_controls.cmdPDIR.at(at)
                                             : m_controls.cmdAUIO.at(at);
+}
+
+int MainWindow::directionCount(DirectionGroup group) const
+{
+    return group == DirectionGroup::Digital ? int(m_controls.cmdPDIR.size())
+                                            : int(m_controls.cmdAUIO.size());
 }
 
 int MainWindow::selectedTab() const
@@ -357,11 +341,6 @@ void MainWindow::clearUnitLabels()
     m_lastWrite = LastWriteState::None;
 }
 
-bool MainWindow::applyParameterLine(const QString &line)
-{
-    return ::applyParameterLine(*this, line);
-}
-
 void MainWindow::showUnitError(const QString &line)
 {
     // The status line already says "読込成功".
@@ -400,7 +379,7 @@ void MainWindow::writeGroup(const QList<ParameterKey> &keys)
 {
     if (!confirmWrite())
         return;
-    const QStringList commands = groupCommands(*this, keys);
+    const QStringList commands = groupCommands(settings(), keys);
     m_lastWrite = LastWriteState::NotVerified;
     UnitJob::Request request;
     request.work = UnitJob::Work::Write;
@@ -487,7 +466,8 @@ void MainWindow::checkField(ParameterKey key)
     NumberField *field = m_fields.value(key).field;
     const QString text = field->text();
     // Pasted text bypasses the key filter, so plain digits are checked here as well.
-    if (!isPlainNumberText(text) || isOutOfRange(text, fieldMinimum(key), fieldMaximum(key))) {
+    const FieldBounds bounds = fieldBounds(key);
+    if (!isPlainNumberText(text) || isOutOfRange(text, bounds.minimum, bounds.maximum)) {
         m_prompter->show(Texts::invalidInput());
         selectFieldText(field);
         return;
@@ -538,8 +518,7 @@ void MainWindow::saveReportFromMenu()
     };
     const bool analog = selectedTab() == AnalogTab;
     sheet.parameters = {
-        {sheetCaption(ParameterKey::FRBD),
-         frequencyText(listIndex(ParameterKey::FRBD), listIndex(ParameterKey::FRCH))},
+        {sheetCaption(ParameterKey::FRBD), settings().frequency()},
         {sheetCaption(ParameterKey::PDIR),
          analog ? directions({m_controls.cmdAUIO.begin(), m_controls.cmdAUIO.end()})
                 : directions({m_controls.cmdPDIR.begin(), m_controls.cmdPDIR.end()})},
@@ -567,13 +546,16 @@ void MainWindow::loadSettingsFromMenu()
 void MainWindow::saveSettings(const QString &path)
 {
     // The message says no more than it always has; the reason is not shown.
-    saveAskingFirst(*m_prompter, path, buildSettingsFile(*this),
+    saveAskingFirst(*m_prompter, path, buildSettingsFile(settings()),
                     [](const QString &) { return Texts::saveFailed(); });
 }
 
 void MainWindow::loadSettings(const QString &path)
 {
-    const LoadOutcome outcome = loadSettingsFile(path, *this);
+    // The lines before a refused one stay applied.
+    UnitSettings values = settings();
+    const LoadOutcome outcome = loadSettingsFile(path, values);
+    showSettings(values);
     if (outcome != LoadOutcome::Loaded)
         m_prompter->show(Texts::loadFailed(outcome));
 }

@@ -2,7 +2,7 @@
 
 #include "link/linkresult.h"
 #include "link/linkstatus.h"
-#include "settings/settingsform.h"
+#include "settings/unitsettings.h"
 #include "settings/unitjob.h"
 #include "ui/commissioningsheet.h"
 #include "ui/controls.h"
@@ -31,7 +31,7 @@ class UpDown;
 
 // frmMain: shows and edits every parameter, drives the link and shows what it reports. It owns
 // the controls and thereby the values; the link, the port map and the prompter are lent to it.
-class MainWindow : public QMainWindow, public SettingsForm
+class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
@@ -45,24 +45,18 @@ public:
     int statusResetInterval() const { return m_statusReset.interval(); }
     bool inputLocked() const { return m_inputLocked; }
 
-    // Panel rules run on every change, by the user or by the program.
-    void enableSelectedUnitPanel();
-    void enableAnalogDirections();
-    void showFrequency();
-    void applyRoleRule();
+    // The controls are bound to the parameter values: settings() reads what they show, and
+    // showSettings() shows new values, setting only the controls whose value changed, and the
+    // panel rules that follow from the values (the own ID fixed by a role, the analog
+    // directions in use, the frequency). Every change, by the user or by the program, goes
+    // through the values' rules and then showSettings().
+    UnitSettings settings() const;
+    void showSettings(const UnitSettings &values);
+    // A pick in a list, as the user makes one.
+    void selectListIndex(ParameterKey key, int index);
 
-    // SettingsForm
-    int listIndex(ParameterKey key) const override;
-    int listCount(ParameterKey key) const override;
-    void selectListIndex(ParameterKey key, int index) override;
-    QString fieldText(ParameterKey key) const override;
-    void setFieldText(ParameterKey key, const QString &text) override;
-    int fieldMinimum(ParameterKey key) const override;
-    int fieldMaximum(ParameterKey key) const override;
-    QString directionFlag(DirectionGroup group, int index) const override;
-    void setDirectionFlag(DirectionGroup group, int index, const QString &flag) override;
-    int selectedTab() const override;
-    void selectTab(int tab) override;
+    int selectedTab() const;
+    void selectTab(int tab);
 
     // What the link reports, shown.
     void showLinkStatus(LinkStatus status);
@@ -83,9 +77,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void enableSelectedUnitPanel();
     DirectionButton *directionButton(DirectionGroup group, int index) const;
+    int directionCount(DirectionGroup group) const;
     void connectControls();
-    void runListHandling(ParameterKey key);
+    void resetPanel(Panel panel);
     void writeGroup(const QList<ParameterKey> &keys);
     void checkField(ParameterKey key);
     void selectFieldText(NumberField *field);

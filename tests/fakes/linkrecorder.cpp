@@ -1,6 +1,6 @@
 #include "fakes/linkrecorder.h"
 
-#include "settings/panelvalues.h"
+#include "settings/unitsettings.h"
 
 LinkRecorder::LinkRecorder(Link *link)
 {
@@ -27,7 +27,7 @@ Link::ParameterSink LinkRecorder::sink()
     return [this](const QString &line) {
         applied << line;
         if (form)
-            return ::applyParameterLine(*form, line);
+            return form->applyLine(line);
         return !refuse.contains(line);
     };
 }

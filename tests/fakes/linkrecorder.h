@@ -8,7 +8,7 @@
 
 #include <optional>
 
-class SettingsForm;
+class UnitSettings;
 
 // Records what a link reports by its signals, as a front end would see it.
 class LinkRecorder : public QObject
@@ -34,6 +34,6 @@ public:
     QStringList applied;
     QStringList errorLines;
     QStringList refuse;
-    SettingsForm *form = nullptr;
+    UnitSettings *form = nullptr;
     bool connectedLook = false;
 };

@@ -1,8 +1,7 @@
 // Arbitrary reply bytes through the reply dispatcher, in every phase of an exchange.
 #include "fakes/fakechannel.h"
 #include "link/link.h"
-#include "settings/memoryform.h"
-#include "settings/panelvalues.h"
+#include "settings/unitsettings.h"
 
 #include <QCoreApplication>
 
@@ -15,12 +14,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size == 0)
         return 0;
     FakeChannel channel;
-    MemoryForm form;
+    UnitSettings values;
     Link link(&channel);
     link.setPortNumber(1);
     link.setDeviceResolver([](int) { return QStringLiteral("fuzz"); });
     link.connectUnit();
-    link.m_sink = [&form](const QString &line) { return applyParameterLine(form, line); };
+    link.m_sink = [&values](const QString &line) { return values.applyLine(line); };
     link.m_state.phase = static_cast<ExchangePhase>(data[0] % 4);
     link.queueCommand(QStringLiteral("DISP"));
     link.queueCommand(QStringLiteral("UVER"));

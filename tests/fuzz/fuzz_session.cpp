@@ -25,7 +25,7 @@ UnitPlan planFor(uint8_t choice)
     if (plan.verb == Verb::Set)
         plan.keys = {ParameterKey::MODE, ParameterKey::MYID};
     if (choice & 0x40)
-        plan.values.selectTab(1);
+        plan.values.setTab(1);
     return plan;
 }
 

@@ -1,5 +1,5 @@
 // Arbitrary bytes as a settings file.
-#include "settings/memoryform.h"
+#include "settings/unitsettings.h"
 #include "file/settingsfile.h"
 
 #include <QBuffer>
@@ -9,10 +9,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    MemoryForm form;
-    const LoadOutcome outcome = loadSettings(buffer, form);
+    UnitSettings values;
+    const LoadOutcome outcome = loadSettings(buffer, values);
     // Whatever was applied must still save as a well-formed file.
-    const QByteArray saved = buildSettingsFile(form);
+    const QByteArray saved = buildSettingsFile(values);
     if (!saved.endsWith("\r\n\r\n") || (outcome == LoadOutcome::Loaded && saved.count('\n') != 19))
         __builtin_trap();
     return 0;
