@@ -78,7 +78,8 @@ plug adapter2
 plug adapter4 --silent
 plug adapter5 --model 48220
 for _ in $(seq 100); do
-  [ "$(grep -c ',done,' "$bench/record.csv" 2>/dev/null || true)" -ge 2 ] && break
+  done_rows=$(grep -c ',done,' "$bench/record.csv" 2> /dev/null) || true
+  [ "${done_rows:-0}" -ge 2 ] && break
   sleep 0.1
 done
 plug adapter3 --delay 250
