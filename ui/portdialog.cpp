@@ -29,6 +29,20 @@ QString deviceText(const QString &device)
     return device.isEmpty() ? Texts::noDeviceFound() : device;
 }
 
+// A label below the buttons for lines of plain text the user may select and copy.
+QLabel *linesLabel(const QString &name, int width, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setFont(gothicFont(9));
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setFixedWidth(width);
+    return label;
+}
+
 } // namespace
 
 PortDialog::PortDialog(int portNumber, PortSurvey survey, QWidget *parent)
@@ -85,23 +99,8 @@ PortDialog::PortDialog(int portNumber, PortSurvey survey, QWidget *parent)
     m_find->setFont(gothicFont(9));
     m_find->setGeometry(m_frame->x(), kCatalogueSize.height() - kMargin / 2, m_ok->width(), 24);
 
-    m_found = new QLabel(this);
-    m_found->setObjectName(QStringLiteral("lblFind"));
-    m_found->setFont(gothicFont(9));
-    m_found->setTextFormat(Qt::PlainText);
-    m_found->setWordWrap(true);
-    m_found->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_found->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_found->setFixedWidth(m_frame->width());
-
-    m_info = new QLabel(this);
-    m_info->setObjectName(QStringLiteral("lblPortInfo"));
-    m_info->setFont(gothicFont(9));
-    m_info->setTextFormat(Qt::PlainText);
-    m_info->setWordWrap(true);
-    m_info->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_info->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_info->setFixedWidth(m_frame->width());
+    m_found = linesLabel(QStringLiteral("lblFind"), m_frame->width(), this);
+    m_info = linesLabel(QStringLiteral("lblPortInfo"), m_frame->width(), this);
 
     QWidget::setTabOrder(m_list, m_ok);
     QWidget::setTabOrder(m_ok, m_cancel);
