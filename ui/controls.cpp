@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
@@ -389,6 +390,28 @@ void placeControl(QWidget *control, QWidget *parent, const QRect &place)
     }
 }
 
+// Withholds a font change from a list whose popup has not been built.
+class FontChangeWithheld : public QObject
+{
+public:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        return event->type() == QEvent::FontChange;
+    }
+};
+
+// Qt passes a list's new font on to its popup, and builds the popup for that: for the
+// window's lists, never opened yet, a tenth of the start-up. A popup built when the list
+// first opens takes the list's font itself, and nothing else of a list not yet shown or sized
+// depends on the font.
+void setFontOfUnopenedList(QComboBox *list, const QFont &font)
+{
+    FontChangeWithheld withheld;
+    list->installEventFilter(&withheld);
+    list->setFont(font);
+    list->removeEventFilter(&withheld);
+}
+
 void setUpDown(UpDown *upDown, NumberField *field, ParameterKey key)
 {
     const FieldBounds bounds = fieldBounds(key);
@@ -412,7 +435,9 @@ MainControls buildMainWindowControls(QWidget *client)
         control->setObjectName(QString::fromLatin1(row.name));
         // Panels and up-downs show no text of their own.
         const bool panel = control->metaObject() == &QFrame::staticMetaObject;
-        if (!panel && !qobject_cast<UpDown *>(control))
+        if (auto *list = qobject_cast<QComboBox *>(control))
+            setFontOfUnopenedList(list, rowFont(row, client));
+        else if (!panel && !qobject_cast<UpDown *>(control))
             control->setFont(rowFont(row, client));
         if (row.foreground != kNoColour)
             control->setPalette(
