@@ -1,6 +1,7 @@
 #include "ui/fonts.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QStringList>
 
 namespace {
@@ -49,4 +50,11 @@ QFont fixedGothicFont(qreal points)
     font.setPointSizeF(points);
     font.setWeight(QFont::Normal);
     return font;
+}
+
+QFont withResolvedFace(const QFont &font)
+{
+    QFont resolved = font;
+    resolved.setFamilies({QFontInfo(font).family()});
+    return resolved;
 }

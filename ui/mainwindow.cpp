@@ -12,6 +12,7 @@
 #include "ui/commissioningsheet.h"
 #include "ui/directionbutton.h"
 #include "ui/enterkey.h"
+#include "ui/fonts.h"
 #include "ui/numberfield.h"
 #include "ui/portdialog.h"
 #include "ui/preferences.h"
@@ -81,6 +82,8 @@ MainWindow::MainWindow(Prompter *prompter, PortMap *portMap, Link *link,
     setCentralWidget(client);
     m_controls = buildMainWindowControls(client);
     m_menus = buildMainMenus(menuBar());
+    // Its titles hold no space between Japanese words, so they look the same (start-up).
+    menuBar()->setFont(withResolvedFace(menuBar()->font()));
     m_menus.mnuVerify->setChecked(Preferences::verifyAfterWrite());
     // Fixed single border: the window cannot be resized.
     setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
