@@ -2,6 +2,7 @@
 #include "app/commandline.h"
 #include "app/language.h"
 #include "link/qtserialchannel.h"
+#include "ui/applicationstyle.h"
 #include "ui/mainwindow.h"
 #include "ui/qtprompter.h"
 
@@ -9,7 +10,11 @@
 #include <QIcon>
 #include <QTimer>
 
+#include <fontconfig/fontconfig.h>
+
 #include <cstdio>
+#include <system_error>
+#include <thread>
 
 int main(int argc, char *argv[])
 {
@@ -30,7 +35,18 @@ int main(int argc, char *argv[])
         break;
     }
 
+    // Fontconfig reads its configuration, a fifth of the start-up, while Qt connects to the
+    // display: nothing touches fonts before the thread is joined.
+    std::thread fontconfig;
+    try {
+        fontconfig = std::thread([] { FcInit(); });
+    } catch (const std::system_error &) {
+        // No thread to spare: Qt reads the configuration itself when it first needs a font.
+    }
     QApplication app(argc, argv);
+    if (fontconfig.joinable())
+        fontconfig.join();
+    QApplication::setStyle(new ApplicationStyle);
     QApplication::setApplicationName(QStringLiteral("zrt48210"));
     // An installed copy: the desktop finds its menu entry and icon by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral(ZRT_APP_ID));

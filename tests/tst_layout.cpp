@@ -1,10 +1,13 @@
 #include "link/portmap.h"
+#include "ui/applicationstyle.h"
 #include "ui/directionbutton.h"
 #include "ui/controls.h"
+#include "ui/fonts.h"
 #include "ui/numberfield.h"
 #include "ui/portdialog.h"
 #include "ui/updown.h"
 
+#include <QAbstractItemView>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
@@ -171,6 +174,7 @@ private slots:
     void focusOrderFollowsTheCatalogue();
     void upDownBoundsAndBuddies();
     void menus();
+    void startUpShortcutsShowTheSame();
 
     void numberFieldRefusesAllButDigits();
     void numberFieldLetsShortcutsThrough();
@@ -343,6 +347,9 @@ void TestLayout::fontsFollowTheCatalogue()
         QCOMPARE(font.bold(), row.bold);
         QCOMPARE(QFontInfo(font).family(), face);
     }
+    // A list's popup, built when it first opens, shows the list's font.
+    for (QComboBox *list : m_client->findChildren<QComboBox *>())
+        QCOMPARE(list->view()->font(), list->font());
     QCOMPARE(control("lblStat")->font().weight(), QFont::Weight(700));
     // The frequency caption takes the window's size, not its frame's caption size.
     QCOMPARE(control("lblFrq")->font().pointSizeF(), m_client->font().pointSizeF());
@@ -806,4 +813,29 @@ void TestLayout::portDialogWindowAndDevices()
 }
 
 QTEST_MAIN(TestLayout)
+// What the window does to start sooner changes nothing shown: the menu bar's font, naming the
+// face it resolves to, draws the titles as before, and the overflow icon, read when first
+// drawn, is the style's own.
+void TestLayout::startUpShortcutsShowTheSame()
+{
+    QMenuBar bar;
+    buildMainMenus(&bar);
+    const QFont generic = bar.font();
+    const QFont resolved = withResolvedFace(generic);
+    QCOMPARE(QFontInfo(resolved).family(), QFontInfo(generic).family());
+    QCOMPARE(QFontInfo(resolved).pixelSize(), QFontInfo(generic).pixelSize());
+    for (const QAction *menu : bar.actions()) {
+        QCOMPARE(QFontMetrics(resolved).horizontalAdvance(menu->text()),
+                 QFontMetrics(generic).horizontalAdvance(menu->text()));
+    }
+
+    ApplicationStyle style;
+    const auto which = QStyle::SP_ToolBarHorizontalExtensionButton;
+    const QIcon deferred = style.standardIcon(which);
+    const QIcon direct = style.baseStyle()->standardIcon(which);
+    QVERIFY(!deferred.isNull());
+    QCOMPARE(deferred.availableSizes(), direct.availableSizes());
+    QCOMPARE(deferred.pixmap(16).toImage(), direct.pixmap(16).toImage());
+}
+
 #include "tst_layout.moc"
