@@ -35,8 +35,8 @@ int main(int argc, char *argv[])
         break;
     }
 
-    // Fontconfig reads its configuration, a fifth of the start-up, while Qt connects to the
-    // display: nothing touches fonts before the thread is joined.
+    // Fontconfig reads its configuration, a fifth of the work before the window shows, while
+    // Qt connects to the display: nothing touches fonts before the thread is joined.
     std::thread fontconfig;
     try {
         fontconfig = std::thread([] { FcInit(); });

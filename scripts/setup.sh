@@ -6,7 +6,7 @@ packages=(
   cmake g++ make
   qt6-base-dev qt6-serialport-dev qt6-qpa-plugins qt6-translations-l10n qt6-l10n-tools
   libgl-dev
-  libxcb1-dev
+  libxcb1-dev libfontconfig-dev
   fonts-ipafont-gothic
   xvfb xauth imagemagick xdotool socat
   clang libclang-rt-14-dev
