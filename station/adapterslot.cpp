@@ -53,7 +53,6 @@ void AdapterSlot::poll()
 
 void AdapterSlot::configure(const JobSettings &job, int ownId, bool verify)
 {
-    m_configuring = true;
     m_view.ownId = QStringLiteral("%1").arg(ownId, 3, 10, QLatin1Char('0'));
     m_view.step = 0;
     m_view.steps = 0;
@@ -86,7 +85,7 @@ void AdapterSlot::markGone()
     m_gone = true;
     m_pollTimer.stop();
     m_hold.reset();
-    if (m_run.isRunning() && !m_configuring)
+    if (m_run.isRunning() && !m_run.isConfiguring())
         m_run.interrupt();
     if (!m_run.isRunning())
         emit idle();
@@ -102,8 +101,7 @@ void AdapterSlot::onFinished(const RunResult &result)
 {
     if (m_active && !m_gone)
         holdPort();
-    if (m_configuring) {
-        m_configuring = false;
+    if (m_run.isConfiguring()) {
         // An own ID whose command never went out was not given to this unit.
         if (!result.ownIdSent)
             m_view.ownId.clear();

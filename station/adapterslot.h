@@ -46,7 +46,6 @@ public:
     const Adapter &adapter() const { return m_adapter; }
     const SlotView &view() const { return m_view; }
     // True while a unit's write or read-back is in progress.
-    bool isConfiguring() const { return m_configuring; }
     bool isRunning() const { return m_run.isRunning(); }
 
     void setActive(bool on);
@@ -82,7 +81,6 @@ private:
     std::unique_ptr<QLockFile> m_hold;
     QTimer m_pollTimer;
     bool m_active = false;
-    bool m_configuring = false;
     bool m_waitGone = false;
     bool m_gone = false;
 };

@@ -81,6 +81,9 @@ public:
     // The command in progress ends, nothing more is sent; finished() follows.
     void interrupt();
     bool isRunning() const { return m_running; }
+    // Whether the run going on, or else the last one, writes settings (start()) rather than
+    // polls (poll()).
+    bool isConfiguring() const { return m_configuring; }
 
     // The same result for a write the command-line tool ran.
     static RunResult resultOf(const UnitReport &report, const UnitPlan &plan);
