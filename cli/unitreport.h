@@ -34,7 +34,8 @@ struct UnitReport
     QString version; // the version line as received
     Outcome outcome = Outcome::Done;
     QString detail;  // what went wrong, in English; empty when done
-    int written = 0; // parameters acknowledged
+    int sent = 0;    // parameters that went out
+    int written = 0; // of those, acknowledged
     int toWrite = 0;
     bool verified = false;
     // Read back (read, diff, --verify), in the order of AllParameterKeys; empty when not read.

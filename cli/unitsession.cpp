@@ -128,6 +128,7 @@ void UnitSession::onJobFinished(const UnitJob::Result &result)
         m_report.kind = result.unit->kind;
     m_report.version = result.version;
     m_report.toWrite = static_cast<int>(result.commands.size());
+    m_report.sent = result.sent;
     m_report.written = result.written;
     if (!result.errorLine.isEmpty()) {
         m_report.errorCode = unitErrorCode(result.errorLine);

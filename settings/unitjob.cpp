@@ -71,6 +71,7 @@ void UnitJob::onLinkFinished(const LinkResult &result)
         const bool lastFailed = result.outcome == LinkResult::Outcome::Refused
             || result.outcome == LinkResult::Outcome::NoAnswer
             || result.outcome == LinkResult::Outcome::PortLost;
+        m_result.sent = m_sent;
         m_result.written = std::max(0, m_sent - (lastFailed ? 1 : 0));
     }
     m_result.command = result.command;

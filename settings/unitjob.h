@@ -64,7 +64,8 @@ public:
         QString model;    // the text after "ZRT", also for a model of another family
         QString version;
         QStringList commands;  // the write
-        int written = 0;       // commands of the write acknowledged
+        int sent = 0;          // commands of the write that went out
+        int written = 0;       // of those, acknowledged
         bool read = false;     // `values` holds a read-back (read back, or verify)
         ReportedValues values;
         QList<Mismatch> mismatches;  // verify

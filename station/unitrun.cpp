@@ -91,6 +91,18 @@ void takeWrittenValues(RunResult &result, const QStringList &commands)
         result.values << std::pair{command.left(4), command.mid(4)};
 }
 
+// What of a write went out: whether anything did, and the own ID if its command did.
+void takeSentCommands(RunResult &result, const QStringList &commands, int sent)
+{
+    result.writeStarted = sent > 0;
+    for (const QString &command : commands.mid(0, sent)) {
+        if (command.startsWith(QLatin1String("MYID"))) {
+            result.ownIdSent = true;
+            result.ownId = command.mid(4);
+        }
+    }
+}
+
 } // namespace
 
 JobSettings loadJobSettings(const QString &path)
@@ -167,7 +179,6 @@ void UnitRun::start(const QString &device, const JobSettings &job, std::optional
 void UnitRun::launch(const QString &device, const Work &work)
 {
     m_line = std::make_unique<Line>();
-    m_result = {};
     m_running = true;
     m_interrupted = false;
     Link &link = m_line->link;
@@ -176,23 +187,17 @@ void UnitRun::launch(const QString &device, const Work &work)
     const QString opened = deviceBehind(device);
     link.setDeviceResolver([opened](int) { return opened; });
     UnitJob &job = m_line->job;
-    connect(&job, &UnitJob::commandSent, this, [this](int index, int count, const QString &c) {
-        m_result.writeStarted = true;
-        if (c.startsWith(QLatin1String("MYID"))) {
-            m_result.ownIdSent = true;
-            m_result.ownId = c.mid(4);
-        }
-        emit progress(index, count, false);
-    });
+    connect(&job, &UnitJob::commandSent, this,
+            [this](int index, int count) { emit progress(index, count, false); });
     connect(&job, &UnitJob::stepStarted, this, [this](UnitJob::Step step) {
         if (step == UnitJob::Step::Verifying)
-            emit progress(m_result.toWrite, m_result.toWrite, true);
+            emit progress(m_toWrite, m_toWrite, true);
     });
     // After the job's own signal has returned: the line may go then.
     connect(&job, &UnitJob::finished, this,
             [this](const UnitJob::Result &result) { onFinished(QVariant::fromValue(result)); },
             Qt::QueuedConnection);
-    m_result.toWrite = work.request.work == UnitJob::Work::Write ? 17 : 0;
+    m_toWrite = work.request.work == UnitJob::Work::Write ? 17 : 0;
     job.start(work.request);
 }
 
@@ -207,7 +212,7 @@ void UnitRun::interrupt()
 void UnitRun::onFinished(const QVariant &value)
 {
     const auto job = value.value<UnitJob::Result>();
-    RunResult result = m_result;
+    RunResult result;
     result.outcome = m_interrupted ? RunOutcome::Interrupted : runOutcome(job.outcome);
     result.model = job.model;
     if (job.unit)
@@ -215,6 +220,7 @@ void UnitRun::onFinished(const QVariant &value)
     result.version = job.version;
     result.toWrite = static_cast<int>(job.commands.size());
     result.written = job.written;
+    takeSentCommands(result, job.commands, job.sent);
     if (job.outcome == UnitJob::Outcome::Refused || job.outcome == UnitJob::Outcome::Unacknowledged)
         result.refusedKey = job.command.left(4);
     for (const Mismatch &mismatch : job.mismatches)
@@ -268,17 +274,8 @@ RunResult UnitRun::resultOf(const UnitReport &report, const UnitPlan &plan)
     result.readBack = !result.values.isEmpty();
     const QStringList commands = planCommands(plan, plan.values.tab());
     takeWrittenValues(result, commands);
-    // A failure ends the batch on the command that was out: it went out too.
-    const bool lastOut = report.outcome != Outcome::Done && report.written < report.toWrite;
-    const int sent = report.written + (lastOut && report.toWrite > 0 ? 1 : 0);
-    result.writeStarted = sent > 0;
-    for (const QString &command : commands.mid(0, sent)) {
-        if (command.startsWith(QLatin1String("MYID"))) {
-            result.ownIdSent = true;
-            result.ownId = command.mid(4);
-        }
-    }
-    if (result.outcome == RunOutcome::Refused && sent > 0)
-        result.refusedKey = commands.value(sent - 1).left(4);
+    takeSentCommands(result, commands, report.sent);
+    if (result.outcome == RunOutcome::Refused && report.sent > 0)
+        result.refusedKey = commands.value(report.sent - 1).left(4);
     return result;
 }

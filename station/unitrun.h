@@ -104,5 +104,5 @@ private:
     bool m_running = false;
     bool m_configuring = false;
     bool m_interrupted = false;
-    RunResult m_result;
+    int m_toWrite = 0;  // for the progress of a verify
 };
