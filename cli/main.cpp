@@ -202,10 +202,8 @@ int main(int argc, char *argv[])
     if (!command.logPath.isEmpty() && !openLog(log, command.logPath, app))
         return ExitStatus::BadUsage;
 
-    // The line settings the window uses, from the system.ini it writes; never written here.
-    const PortSettings lineSettings = loadPortSettings(portSettingsPath(portSettingsDirectory(
-        withTrailingSeparator(QCoreApplication::applicationDirPath()),
-        QStringLiteral(ZRT_INSTALLED_BINDIR))));
+    const PortSettings lineSettings =
+        loadProgramPortSettings(QStringLiteral(ZRT_INSTALLED_BINDIR));
     if (command.verb == Verb::Find) {
         return findUnits(command, planned.plans, ports, lineSettings,
                          command.logPath.isEmpty() ? nullptr : &log);

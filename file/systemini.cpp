@@ -3,6 +3,7 @@
 #include "file/itemreader.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -94,6 +95,12 @@ QString portSettingsDirectory(const QString &programDirectory, const QString &in
     return withTrailingSeparator(
                QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
         + QStringLiteral("zrt48210") + QDir::separator();
+}
+
+PortSettings loadProgramPortSettings(const QString &installedDirectory)
+{
+    return loadPortSettings(portSettingsPath(portSettingsDirectory(
+        withTrailingSeparator(QCoreApplication::applicationDirPath()), installedDirectory)));
 }
 
 PortSettings parsePortSettings(const QByteArray &content)

@@ -10,7 +10,6 @@
 #include "settings/unitsettings.h"
 #include "settings/unitjob.h"
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
@@ -32,12 +31,9 @@ struct UnitRun::Work
 
 namespace {
 
-// The line settings the window uses, from the system.ini it writes; never written here.
 PortSettings lineSettings()
 {
-    return loadPortSettings(portSettingsPath(portSettingsDirectory(
-        withTrailingSeparator(QCoreApplication::applicationDirPath()),
-        QStringLiteral(ZRT_INSTALLED_BINDIR))));
+    return loadProgramPortSettings(QStringLiteral(ZRT_INSTALLED_BINDIR));
 }
 
 // The device a link (/dev/serial/by-id/...) stands for: ports are locked under the device's own
