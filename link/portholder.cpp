@@ -10,6 +10,13 @@
 #include <csignal>
 #endif
 
+QString serialLockName(const QString &device)
+{
+    QString name = device.startsWith(QLatin1String("/dev/")) ? device.mid(5) : device;
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    return QStringLiteral("LCK..") + name;
+}
+
 namespace {
 
 #ifdef Q_OS_LINUX
@@ -21,11 +28,8 @@ QStringList lockNames(const QString &path)
     for (const QString &candidate : {path, QFileInfo(path).canonicalFilePath()}) {
         if (candidate.isEmpty())
             continue;
-        QString qtName = candidate.startsWith(QLatin1String("/dev/")) ? candidate.mid(5)
-                                                                       : candidate;
-        qtName.replace(QLatin1Char('/'), QLatin1Char('_'));
-        for (const QString &name : {qtName, QFileInfo(candidate).fileName()}) {
-            const QString lock = QStringLiteral("LCK..") + name;
+        for (const QString &lock : {serialLockName(candidate),
+                                    QStringLiteral("LCK..") + QFileInfo(candidate).fileName()}) {
             if (!names.contains(lock))
                 names << lock;
         }

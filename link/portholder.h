@@ -22,6 +22,9 @@ struct PortHolder
 // The lock folders of serial ports: programs built on Qt, minicom and the like write
 // LCK..<name> there with the holder's PID on the first line.
 QStringList defaultLockFolders();
+// The name of the lock file Qt's serial port takes for `device`: "LCK.." and the path below
+// /dev (or the whole path, for one elsewhere) with each '/' made '_'.
+QString serialLockName(const QString &device);
 
 // Looks first for a lock file of `device` (its PID is the holder; a PID no longer running
 // makes the lock stale), then for another process that has the device open (/proc/*/fd).

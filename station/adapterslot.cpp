@@ -167,17 +167,13 @@ void AdapterSlot::show(SlotView::State state, const QString &message)
 // a lock folder, or when someone else has just taken the port, there is nothing to hold.
 void AdapterSlot::holdPort()
 {
-    QString device = QFileInfo(m_adapter.path).canonicalFilePath();
+    const QString device = QFileInfo(m_adapter.path).canonicalFilePath();
     if (device.isEmpty())
         return;
-    if (device.startsWith(QLatin1String("/dev/")))
-        device = device.mid(5);
-    device.replace(QLatin1Char('/'), QLatin1Char('_'));
     for (const QString &folder : defaultLockFolders()) {
         if (!QFileInfo(folder).isWritable())
             continue;
-        auto lock = std::make_unique<QLockFile>(QDir(folder).filePath(QStringLiteral("LCK..")
-                                                                      + device));
+        auto lock = std::make_unique<QLockFile>(QDir(folder).filePath(serialLockName(device)));
         lock->setStaleLockTime(0);
         if (lock->tryLock(0))
             m_hold = std::move(lock);
