@@ -201,6 +201,17 @@ bool StationRecord::open(const QString &path, QString *why)
     m_exists = file.exists();
     if (!m_exists)
         return true;
+    if (!readRows(path, &m_rows, why, true))
+        return false;
+    // An empty file gets its header with the first row.
+    m_exists = file.size() > 0;
+    return true;
+}
+
+bool StationRecord::readRows(const QString &path, QList<QStringList> *rows, QString *why,
+                             bool emptyIsRecord)
+{
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         *why = Words::tr("記録ファイル %1 を読めません: %2").arg(path, file.errorString());
         return false;
@@ -210,16 +221,14 @@ bool StationRecord::open(const QString &path, QString *why)
         *why = Words::tr("記録ファイル %1 を読めません: %2").arg(path, file.errorString());
         return false;
     }
-    QList<QStringList> rows = parseCsv(bytes);
-    if (!rows.isEmpty() && rows.first() != header()) {
-        *why = Words::tr("%1 はこのステーションの記録ファイルではありません").arg(path);
+    QList<QStringList> parsed = parseCsv(bytes);
+    if (parsed.isEmpty() ? !emptyIsRecord : parsed.first() != header()) {
+        *why = Words::tr("%1 はステーションの記録ファイルではありません").arg(path);
         return false;
     }
-    if (!rows.isEmpty())
-        rows.removeFirst();
-    m_rows = rows;
-    // An empty file gets its header with the first row.
-    m_exists = !bytes.isEmpty();
+    if (!parsed.isEmpty())
+        parsed.removeFirst();
+    *rows = parsed;
     return true;
 }
 

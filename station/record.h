@@ -63,6 +63,11 @@ public:
     // The rows of a CSV text (byte order mark, quotes, CR LF or LF); the header row included.
     static QList<QStringList> parseCsv(const QByteArray &bytes);
     static RecordSummary summarize(const QList<QStringList> &rows);
+    // The rows of the record file at `path`, without its header. False, with the reason, when
+    // the file cannot be read or is not a station's record; an empty file is a record with no
+    // rows only where `emptyIsRecord`.
+    static bool readRows(const QString &path, QList<QStringList> *rows, QString *why,
+                         bool emptyIsRecord);
 
 private:
     QString m_path;

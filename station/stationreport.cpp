@@ -4,7 +4,6 @@
 #include "ui/pdfpage.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
@@ -26,22 +25,9 @@ int column(const char *name)
 
 bool writeStationReport(const QString &recordPath, const QString &pdfPath, QString *why)
 {
-    QFile file(recordPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *why = Words::tr("記録ファイル %1 を読めません: %2").arg(recordPath, file.errorString());
+    QList<QStringList> rows;
+    if (!StationRecord::readRows(recordPath, &rows, why, false))
         return false;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        *why = Words::tr("記録ファイル %1 を読めません: %2").arg(recordPath, file.errorString());
-        return false;
-    }
-    QList<QStringList> rows = StationRecord::parseCsv(bytes);
-    if (rows.isEmpty() || rows.first() != StationRecord::header()) {
-        *why = Words::tr("%1 はステーションの記録ファイルではありません").arg(recordPath);
-        return false;
-    }
-    rows.removeFirst();
     const RecordSummary summary = StationRecord::summarize(rows);
     QSet<QString> jobs;
     QSet<QString> operators;

@@ -412,8 +412,8 @@
         <translation>The record file %1 cannot be read: %2</translation>
     </message>
     <message>
-        <source>%1 はこのステーションの記録ファイルではありません</source>
-        <translation>%1 is not a record file of this station</translation>
+        <source>%1 はステーションの記録ファイルではありません</source>
+        <translation>%1 is not a station record file</translation>
     </message>
     <message>
         <source>記録ファイル %1 に書き込めません: %2</source>
@@ -478,14 +478,6 @@
 </context>
 <context>
     <name>StationReport</name>
-    <message>
-        <source>記録ファイル %1 を読めません: %2</source>
-        <translation>The record file %1 cannot be read: %2</translation>
-    </message>
-    <message>
-        <source>%1 はステーションの記録ファイルではありません</source>
-        <translation>%1 is not a station record file</translation>
-    </message>
     <message>
         <source>設定記録</source>
         <translation>Configuration record</translation>
