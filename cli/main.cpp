@@ -202,8 +202,7 @@ int main(int argc, char *argv[])
     if (!command.logPath.isEmpty() && !openLog(log, command.logPath, app))
         return ExitStatus::BadUsage;
 
-    const PortSettings lineSettings =
-        loadProgramPortSettings(QStringLiteral(ZRT_INSTALLED_BINDIR));
+    const PortSettings lineSettings = loadProgramPortSettings();
     if (command.verb == Verb::Find) {
         return findUnits(command, planned.plans, ports, lineSettings,
                          command.logPath.isEmpty() ? nullptr : &log);

@@ -97,10 +97,11 @@ QString portSettingsDirectory(const QString &programDirectory, const QString &in
         + QStringLiteral("zrt48210") + QDir::separator();
 }
 
-PortSettings loadProgramPortSettings(const QString &installedDirectory)
+PortSettings loadProgramPortSettings()
 {
-    return loadPortSettings(portSettingsPath(portSettingsDirectory(
-        withTrailingSeparator(QCoreApplication::applicationDirPath()), installedDirectory)));
+    return loadPortSettings(portSettingsPath(
+        portSettingsDirectory(withTrailingSeparator(QCoreApplication::applicationDirPath()),
+                              QStringLiteral(ZRT_INSTALLED_BINDIR))));
 }
 
 PortSettings parsePortSettings(const QByteArray &content)

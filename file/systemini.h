@@ -16,9 +16,8 @@ QString portSettingsDirectory(const QString &programDirectory,
                               const QString &installedDirectory = {});
 QString withTrailingSeparator(const QString &directory);
 // The line settings the window uses, from the system.ini it writes, as the running program
-// finds it (`installedDirectory` as for portSettingsDirectory): for the programs that read it
-// and never write it.
-PortSettings loadProgramPortSettings(const QString &installedDirectory);
+// (installed, or a copy elsewhere) finds it: for the programs that read it and never write it.
+PortSettings loadProgramPortSettings();
 // The remembered settings, or all five defaults when the file cannot be read in full.
 PortSettings loadPortSettings(const QString &path);
 PortSettings parsePortSettings(const QByteArray &content);

@@ -31,11 +31,6 @@ struct UnitRun::Work
 
 namespace {
 
-PortSettings lineSettings()
-{
-    return loadProgramPortSettings(QStringLiteral(ZRT_INSTALLED_BINDIR));
-}
-
 // The device a link (/dev/serial/by-id/...) stands for: ports are locked under the device's own
 // name, so a program that opened it by another name must still see it in use.
 QString deviceBehind(const QString &path)
@@ -178,7 +173,7 @@ void UnitRun::launch(const QString &device, const Work &work)
     m_running = true;
     m_interrupted = false;
     Link &link = m_line->link;
-    link.setPortSettings(lineSettings());
+    link.setPortSettings(loadProgramPortSettings());
     link.setPortNumber(1);  // the link asks the resolver for this entry's device
     const QString opened = deviceBehind(device);
     link.setDeviceResolver([opened](int) { return opened; });
@@ -231,7 +226,7 @@ void UnitRun::onFinished(const QVariant &value)
     switch (job.outcome) {
     case UnitJob::Outcome::OpenFailed:
         result.detail = m_line->channel.errorString();
-        if (QtSerialChannel::check(m_line->link.device(), lineSettings()).failure
+        if (QtSerialChannel::check(m_line->link.device(), loadProgramPortSettings()).failure
             == PortFailure::InUse)
             result.outcome = RunOutcome::InUse;
         break;
