@@ -10,6 +10,16 @@
 
 #include <algorithm>
 
+QString fileKindMismatch(int fileTab, const UnitModel &unit)
+{
+    if (fileTab == unit.tab)
+        return {};
+    return QStringLiteral("the file is for a %1 (%2), the unit is a %3 (%4)")
+        .arg(fileTab == AnalogTab ? QStringLiteral("analog unit")
+                                  : QStringLiteral("digital unit"),
+             settingsFileKind(fileTab), unit.model, unit.kind);
+}
+
 QString loadPlanSettings(const QString &path, UnitSettings &values, const QByteArray *bytes)
 {
     LoadDetails details;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/clioptions.h"
+#include "link/unitmodels.h"
 #include "settings/parameters.h"
 #include "settings/unitsettings.h"
 
@@ -36,6 +37,10 @@ struct PlanResult
 // parameters and the window would load it; otherwise why not, with the line, in English.
 QString loadPlanSettings(const QString &path, UnitSettings &values,
                          const QByteArray *bytes = nullptr);
+
+// Why a settings file for the panel `fileTab` is not for `unit`, in English; empty when the
+// unit is of the file's kind (a 48220 and a 48221 both take an analog file).
+QString fileKindMismatch(int fileTab, const UnitModel &unit);
 
 // One plan per --port. Settings files are loaded and `set` values checked by the rules of the
 // window here, so that a bad one is refused before anything is sent.

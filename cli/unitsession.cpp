@@ -111,13 +111,7 @@ void UnitSession::onTraffic(const TrafficEvent &event)
 // write and diff: a file of one unit kind is not for a unit of the other.
 QString UnitSession::kindMismatch(const UnitModel &unit) const
 {
-    const int fileTab = m_plan.values.tab();
-    if (!m_plan.matchKind || fileTab == unit.tab)
-        return {};
-    return QStringLiteral("the file is for a %1 (%2), the unit is a %3 (%4)")
-        .arg(fileTab == AnalogTab ? QStringLiteral("analog unit")
-                                  : QStringLiteral("digital unit"),
-             settingsFileKind(fileTab), unit.model, unit.kind);
+    return m_plan.matchKind ? fileKindMismatch(m_plan.values.tab(), unit) : QString();
 }
 
 void UnitSession::onJobFinished(const UnitJob::Result &result)

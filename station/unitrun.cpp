@@ -2,7 +2,6 @@
 
 #include "cli/unitplan.h"
 #include "cli/unitreport.h"
-#include "file/settingsfile.h"
 #include "file/systemini.h"
 #include "link/link.h"
 #include "link/qtserialchannel.h"
@@ -156,12 +155,9 @@ void UnitRun::start(const QString &device, const JobSettings &job, std::optional
     work.request.commands = [kept] {
         return groupCommands(*kept, allGroups(kept->tab()));
     };
-    // As in the window, the file's kind decides: a 48220 and a 48221 both take an analog file.
+    // As in the window, the file's kind decides.
     work.request.check = [kept](const UnitModel &unit) {
-        if (unit.tab == kept->tab())
-            return QString();
-        return QStringLiteral("the file is for a %1, the unit is a %2 (%3)")
-            .arg(settingsFileKind(kept->tab()), unit.model, unit.kind);
+        return fileKindMismatch(kept->tab(), unit);
     };
     m_configuring = true;
     launch(device, work);
