@@ -94,8 +94,7 @@ Station::Station(const QStringList &patterns, QObject *parent)
     : QObject(parent)
     , m_watcher(patterns)
 {
-    connect(&m_watcher, &PortWatcher::added, this,
-            [this](const Adapter &adapter) { onAdded(adapter); });
+    connect(&m_watcher, &PortWatcher::added, this, &Station::onAdded);
     connect(&m_watcher, &PortWatcher::removed, this, &Station::onRemoved);
 }
 

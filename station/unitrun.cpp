@@ -222,7 +222,7 @@ void UnitRun::onFinished(const QVariant &value)
     switch (job.outcome) {
     case UnitJob::Outcome::OpenFailed:
         result.detail = m_line->channel.errorString();
-        if (QtSerialChannel::check(m_line->link.device(), loadProgramPortSettings()).failure
+        if (QtSerialChannel::check(m_line->link.device(), m_line->link.portSettings()).failure
             == PortFailure::InUse)
             result.outcome = RunOutcome::InUse;
         break;
