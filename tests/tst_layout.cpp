@@ -812,7 +812,6 @@ void TestLayout::portDialogWindowAndDevices()
     QCOMPARE(nextStop(cancel), static_cast<QWidget *>(find));
 }
 
-QTEST_MAIN(TestLayout)
 // What the window does to start sooner changes nothing shown: the menu bar's font, naming the
 // face it resolves to, draws the titles as before, and the overflow icon, read when first
 // drawn, is the style's own.
@@ -838,4 +837,5 @@ void TestLayout::startUpShortcutsShowTheSame()
     QCOMPARE(deferred.pixmap(16).toImage(), direct.pixmap(16).toImage());
 }
 
+QTEST_MAIN(TestLayout)
 #include "tst_layout.moc"

@@ -401,9 +401,9 @@ public:
 };
 
 // Qt passes a list's new font on to its popup, and builds the popup for that: for the
-// window's lists, never opened yet, 7 % of the work before the window shows. A popup built when the list
-// first opens takes the list's font itself, and nothing else of a list not yet shown or sized
-// depends on the font.
+// window's lists, never opened yet, 7 % of the work before the window shows. A popup built
+// when the list first opens takes the list's font itself, and nothing else of a list not yet
+// shown or sized depends on the font.
 void setFontOfUnopenedList(QComboBox *list, const QFont &font)
 {
     FontChangeWithheld withheld;
