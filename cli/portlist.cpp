@@ -68,6 +68,8 @@ QString resultName(FoundUnit::Outcome outcome)
         return QStringLiteral("other model");
     case FoundUnit::Outcome::NoAnswer:
         return QStringLiteral("no answer");
+    case FoundUnit::Outcome::Unreadable:
+        return QStringLiteral("unreadable");
     case FoundUnit::Outcome::NotOpened:
         return QStringLiteral("not opened");
     case FoundUnit::Outcome::Held:
@@ -86,6 +88,8 @@ QString foundText(const FoundUnit &found)
             .arg(found.model, found.version);
     case FoundUnit::Outcome::NotOpened:
         return found.failure.reason;
+    case FoundUnit::Outcome::Unreadable:
+        return QStringLiteral("unreadable answer");
     case FoundUnit::Outcome::NoAnswer:
     case FoundUnit::Outcome::Held:
         break;

@@ -17,6 +17,7 @@ int exitStatus(Outcome outcome)
         return ExitStatus::Refused;
     case Outcome::OpenFailed:
     case Outcome::NoAnswer:
+    case Outcome::Unreadable:
     case Outcome::PortLost:
     case Outcome::BadReadBack:
     case Outcome::OutputFailed:
@@ -42,6 +43,8 @@ QString outcomeName(Outcome outcome)
         return QStringLiteral("port not opened");
     case Outcome::NoAnswer:
         return QStringLiteral("no answer");
+    case Outcome::Unreadable:
+        return QStringLiteral("unreadable answer");
     case Outcome::PortLost:
         return QStringLiteral("port lost");
     case Outcome::BadReadBack:

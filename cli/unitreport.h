@@ -15,6 +15,7 @@ enum class Outcome {
     WrongModel,    // not one of our models, or not the file's unit kind
     OpenFailed,    // the port could not be opened
     NoAnswer,      // the unit stopped answering
+    Unreadable,    // bytes came back, but no line could be read (speed, parity, noise)
     PortLost,      // the port went away (an unplugged adapter)
     BadReadBack,   // the read-back lacked a parameter or held one the rules refuse
     OutputFailed,  // the settings file could not be saved

@@ -288,6 +288,8 @@ void Link::setAwaitingReply(bool on)
         m_watchdog.start();
         m_state.retryCount = 0;
         m_ticks = 0;
+        m_heard = false;
+        m_understood = false;
         // Whatever arrived before the command goes out is not its reply.
         discardInput();
     } else {
@@ -315,6 +317,9 @@ void Link::dispatchReply(QString &reply)
         bool parameterRow = false;
 
         qCDebug(lcLink) << "dispatch" << line;
+        m_understood = m_understood || kind == QLatin1String("ACK") || kind == QLatin1String("NAK")
+            || kind == QLatin1String("ZRT") || kind == QLatin1String("Ver")
+            || kind == QLatin1String("Err");
 
         if (kind == QLatin1String("ACK")) {
             if (m_state.pendingText.isEmpty())
@@ -348,6 +353,7 @@ void Link::dispatchReply(QString &reply)
             parameterRow = true;
             if (m_state.phase == ExchangePhase::Reading) {
                 const bool applied = !m_sink || m_sink(line);
+                m_understood = m_understood || applied;
                 emit parameterLineReceived(line, applied);
                 lastApplyRejected = !applied;
                 if (applied && reply.isEmpty()) {
@@ -390,7 +396,8 @@ void Link::giveUp()
     qCDebug(lcLink) << "gave up on" << m_state.lastSentLine.trimmed();
     report(TrafficEvent::Kind::GaveUp);
     showStatus(LinkStatus::NoAnswer);
-    endOperation(LinkResult::Outcome::NoAnswer);
+    endOperation(m_heard && !m_understood ? LinkResult::Outcome::Unreadable
+                                          : LinkResult::Outcome::NoAnswer);
     if (!m_unit)
         disconnectUnit();
     m_state.pendingText.clear();
@@ -442,8 +449,10 @@ void Link::onReadyRead()
 bool Link::appendReceived()
 {
     const QByteArray bytes = m_channel->readAll();
-    if (!bytes.isEmpty())
+    if (!bytes.isEmpty()) {
+        m_heard = true;
         report(TrafficEvent::Kind::Received, bytes);
+    }
     const qsizetype room = MaxReplyBytes - m_collected.size();
     m_collected += bytes.left(std::max<qsizetype>(room, 0));
     if (bytes.size() > room)

@@ -21,7 +21,10 @@ struct LinkResult
         // The exchange ended without the answer that says done: the last command of a write
         // answered with something else than ACK (an error line, say), a read without its end.
         Unconfirmed,
-        NoAnswer,     // the unit stopped answering `command`, or the line never went quiet
+        NoAnswer,     // silence: the unit stopped answering `command`
+        // Bytes came back but no line the link could use (garbage, a wrong speed or parity,
+        // noise, a line that never went quiet): something is there, unlike silence.
+        Unreadable,
         WrongModel,   // the unit is of a model this tool does not handle
         OpenFailed,   // the port could not be opened
         PortLost,     // the port went away (unplugged, a failed write)

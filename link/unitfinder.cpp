@@ -44,6 +44,9 @@ private:
         if (m_finished)
             return;
         m_finished = true;
+        if (result.outcome == LinkResult::Outcome::Unreadable
+            && m_result.outcome == FoundUnit::Outcome::NoAnswer)
+            m_result.outcome = FoundUnit::Outcome::Unreadable;
         if (result.outcome == LinkResult::Outcome::OpenFailed) {
             m_result.outcome = FoundUnit::Outcome::NotOpened;
             m_result.failure = {m_channel.failure(), m_channel.errorString(), m_channel.holder()};
@@ -51,7 +54,8 @@ private:
         if (m_link.state().portOpen)
             m_link.disconnectUnit();
         // A version line after garbage identifies nothing.
-        if (m_result.outcome == FoundUnit::Outcome::NoAnswer)
+        if (m_result.outcome == FoundUnit::Outcome::NoAnswer
+            || m_result.outcome == FoundUnit::Outcome::Unreadable)
             m_result.version.clear();
         m_done(m_result);
     }

@@ -19,7 +19,8 @@ struct FoundUnit
     enum class Outcome {
         Unit,        // a unit of ours answered
         OtherModel,  // a "ZRT" line of a model this tool does not handle
-        NoAnswer,    // silence, or nothing that identifies a unit
+        NoAnswer,    // silence, or an answer that identifies no unit
+        Unreadable,  // bytes came back, but nothing readable (a wrong speed, noise)
         NotOpened,   // the port could not be tried; `failure` says why
         Held,        // the port this program holds: never touched
     };

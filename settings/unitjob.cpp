@@ -70,6 +70,7 @@ void UnitJob::onLinkFinished(const LinkResult &result)
         // gone unacknowledged.
         const bool lastFailed = result.outcome == LinkResult::Outcome::Refused
             || result.outcome == LinkResult::Outcome::NoAnswer
+            || result.outcome == LinkResult::Outcome::Unreadable
             || result.outcome == LinkResult::Outcome::PortLost;
         m_result.sent = m_sent;
         m_result.written = std::max(0, m_sent - (lastFailed ? 1 : 0));
@@ -196,6 +197,8 @@ UnitJob::Outcome UnitJob::outcomeOf(LinkResult::Outcome outcome)
         return Outcome::Unacknowledged;
     case LinkResult::Outcome::NoAnswer:
         return Outcome::NoAnswer;
+    case LinkResult::Outcome::Unreadable:
+        return Outcome::Unreadable;
     case LinkResult::Outcome::WrongModel:
         return Outcome::WrongModel;
     case LinkResult::Outcome::OpenFailed:

@@ -35,7 +35,8 @@ public:
         Different,       // verify: the unit reports other values than were written
         WrongModel,      // not one of our models, or refused by the request's check
         OpenFailed,
-        NoAnswer,        // the unit stopped answering
+        NoAnswer,        // the unit stopped answering: silence
+        Unreadable,      // bytes came back, but nothing the link could read
         Unidentified,    // the unit answered without naming itself (an error line, say)
         PortLost,
         Stopped,         // stop(), or the port was closed under the job

@@ -26,6 +26,10 @@ QString resultReason(const RunResult &result)
         return result.writeStarted
             ? Words::tr("ユニットが応答しなくなりました（%1）").arg(progress)
             : Words::tr("エラー：ユニットと通信できません。");
+    case RunOutcome::Unreadable:
+        return result.writeStarted
+            ? Words::tr("ユニットの応答を読み取れなくなりました（%1）").arg(progress)
+            : Words::tr("応答を読み取れません");
     case RunOutcome::WrongModel:
         return result.kind.isEmpty()
             ? Words::tr("エラー：接続されているユニットが違います（ZRT%1）").arg(result.model)
@@ -60,6 +64,7 @@ QString resultWord(const RunResult &result)
     case RunOutcome::Interrupted:
         return QStringLiteral("interrupted");
     case RunOutcome::NoAnswer:
+    case RunOutcome::Unreadable:
         return result.writeStarted ? QStringLiteral("interrupted") : QStringLiteral("failed");
     default:
         return QStringLiteral("failed");

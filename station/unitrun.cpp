@@ -47,6 +47,7 @@ RunOutcome runOutcome(Outcome outcome)
     case Outcome::WrongModel: return RunOutcome::WrongModel;
     case Outcome::OpenFailed: return RunOutcome::OpenFailed;
     case Outcome::NoAnswer: return RunOutcome::NoAnswer;
+    case Outcome::Unreadable: return RunOutcome::Unreadable;
     case Outcome::PortLost: return RunOutcome::PortLost;
     case Outcome::BadReadBack: return RunOutcome::BadReadBack;
     case Outcome::OutputFailed: return RunOutcome::OpenFailed;
@@ -66,6 +67,7 @@ RunOutcome runOutcome(UnitJob::Outcome outcome)
     case UnitJob::Outcome::OpenFailed: return RunOutcome::OpenFailed;
     case UnitJob::Outcome::NoAnswer:
     case UnitJob::Outcome::Unidentified: return RunOutcome::NoAnswer;
+    case UnitJob::Outcome::Unreadable: return RunOutcome::Unreadable;
     case UnitJob::Outcome::PortLost:
     case UnitJob::Outcome::Stopped: return RunOutcome::PortLost;
     }

@@ -21,6 +21,7 @@ struct UnitReport;
 enum class RunOutcome {
     Done,         // poll: one of our units answered; configure: written (and verified)
     NoAnswer,     // nobody answered, or the unit stopped answering
+    Unreadable,   // bytes came back, but nothing readable: a wrong speed, noise, a babbler
     WrongModel,   // not one of our models, or not of the file's kind: nothing was written
     InUse,        // another program holds the port
     OpenFailed,   // the port could not be opened for another reason

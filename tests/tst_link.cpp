@@ -7,6 +7,8 @@
 #include <QTest>
 #include <QTimer>
 
+Q_DECLARE_METATYPE(LinkResult::Outcome)
+
 // The half-duplex exchange against a unit played by the test.
 class LinkTest : public QObject
 {
@@ -33,6 +35,8 @@ private slots:
     void lineCutByAPauseIsJoinedWithItsRest();
     void oversizedFragmentIsDropped();
     void chatteringLineIsGivenUpAfterFourTicks();
+    void giveUpTellsSilenceFromUnreadableBytes_data();
+    void giveUpTellsSilenceFromUnreadableBytes();
     void bytesWaitingUnreadAreNeverResentOver();
     void writeAnsweredWithoutAckIsUnconfirmed();
     void unpluggedAdapterEndsEverything();
@@ -406,6 +410,35 @@ void LinkTest::chatteringLineIsGivenUpAfterFourTicks()
     // Never resent: bytes kept coming, so the unit was not silent.
     QCOMPARE(writes(), 1);
     QVERIFY(clock.elapsed() >= 4 * 100);
+    QVERIFY(endsWith(LinkOperation::Write, LinkResult::Outcome::Unreadable));
+}
+
+// The status line says the same either way; the result tells a technician which it was.
+void LinkTest::giveUpTellsSilenceFromUnreadableBytes_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<LinkResult::Outcome>("outcome");
+    QTest::newRow("silence") << QByteArray() << LinkResult::Outcome::NoAnswer;
+    QTest::newRow("bytes without a line end") << QByteArray("\xf0\x0f\x87")
+                                              << LinkResult::Outcome::Unreadable;
+    QTest::newRow("lines of garbage") << QByteArray("#~x\r\n\xe5\r\n")
+                                      << LinkResult::Outcome::Unreadable;
+    // A version line is understood, though it names no unit.
+    QTest::newRow("a version alone") << QByteArray("Ver1.02\r\n")
+                                     << LinkResult::Outcome::NoAnswer;
+}
+
+void LinkTest::giveUpTellsSilenceFromUnreadableBytes()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(LinkResult::Outcome, outcome);
+    m_link->connectUnit();
+    QTRY_COMPARE(writes(), 1);
+    if (!answer.isEmpty())
+        reply(answer);
+    QVERIFY(endsWith(LinkOperation::Connect, outcome, QStringLiteral("UVER")));
+    QCOMPARE(m_host->lastStatus(), LinkStatus::NoAnswer);
+    QVERIFY(!m_link->state().portOpen);
 }
 
 void LinkTest::bytesWaitingUnreadAreNeverResentOver()

@@ -270,6 +270,8 @@ QString Texts::foundUnit(const FoundUnit &found)
         return tr("ZRT%1  %2（対象外の機種）").arg(found.model, found.version);
     case FoundUnit::Outcome::NoAnswer:
         return tr("応答なし");
+    case FoundUnit::Outcome::Unreadable:
+        return tr("応答を読み取れません");
     case FoundUnit::Outcome::NotOpened:
         if (found.failure.failure == PortFailure::NoDevice)
             return noDeviceFound();
