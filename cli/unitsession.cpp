@@ -164,9 +164,10 @@ void UnitSession::onJobFinished(const UnitJob::Result &result)
         return;
     case JobOutcome::Unreadable:
         finish(Outcome::Unreadable,
-               QStringLiteral("unreadable answer to %1: bytes came back, but no line could be "
-                              "read (check the line's speed and parity, and the cable)%2")
-                   .arg(result.command, written));
+               QStringLiteral("unreadable answer to %1, sent %2 times: bytes came back, but "
+                              "no line could be read (check the line's speed and parity, and "
+                              "the cable)%3")
+                   .arg(result.command).arg(Link::MaxResends + 1).arg(written));
         return;
     case JobOutcome::Unidentified:
         finish(Outcome::NoAnswer, QStringLiteral("no identification in the answer to UVER"));

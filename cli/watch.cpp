@@ -66,6 +66,14 @@ int runWatch(const CliCommand &command,
                      [](AdapterSlot *slot, const QString &model) {
                          say(QStringLiteral("%1: %2 answers").arg(slot->adapter().path, model));
                      });
+    QObject::connect(&station, &Station::unreadableChanged, &station,
+                     [](AdapterSlot *slot, bool unreadable) {
+                         say(unreadable ? QStringLiteral("%1: unreadable answer; check the "
+                                                         "line's speed and the cable")
+                                                .arg(slot->adapter().path)
+                                        : QStringLiteral("%1: no longer unreadable")
+                                                .arg(slot->adapter().path));
+                     });
     QObject::connect(&station, &Station::recorded, &station,
                      [](AdapterSlot *slot, const RecordRow &row) {
                          say(QStringLiteral("%1: %2 own ID %3 %4 (%5)")

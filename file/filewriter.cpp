@@ -7,8 +7,6 @@
 #include <unistd.h>
 #endif
 
-namespace {
-
 // The data must be on the disk before the rename: some file systems report a full disk only
 // here, and a crash between rename and write-back would otherwise leave an empty file.
 // Returns the reason of a failure, empty on success.
@@ -22,8 +20,6 @@ QString syncToDisk(int fileDescriptor)
 #endif
     return {};
 }
-
-} // namespace
 
 FileWriteResult replaceFile(const QString &path, const QByteArray &content,
                             const SyncToDisk &sync)

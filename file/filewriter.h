@@ -19,5 +19,7 @@ struct FileWriteResult
 // `sync` puts the temporary file's bytes on the disk before the rename (fsync where there is
 // one) and returns the reason of a failure, empty on success; tests hand in one that fails.
 using SyncToDisk = std::function<QString(int fileDescriptor)>;
+// The system's own: fsync where there is one.
+QString syncToDisk(int fileDescriptor);
 FileWriteResult replaceFile(const QString &path, const QByteArray &content,
                             const SyncToDisk &sync = {});

@@ -317,9 +317,9 @@ void Link::dispatchReply(QString &reply)
         bool parameterRow = false;
 
         qCDebug(lcLink) << "dispatch" << line;
+        // Lines that answer a command; a version line alone answers none.
         m_understood = m_understood || kind == QLatin1String("ACK") || kind == QLatin1String("NAK")
-            || kind == QLatin1String("ZRT") || kind == QLatin1String("Ver")
-            || kind == QLatin1String("Err");
+            || kind == QLatin1String("ZRT") || kind == QLatin1String("Err");
 
         if (kind == QLatin1String("ACK")) {
             if (m_state.pendingText.isEmpty())

@@ -25,20 +25,22 @@ void AdapterSlot::setActive(bool on)
         return;
     m_active = on;
     if (on) {
-        // A unit settled before 停止 and still plugged in is not taken again.
-        if (!m_waitGone)
+        // A unit settled before 停止 and still plugged in is not taken again; a result stays in
+        // sight until the next unit.
+        if (!showsResult())
             show(SlotView::State::Waiting, tr("ユニットを接続してください"));
         poll();
         return;
     }
     m_pollTimer.stop();
     m_hold.reset();
+    setUnreadable(false);
     if (m_run.isRunning()) {
         m_run.interrupt();
         return;
     }
     // The last unit's outcome stays in sight.
-    if (!m_waitGone)
+    if (!showsResult())
         show(SlotView::State::Off);
     emit idle();
 }
@@ -57,6 +59,7 @@ void AdapterSlot::configure(const JobSettings &job, int ownId, bool verify)
     m_view.step = 0;
     m_view.steps = 0;
     m_view.ownIdReusable = false;
+    m_view.removed = false;
     show(SlotView::State::Writing, tr("設定中"));
     m_hold.reset();
     m_run.start(m_adapter.path, job, ownId, verify);
@@ -66,6 +69,7 @@ void AdapterSlot::settle(SlotView::State state, const QString &message, bool own
 {
     m_waitGone = true;
     m_view.ownIdReusable = ownIdReusable;
+    m_view.removed = false;
     show(state, message);
     if (m_gone || !m_active) {
         emit idle();
@@ -85,6 +89,7 @@ void AdapterSlot::markGone()
     m_gone = true;
     m_pollTimer.stop();
     m_hold.reset();
+    setUnreadable(false);
     if (m_run.isRunning() && !m_run.isConfiguring())
         m_run.interrupt();
     if (!m_run.isRunning())
@@ -109,11 +114,12 @@ void AdapterSlot::onFinished(const RunResult &result)
         return;
     }
     if (m_gone || !m_active) {
-        if (!m_gone && !m_waitGone)
+        if (!m_gone && !showsResult())
             show(SlotView::State::Off);
         emit idle();
         return;
     }
+    setUnreadable(result.outcome == RunOutcome::Unreadable);
     switch (result.outcome) {
     case RunOutcome::Done:
     case RunOutcome::WrongModel:
@@ -122,12 +128,13 @@ void AdapterSlot::onFinished(const RunResult &result)
             return;
         }
         m_view.model = QStringLiteral("ZRT") + result.model;
+        m_view.removed = false;
         emit unitFound(result);
         return;
     case RunOutcome::InUse:
     case RunOutcome::OpenFailed:
-        // A settled unit's outcome stays in sight (a pulled adapter cannot be opened either).
-        if (!m_waitGone) {
+        // A unit's outcome stays in sight (a pulled adapter cannot be opened either).
+        if (!showsResult()) {
             show(SlotView::State::InUse, result.outcome == RunOutcome::InUse
                                              ? tr("他のプログラムが使用中です")
                                              : tr("開けません: %1").arg(result.detail));
@@ -137,21 +144,51 @@ void AdapterSlot::onFinished(const RunResult &result)
     case RunOutcome::PortLost:
         m_pollTimer.start(PortWatcher::IntervalMs);
         return;
-    default:
-        // Nobody answered through the whole give-up: whoever was there is gone. An interrupted
-        // unit's own ID that may still be given back stays in sight until the next unit.
-        if (m_view.ownIdReusable) {
-            m_waitGone = false;
-        } else if (m_waitGone || m_view.state != SlotView::State::Waiting) {
-            m_waitGone = false;
+    case RunOutcome::Unreadable:
+        // The settled unit itself may babble now: its result stays. Once it was seen gone,
+        // whatever babbles is another unit, and the tile says that something is there; but an
+        // own ID that may still be given back keeps its tile until the operator decides.
+        if (!m_waitGone && !m_view.ownIdReusable) {
             m_view.model.clear();
             m_view.ownId.clear();
-            m_view.ownIdReusable = false;
+            m_view.removed = false;
+            show(SlotView::State::Unreadable, tr("通信速度・配線を確認してください"));
+        }
+        poll();
+        return;
+    default:
+        // Nobody answered through the whole give-up: whoever was there is gone. Its result
+        // stays in sight, marked as removed, until the next unit answers; an interrupted
+        // unit's own ID may still be given back from it.
+        if (m_waitGone) {
+            m_waitGone = false;
+            m_view.removed = true;
+            emit changed();
+        } else if (!showsResult() && m_view.state != SlotView::State::Waiting) {
+            m_view.model.clear();
+            m_view.ownId.clear();
             show(SlotView::State::Waiting, tr("ユニットを接続してください"));
         }
         poll();
         return;
     }
+}
+
+bool AdapterSlot::showsResult() const
+{
+    using State = SlotView::State;
+    const State state = m_view.state;
+    return m_waitGone || (m_view.removed
+                          && (state == State::Done || state == State::Failed
+                              || state == State::Interrupted));
+}
+
+void AdapterSlot::setUnreadable(bool on)
+{
+    if (m_unreadable == on)
+        return;
+    m_unreadable = on;
+    emit unreadableChanged(on);
 }
 
 void AdapterSlot::show(SlotView::State state, const QString &message)

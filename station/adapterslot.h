@@ -22,6 +22,9 @@ struct SlotView
         Done,         // recorded as done; waiting until the unit is gone
         Failed,       // failed or the wrong model; waiting until the unit is gone
         Interrupted,  // cut short (unplugged, silent, stopped)
+        // Bytes come back but nothing readable: a wrong speed, a noisy cable, a unit that
+        // streams. Something is plugged in; it is not recorded, as only UVER went out.
+        Unreadable,
     };
     State state = State::Off;
     int step = 0;
@@ -30,6 +33,8 @@ struct SlotView
     QString ownId;    // "011"
     QString message;  // the reason in words
     bool ownIdReusable = false;  // interrupted after its own ID went out
+    // The unit whose result is shown has gone: the result stays until the next unit answers.
+    bool removed = false;
 };
 
 // One adapter of the bench and the unit on it, hands-free: while active it asks once a second
@@ -64,6 +69,8 @@ signals:
     void unitFound(const RunResult &poll);
     void configured(const RunResult &result);
     void changed();
+    // The adapter began or ceased to answer with bytes nobody can read.
+    void unreadableChanged(bool unreadable);
     // Nothing runs on this adapter any more (after 停止 or when it vanished).
     void idle();
 
@@ -71,6 +78,9 @@ private:
     void poll();
     void onFinished(const RunResult &result);
     void show(SlotView::State state, const QString &message = {});
+    void setUnreadable(bool on);
+    // A unit's result is on the tile: kept until the next unit answers.
+    bool showsResult() const;
     void holdPort();
 
     Adapter m_adapter;
@@ -83,4 +93,5 @@ private:
     bool m_active = false;
     bool m_waitGone = false;
     bool m_gone = false;
+    bool m_unreadable = false;  // the last look heard only bytes nobody can read
 };

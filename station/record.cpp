@@ -248,8 +248,12 @@ bool StationRecord::append(const RecordRow &row, QString *why)
         return false;
     }
     const off_t before = ::lseek(fd, 0, SEEK_END);
-    const bool written = before >= 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
-    const QString reason = systemReason();
+    bool written = before >= 0 && writeAll(fd, bytes);
+    QString reason = systemReason();
+    if (written) {
+        reason = m_sync ? m_sync(fd) : syncToDisk(fd);
+        written = reason.isEmpty();
+    }
     // Half a row would spoil the next one: what did get out is taken back. Best effort: the
     // failure itself is reported below whatever this achieves.
     if (!written && before >= 0 && ::ftruncate(fd, before) == 0 && ::fsync(fd) != 0)

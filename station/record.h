@@ -1,5 +1,7 @@
 #pragma once
 
+#include "file/filewriter.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -52,6 +54,8 @@ public:
     // why, when it cannot be read or another station holds it.
     bool open(const QString &path, QString *why);
     bool append(const RecordRow &row, QString *why);
+    // How a row is put on the disk; tests hand in one that fails.
+    void setSync(SyncToDisk sync) { m_sync = std::move(sync); }
 
     QString path() const { return m_path; }
     const QList<QStringList> &rows() const { return m_rows; }
@@ -74,4 +78,5 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     bool m_exists = false;
     QList<QStringList> m_rows;  // without the header
+    SyncToDisk m_sync;
 };

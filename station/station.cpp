@@ -229,6 +229,8 @@ void Station::onAdded(const Adapter &adapter)
             [this, slot](const RunResult &poll) { onUnitFound(slot, poll); });
     connect(slot, &AdapterSlot::configured, this,
             [this, slot](const RunResult &result) { onConfigured(slot, result); });
+    connect(slot, &AdapterSlot::unreadableChanged, this,
+            [this, slot](bool unreadable) { emit unreadableChanged(slot, unreadable); });
     connect(slot, &AdapterSlot::idle, this, [this, slot] {
         // A pulled adapter's tile stays while its unit's own ID may still be given back.
         if (slot->isGone() && !slot->view().ownIdReusable)

@@ -51,6 +51,8 @@ public:
     const JobSettings &job() const { return m_job; }
     const StationSetup &setup() const { return m_setup; }
     QString recordPath() const { return m_record.path(); }
+    // How the record's rows are put on the disk; tests hand in one that fails.
+    void setRecordSync(SyncToDisk sync) { m_record.setSync(std::move(sync)); }
 
     void start();
     // Units in progress finish the line in progress (their rows are written); nothing new
@@ -80,6 +82,8 @@ signals:
     // A row is on the disk.
     void recorded(AdapterSlot *slot, const RecordRow &row);
     void unitFound(AdapterSlot *slot, const QString &model);
+    // An adapter began or ceased to answer with bytes nobody can read.
+    void unreadableChanged(AdapterSlot *slot, bool unreadable);
 
 private:
     void onAdded(const Adapter &adapter);

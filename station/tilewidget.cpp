@@ -16,6 +16,7 @@ TileWidget::TileWidget(AdapterSlot *slot, QWidget *parent)
     , m_model(new QLabel(this))
     , m_progress(new QProgressBar(this))
     , m_message(new QLabel(this))
+    , m_removed(new QLabel(tr("取り外し済み"), this))
     , m_reuse(new QPushButton(tr("この自己IDを再使用"), this))
 {
     setObjectName(QStringLiteral("tile"));
@@ -44,8 +45,10 @@ TileWidget::TileWidget(AdapterSlot *slot, QWidget *parent)
     m_message->setWordWrap(true);
     m_message->setObjectName(QStringLiteral("tileMessage"));
     m_reuse->setObjectName(QStringLiteral("tileReuse"));
+    m_removed->setObjectName(QStringLiteral("tileRemoved"));
     layout->addWidget(m_adapter);
     layout->addWidget(m_state);
+    layout->addWidget(m_removed);
     layout->addWidget(m_model);
     layout->addWidget(m_ownId, 1);
     layout->addWidget(m_progress);
@@ -109,21 +112,33 @@ void TileWidget::refresh()
         word = tr("中断");
         colour = QColor(0xf8, 0xc0, 0x80);
         break;
+    case State::Unreadable:
+        symbol = QStringLiteral("⚠");
+        word = tr("応答を読み取れません");
+        colour = QColor(0xd8, 0xc4, 0xf0);
+        break;
+    }
+    // A result whose unit has gone stays, dimmed, until the next unit answers.
+    if (view.removed) {
+        colour = colour.lighter(115);
+        colour.setHsv(colour.hsvHue(), colour.hsvSaturation() / 2, colour.value());
     }
     m_state->setText(symbol + QLatin1Char(' ') + word);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, colour);
-    palette.setColor(QPalette::WindowText, Qt::black);
+    palette.setColor(QPalette::WindowText, view.removed ? QColor(0x60, 0x60, 0x60) : Qt::black);
     setPalette(palette);
     const bool working = view.state == State::Writing || view.state == State::Verifying;
     m_progress->setVisible(working);
     m_progress->setRange(0, view.steps > 0 ? view.steps : 17);
     m_progress->setValue(view.step);
+    m_removed->setVisible(view.removed);
     const bool showsUnit = view.state != State::Off && view.state != State::Waiting
-        && view.state != State::InUse;
+        && view.state != State::InUse && view.state != State::Unreadable;
     m_ownId->setText(showsUnit ? view.ownId : QString());
     m_model->setText(showsUnit ? view.model : QString());
     m_message->setText(view.message);
     m_reuse->setVisible(view.ownIdReusable && view.state == State::Interrupted);
-    setAccessibleName(m_adapter->text() + QLatin1Char(' ') + m_state->text());
+    setAccessibleName(m_adapter->text() + QLatin1Char(' ') + m_state->text()
+                      + (view.removed ? QLatin1Char(' ') + m_removed->text() : QString()));
 }

@@ -30,5 +30,6 @@ private:
     QLabel *m_model;
     QProgressBar *m_progress;
     QLabel *m_message;
+    QLabel *m_removed;
     QPushButton *m_reuse;
 };

@@ -421,7 +421,8 @@ void CliTest::unitNeverIdentifiedIsNoAnswer()
                                settingsFile(QStringLiteral("digital.txt"), Digital));
     const Run result = run(arguments + ports());
     QCOMPARE(result.exitCode, 3);
-    QVERIFY2(result.err.contains(QLatin1String("no answer: no answer to UVER, sent 4 times")),
+    QVERIFY2(result.err.contains(
+                 QLatin1String("unreadable answer: unreadable answer to UVER, sent 4 times")),
              qPrintable(result.err));
     QCOMPARE(unit->simulator().receivedLines(), QList<QByteArray>(4, "@UVER"));
 }
@@ -689,7 +690,7 @@ void CliTest::findTellsWhereUnitsAnswer()
     QCOMPARE(lines, (QStringList{
         device(0) + " - ZRT48210 Ver2.10",
         device(1) + " - no answer",
-        device(2) + " - no answer",
+        device(2) + " - unreadable answer",
         device(3) + " - ZRT48299 Ver1.02 (not a 48210, 48220 or 48221)",
         device(4) + QStringLiteral(" - in use by sleep (PID %1)").arg(holder.pid()),
         missing + " - No such file or directory",
@@ -710,7 +711,7 @@ void CliTest::findTellsWhereUnitsAnswer()
     QStringList results;
     for (const QJsonValue &port : found)
         results << port[QStringLiteral("result")].toString();
-    QCOMPARE(results, (QStringList{"unit", "no answer", "no answer", "other model", "not opened",
+    QCOMPARE(results, (QStringList{"unit", "no answer", "unreadable", "other model", "not opened",
                                    "not opened"}));
     QCOMPARE(found[0][QStringLiteral("model")].toString(), QStringLiteral("48210"));
     QCOMPARE(found[0][QStringLiteral("version")].toString(), QStringLiteral("Ver2.10"));

@@ -22,6 +22,8 @@
 #include <map>
 #include <memory>
 
+Q_DECLARE_METATYPE(OwnIdRule)
+
 // The production station against simulated units on pseudo-terminals. Plugging a unit in is a
 // link appearing in a temporary folder the station watches; pulling it out, the link vanishing.
 class StationTest : public QObject
@@ -32,6 +34,10 @@ private slots:
     void cleanup();
 
     void unitsInARowGetConsecutiveOwnIdsOnce();
+    void eachUnitGetsTheOwnIdOfTheRule_data();
+    void eachUnitGetsTheOwnIdOfTheRule();
+    void unreadableAnswerIsShownAndNotRecorded_data();
+    void unreadableAnswerIsShownAndNotRecorded();
     void cutShortIsInterrupted_data();
     void cutShortIsInterrupted();
     void wrongModelGetsNothing_data();
@@ -46,12 +52,16 @@ private slots:
     void windowShowsDoneWithTheOwnId();
     void windowGivesAnInterruptedOwnIdBackWhenAsked();
     void windowTakesATypedOwnIdPerUnit();
+    void windowKeepsAResultAndShowsAnUnreadableUnit();
 
 private:
     PtyUnit *plug(const QString &name, const UnitOptions &options = {});
     QString settingsFile(const QString &kind = QStringLiteral("デジタルユニット"),
-                         const QByteArray &extra = {});
-    std::unique_ptr<Station> startStation(const QString &record, int from = 11);
+                         const QByteArray &extra = {}, const QByteArray &myId = "001");
+    std::unique_ptr<Station> startStation(const QString &record, int from = 11,
+                                          OwnIdRule rule = OwnIdRule::Sequence,
+                                          const QByteArray &fileOwnId = "001",
+                                          const SyncToDisk &sync = {});
     static AdapterSlot *slotOf(const Station &station, const QString &path);
     static int count(const PtyUnit *unit, const QByteArray &keyword);
     static QList<QStringList> rows(const QString &record);
@@ -89,13 +99,15 @@ PtyUnit *StationTest::plug(const QString &name, const UnitOptions &options)
     return plugged;
 }
 
-QString StationTest::settingsFile(const QString &kind, const QByteArray &extra)
+QString StationTest::settingsFile(const QString &kind, const QByteArray &extra,
+                                  const QByteArray &myId)
 {
     QByteArray bytes = QStringEncoder("Shift_JIS").encode(kind + QLatin1String("\r\n"));
-    for (const char *line : {"TYPE=0", "MODE=0", "MYID=001", "SNUM=001", "FRCH=0", "FRBD=0",
-                             "HOLD=0", "DIVR=0", "PDIR=0000", "LOGI=1", "AUIO=0", "ADSL=0",
-                             "DASL=0", "REPT=0", "ETIM=005", "PTIM=000", "DOUT=0"}) {
-        bytes += QByteArray(line) + "\r\n";
+    for (const QByteArray &line : QList<QByteArray>{"TYPE=0", "MODE=0", "MYID=" + myId, "SNUM=001", "FRCH=0",
+                                   "FRBD=0", "HOLD=0", "DIVR=0", "PDIR=0000", "LOGI=1", "AUIO=0",
+                                   "ADSL=0", "DASL=0", "REPT=0", "ETIM=005", "PTIM=000",
+                                   "DOUT=0"}) {
+        bytes += line + "\r\n";
     }
     bytes += extra + "\r\n";
     const QString path = m_dir.filePath(QStringLiteral("job.txt"));
@@ -105,15 +117,18 @@ QString StationTest::settingsFile(const QString &kind, const QByteArray &extra)
     return path;
 }
 
-std::unique_ptr<Station> StationTest::startStation(const QString &record, int from)
+std::unique_ptr<Station> StationTest::startStation(const QString &record, int from,
+                                                  OwnIdRule rule, const QByteArray &fileOwnId,
+                                                  const SyncToDisk &sync)
 {
     QDir().mkpath(m_dir.filePath(QStringLiteral("bench")));
     auto station = std::make_unique<Station>(
         QStringList{m_dir.filePath(QStringLiteral("bench/*"))});
+    station->setRecordSync(sync);
     StationSetup setup;
-    setup.settingsPath = settingsFile();
+    setup.settingsPath = settingsFile(QStringLiteral("デジタルユニット"), {}, fileOwnId);
     setup.recordPath = record;
-    setup.rule = OwnIdRule::Sequence;
+    setup.rule = rule;
     setup.sequenceFrom = from;
     setup.operatorName = QStringLiteral("Sato, \"K\"");
     QString why;
@@ -181,8 +196,7 @@ void StationTest::unitsInARowGetConsecutiveOwnIdsOnce()
     UnitOptions silent;
     silent.silent = true;
     first->simulator().setOptions(silent);
-    QTRY_COMPARE_WITH_TIMEOUT(slotOf(*station, QStringLiteral("u1"))->view().state,
-                              SlotView::State::Waiting, 8000);
+    QTRY_VERIFY_WITH_TIMEOUT(slotOf(*station, QStringLiteral("u1"))->view().removed, 8000);
     first->simulator().setOptions({});
     QTRY_COMPARE_WITH_TIMEOUT(recorded.count(), 4, UnitTimeoutMs);
     QCOMPARE(first->simulator().value("MYID"), QByteArray("014"));
@@ -220,6 +234,111 @@ void StationTest::unitsInARowGetConsecutiveOwnIdsOnce()
     QVERIFY2(words.contains(QStringLiteral("完了: 4台")), qPrintable(words));
 }
 
+void StationTest::eachUnitGetsTheOwnIdOfTheRule_data()
+{
+    QTest::addColumn<OwnIdRule>("rule");
+    QTest::addColumn<bool>("together");  // plugged in at the same moment, replies slowed
+    QTest::addColumn<QStringList>("ownIds");
+    QTest::newRow("sequence, two at once") << OwnIdRule::Sequence << true
+                                           << QStringList{"011", "012"};
+    QTest::newRow("the file's, two in a row") << OwnIdRule::FromFile << false
+                                              << QStringList{"042", "042"};
+}
+
+void StationTest::eachUnitGetsTheOwnIdOfTheRule()
+{
+    QFETCH(OwnIdRule, rule);
+    QFETCH(bool, together);
+    QFETCH(QStringList, ownIds);
+    const QString record = m_dir.filePath(QStringLiteral("record.csv"));
+    std::unique_ptr<Station> station = startStation(record, 11, rule, "042");
+    QSignalSpy recorded(station.get(), &Station::recorded);
+    const QString expectedNext = rule == OwnIdRule::FromFile ? ownIds.first() : "013";
+    for (int i = 1; i <= 2; ++i) {
+        PtyUnit *unit = plug(QStringLiteral("u%1").arg(i));
+        if (together) {
+            ReplyShape slow;
+            slow.delayMs = 40;  // both units' writes overlap
+            unit->setReplyShape(slow);
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(recorded.count(), i, UnitTimeoutMs);
+        }
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(recorded.count(), 2, 2 * UnitTimeoutMs);
+    QStringList given;
+    for (const QStringList &row : rows(record)) {
+        QCOMPARE(row.value(ResultColumn), QStringLiteral("done"));
+        QCOMPARE(row.value(MyIdValueColumn), row.value(OwnIdColumn));  // as read back
+        given << row.value(OwnIdColumn);
+    }
+    given.sort();
+    QCOMPARE(given, ownIds);
+    QStringList onUnits{QString::fromLatin1(m_units[QStringLiteral("u1")]->simulator().value("MYID")),
+                        QString::fromLatin1(m_units[QStringLiteral("u2")]->simulator().value("MYID"))};
+    onUnits.sort();
+    QCOMPARE(onUnits, ownIds);
+    QCOMPARE(station->counters().nextOwnId, std::optional<int>(expectedNext.toInt()));
+}
+
+void StationTest::unreadableAnswerIsShownAndNotRecorded_data()
+{
+    QTest::addColumn<QString>("babble");
+    QTest::addColumn<bool>("heals");  // then answers properly; otherwise falls silent
+    QTest::newRow("noise before each reply") << "noise" << true;
+    QTest::newRow("noise before each identification") << "noisy identify" << true;
+    QTest::newRow("an endless stream") << "stream" << false;
+}
+
+void StationTest::unreadableAnswerIsShownAndNotRecorded()
+{
+    QFETCH(QString, babble);
+    QFETCH(bool, heals);
+    const QString record = m_dir.filePath(QStringLiteral("record.csv"));
+    std::unique_ptr<Station> station = startStation(record);
+    QSignalSpy recorded(station.get(), &Station::recorded);
+    QSignalSpy unreadable(station.get(), &Station::unreadableChanged);
+    UnitOptions options;
+    options.noisyIdentifications = babble == QLatin1String("noisy identify") ? 1000 : 0;
+    PtyUnit *unit = plug(QStringLiteral("u1"), options);
+    ReplyShape noisy;
+    noisy.noiseBytes = 40;
+    if (babble == QLatin1String("noise"))
+        unit->setReplyShape(noisy);
+    else if (babble == QLatin1String("stream"))
+        unit->streamOnCommand({});
+    QTRY_VERIFY_WITH_TIMEOUT(slotOf(*station, QStringLiteral("u1")), UnitTimeoutMs);
+    AdapterSlot *slot = slotOf(*station, QStringLiteral("u1"));
+    QTRY_COMPARE_WITH_TIMEOUT(slot->view().state, SlotView::State::Unreadable, UnitTimeoutMs);
+    QCOMPARE(slot->view().message, QStringLiteral("通信速度・配線を確認してください"));
+    QCOMPARE(unreadable.count(), 1);
+    QCOMPARE(unreadable.first().at(1).toBool(), true);
+    // It stays so through further looks, and nothing but UVER goes out.
+    const int polls = count(unit, "UVER");
+    QTRY_VERIFY_WITH_TIMEOUT(count(unit, "UVER") > polls + 1, UnitTimeoutMs);
+    QCOMPARE(slot->view().state, SlotView::State::Unreadable);
+    QCOMPARE(unreadable.count(), 1);
+    for (const QByteArray &line : unit->simulator().receivedLines())
+        QCOMPARE(UnitSimulator::keywordOf(line), QByteArray("UVER"));
+    QCOMPARE(recorded.count(), 0);
+
+    unit->stopStream();
+    unit->setReplyShape({});
+    UnitOptions after;
+    after.silent = !heals;
+    unit->simulator().setOptions(after);
+    if (heals) {
+        QTRY_COMPARE_WITH_TIMEOUT(recorded.count(), 1, UnitTimeoutMs);
+        QCOMPARE(slot->view().state, SlotView::State::Done);
+        QCOMPARE(rows(record).value(0).value(OwnIdColumn), QStringLiteral("011"));
+    } else {
+        QTRY_COMPARE_WITH_TIMEOUT(slot->view().state, SlotView::State::Waiting, UnitTimeoutMs);
+        QCOMPARE(recorded.count(), 0);
+        QVERIFY(!QFileInfo::exists(record));
+    }
+    QCOMPARE(unreadable.count(), 2);
+    QCOMPARE(unreadable.last().at(1).toBool(), false);
+}
+
 void StationTest::cutShortIsInterrupted_data()
 {
     QTest::addColumn<bool>("unplugged");
@@ -252,6 +371,14 @@ void StationTest::cutShortIsInterrupted()
     QCOMPARE(cut.value(0).value(OwnIdColumn), QStringLiteral("011"));
     QVERIFY2(cut.value(0).value(ReasonColumn).contains(QLatin1String("/17")),
              qPrintable(cut.value(0).value(ReasonColumn)));
+    if (!unplugged) {
+        // The unit leaves the next look unanswered: the failure stays, marked as removed.
+        AdapterSlot *slot = slotOf(*station, QStringLiteral("u1"));
+        QTRY_VERIFY_WITH_TIMEOUT(slot->view().removed, UnitTimeoutMs);
+        QCOMPARE(slot->view().state, SlotView::State::Interrupted);
+        QCOMPARE(slot->view().ownId, QStringLiteral("011"));
+        QCOMPARE(slot->view().message, cut.value(0).value(ReasonColumn));
+    }
     // That own ID went out, so the next unit does not get it again.
     plug(QStringLiteral("u2"));
     QTRY_COMPARE_WITH_TIMEOUT(recorded.count(), 2, UnitTimeoutMs);
@@ -327,26 +454,32 @@ void StationTest::badJobIsRefusedBeforeStart()
 
 void StationTest::unwritableRecordStopsWithNothingDone_data()
 {
-    QTest::addColumn<bool>("fullDisk");
-    QTest::newRow("full disk") << true;
-    QTest::newRow("removed mid-session") << false;
+    QTest::addColumn<QString>("how");
+    QTest::newRow("full disk") << "full disk";
+    QTest::newRow("removed mid-session") << "removed";
+    QTest::newRow("sync fails") << "sync fails";
 }
 
 void StationTest::unwritableRecordStopsWithNothingDone()
 {
-    QFETCH(bool, fullDisk);
+    QFETCH(QString, how);
+    const bool fullDisk = how == QLatin1String("full disk");
     ScratchDisk disk;
     if (fullDisk && !disk.isMounted())
         QSKIP(qPrintable(disk.skipReason()));
     const QString record = fullDisk ? disk.path(QStringLiteral("record.csv"))
                                     : m_dir.filePath(QStringLiteral("record.csv"));
-    std::unique_ptr<Station> station = startStation(record);
+    SyncToDisk failingSync;
+    if (how == QLatin1String("sync fails"))
+        failingSync = [](int) { return QStringLiteral("Input/output error"); };
+    std::unique_ptr<Station> station = startStation(record, 11, OwnIdRule::Sequence, "001",
+                                                    failingSync);
     QSignalSpy halted(station.get(), &Station::halted);
     QSignalSpy recorded(station.get(), &Station::recorded);
     int done = 0;
     if (fullDisk) {
         QVERIFY(disk.fill());
-    } else {
+    } else if (how == QLatin1String("removed")) {
         plug(QStringLiteral("u0"));
         QTRY_COMPARE_WITH_TIMEOUT(recorded.count(), 1, UnitTimeoutMs);
         done = 1;
@@ -361,10 +494,10 @@ void StationTest::unwritableRecordStopsWithNothingDone()
     QCOMPARE(station->counters().sessionDone, done);
     const SlotView view = slotOf(*station, QStringLiteral("u1"))->view();
     QCOMPARE(view.state, SlotView::State::Failed);
-    if (fullDisk)
-        QCOMPARE(QFileInfo(record).size(), 0);  // no half row left behind
-    else
+    if (how == QLatin1String("removed"))
         QVERIFY(!QFileInfo::exists(record));  // not quietly started again
+    else
+        QCOMPARE(QFileInfo(record).size(), 0);  // no half row left behind
 }
 
 void StationTest::portHeldByAnotherProgramIsSkipped()
@@ -559,6 +692,52 @@ void StationTest::windowTakesATypedOwnIdPerUnit()
     const QStringList row = rows(m_dir.filePath(QStringLiteral("record.csv"))).value(0);
     QCOMPARE(row.value(OwnIdColumn), QStringLiteral("033"));
     QCOMPARE(row.value(OwnIdColumn - 1), QStringLiteral("LOT7-033"));  // the scanned label
+}
+
+void StationTest::windowKeepsAResultAndShowsAnUnreadableUnit()
+{
+    ScriptedPrompter prompter;
+    QList<StationCue> cues;
+    std::unique_ptr<StationWindow> window = openWindow(&prompter, &cues);
+    QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("start")), Qt::LeftButton);
+    PtyUnit *unit = plug(QStringLiteral("u1"));
+    const QString path = m_dir.filePath(QStringLiteral("bench/u1"));
+    QTRY_VERIFY_WITH_TIMEOUT(window->tile(path), UnitTimeoutMs);
+    TileWidget *tile = window->tile(path);
+    auto *state = tile->findChild<QLabel *>(QStringLiteral("tileState"));
+    auto *ownId = tile->findChild<QLabel *>(QStringLiteral("tileOwnId"));
+    auto *removed = tile->findChild<QLabel *>(QStringLiteral("tileRemoved"));
+    auto *message = tile->findChild<QLabel *>(QStringLiteral("tileMessage"));
+    QTRY_COMPARE_WITH_TIMEOUT(state->text(), QStringLiteral("✔ 完了"), UnitTimeoutMs);
+    QVERIFY(!removed->isVisible());
+
+    // Gone: the result stays, dimmed and marked.
+    const QColor bright = tile->palette().color(QPalette::Window);
+    UnitOptions silent;
+    silent.silent = true;
+    unit->simulator().setOptions(silent);
+    QTRY_VERIFY_WITH_TIMEOUT(removed->isVisible(), UnitTimeoutMs);
+    QCOMPARE(removed->text(), QStringLiteral("取り外し済み"));
+    QCOMPARE(state->text(), QStringLiteral("✔ 完了"));
+    QCOMPARE(ownId->text(), QStringLiteral("042"));
+    QVERIFY(tile->palette().color(QPalette::Window) != bright);
+
+    // Something babbles on the adapter now.
+    unit->simulator().setOptions({});
+    ReplyShape noisy;
+    noisy.noiseBytes = 40;
+    unit->setReplyShape(noisy);
+    QTRY_COMPARE_WITH_TIMEOUT(state->text(), QStringLiteral("⚠ 応答を読み取れません"),
+                              UnitTimeoutMs);
+    QCOMPARE(message->text(), QStringLiteral("通信速度・配線を確認してください"));
+    QVERIFY(!removed->isVisible());
+    QCOMPARE(ownId->text(), QString());
+
+    // It answers properly: the usual run.
+    unit->setReplyShape({});
+    QTRY_COMPARE_WITH_TIMEOUT(ownId->text(), QStringLiteral("043"), UnitTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(state->text(), QStringLiteral("✔ 完了"), UnitTimeoutMs);
+    QCOMPARE(cues, (QList<StationCue>{StationCue::Done, StationCue::Done}));
 }
 
 QTEST_MAIN(StationTest)

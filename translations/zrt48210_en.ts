@@ -19,6 +19,10 @@
         <source>開けません: %1</source>
         <translation>Cannot be opened: %1</translation>
     </message>
+    <message>
+        <source>通信速度・配線を確認してください</source>
+        <translation>Check the line speed and the cabling</translation>
+    </message>
 </context>
 <context>
     <name>CommissioningSheet</name>
@@ -474,6 +478,14 @@
     <message>
         <source>停止しました（%1）</source>
         <translation>Stopped (%1)</translation>
+    </message>
+    <message>
+        <source>ユニットの応答を読み取れなくなりました（%1）</source>
+        <translation>The unit&apos;s answers became unreadable (%1)</translation>
+    </message>
+    <message>
+        <source>応答を読み取れません</source>
+        <translation>Unreadable answer</translation>
     </message>
 </context>
 <context>
@@ -998,6 +1010,10 @@ sudo usermod -aG dialout $USER</translation>
         <source>通信ログをファイルに書き込めません。ファイルへの記録を停止しました。</source>
         <translation>The traffic log cannot be written to its file. Logging to the file has stopped.</translation>
     </message>
+    <message>
+        <source>応答を読み取れません</source>
+        <translation>Unreadable answer</translation>
+    </message>
 </context>
 <context>
     <name>TileWidget</name>
@@ -1046,6 +1062,14 @@ serial number %2</translation>
     <message>
         <source>中断</source>
         <translation>Interrupted</translation>
+    </message>
+    <message>
+        <source>取り外し済み</source>
+        <translation>Removed</translation>
+    </message>
+    <message>
+        <source>応答を読み取れません</source>
+        <translation>Unreadable answer</translation>
     </message>
 </context>
 <context>
