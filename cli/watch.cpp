@@ -129,8 +129,7 @@ bool recordWrites(const CliCommand &command, const QList<UnitPlan> &plans,
                 == QFileInfo(adapter.path).canonicalFilePath())
                 adapter.serialNumber = port.serialNumber;
         }
-        const RecordRow row = recordRow(result, resultWord(result), resultReason(result),
-                                        adapter, command.operatorName, job);
+        const RecordRow row = recordRow(result, adapter, command.operatorName, job);
         if (!record.append(row, &why)) {
             complain(QStringLiteral("--record: %1").arg(why));
             return false;

@@ -34,7 +34,7 @@ void AdapterSlot::setActive(bool on)
     }
     m_pollTimer.stop();
     m_hold.reset();
-    setUnreadable(false);
+    m_unreadable = false;  // not looked at any more: nothing to say about it
     if (m_run.isRunning()) {
         m_run.interrupt();
         return;
@@ -89,7 +89,7 @@ void AdapterSlot::markGone()
     m_gone = true;
     m_pollTimer.stop();
     m_hold.reset();
-    setUnreadable(false);
+    m_unreadable = false;  // the adapter's own going is said
     if (m_run.isRunning() && !m_run.isConfiguring())
         m_run.interrupt();
     if (!m_run.isRunning())

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -33,6 +34,7 @@ QStringList valueKeys()
 constexpr int TimeColumn = 0;
 constexpr int OwnIdColumn = 8;
 constexpr int ResultColumn = 11;
+constexpr int ReasonCodeColumn = 12;  // absent from a record begun before it existed
 
 QString systemReason()
 {
@@ -68,7 +70,8 @@ QStringList StationRecord::header()
                        QStringLiteral("version"),      QStringLiteral("label"),
                        QStringLiteral("own_id"),       QStringLiteral("settings_file"),
                        QStringLiteral("settings_sha256"), QStringLiteral("result"),
-                       QStringLiteral("reason"),       QStringLiteral("values")}
+                       QStringLiteral("reason_code"),  QStringLiteral("reason"),
+                       QStringLiteral("values")}
         + valueKeys();
 }
 
@@ -76,7 +79,8 @@ QStringList StationRecord::fields(const RecordRow &row)
 {
     QStringList fields{row.time.toString(Qt::ISODateWithMs), row.station, row.operatorName,
                        row.adapter, row.adapterSerial, row.model, row.version, row.label,
-                       row.ownId, row.settingsFile, row.settingsSha256, row.result, row.reason};
+                       row.ownId, row.settingsFile, row.settingsSha256, row.result,
+                       row.reasonCode, row.reason};
     fields << (row.values.isEmpty() ? QString()
                : row.readBack      ? QStringLiteral("read back")
                                    : QStringLiteral("written, not verified"));
@@ -201,7 +205,7 @@ bool StationRecord::open(const QString &path, QString *why)
     m_exists = file.exists();
     if (!m_exists)
         return true;
-    if (!readRows(path, &m_rows, why, true))
+    if (!readRows(path, &m_rows, why, true, &m_withoutReasonCode))
         return false;
     // An empty file gets its header with the first row.
     m_exists = file.size() > 0;
@@ -209,7 +213,7 @@ bool StationRecord::open(const QString &path, QString *why)
 }
 
 bool StationRecord::readRows(const QString &path, QList<QStringList> *rows, QString *why,
-                             bool emptyIsRecord)
+                             bool emptyIsRecord, bool *withoutReasonCode)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -222,12 +226,21 @@ bool StationRecord::readRows(const QString &path, QList<QStringList> *rows, QStr
         return false;
     }
     QList<QStringList> parsed = parseCsv(bytes);
-    if (parsed.isEmpty() ? !emptyIsRecord : parsed.first() != header()) {
+    QStringList older = header();
+    older.removeAt(ReasonCodeColumn);
+    const bool isOlder = !parsed.isEmpty() && parsed.first() == older;
+    if (parsed.isEmpty() ? !emptyIsRecord : parsed.first() != header() && !isOlder) {
         *why = Words::tr("%1 はステーションの記録ファイルではありません").arg(path);
         return false;
     }
     if (!parsed.isEmpty())
         parsed.removeFirst();
+    if (isOlder) {
+        for (QStringList &row : parsed)
+            row.insert(std::min<qsizetype>(ReasonCodeColumn, row.size()), QString());
+    }
+    if (withoutReasonCode)
+        *withoutReasonCode = isOlder;
     *rows = parsed;
     return true;
 }
@@ -236,9 +249,14 @@ bool StationRecord::append(const RecordRow &row, QString *why)
 {
     const QStringList rowFields = fields(row);
     QByteArray bytes;
-    if (!m_exists)
+    if (!m_exists) {
         bytes = ByteOrderMark + csvLine(header());
-    bytes += csvLine(rowFields);
+        m_withoutReasonCode = false;
+    }
+    QStringList columns = rowFields;
+    if (m_withoutReasonCode)
+        columns.removeAt(ReasonCodeColumn);  // a record never changes its columns
+    bytes += csvLine(columns);
     // A record that has gone is not quietly started again: its rows would be lost from sight.
     const QByteArray name = QFile::encodeName(m_path);
     const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | (m_exists ? 0 : O_CREAT);

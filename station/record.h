@@ -28,7 +28,8 @@ struct RecordRow
     QString settingsFile;
     QString settingsSha256;
     QString result;  // done, failed, interrupted, wrong-model
-    QString reason;
+    QString reasonCode;  // for machines: no-answer, unreadable, refused, port-lost, ...
+    QString reason;  // in words, Japanese
     bool readBack = false;  // the values are as read back; otherwise as written
     QList<std::pair<QString, QString>> values;
 };
@@ -61,6 +62,9 @@ public:
     const QList<QStringList> &rows() const { return m_rows; }
     RecordSummary summary() const;
 
+    // The columns of a new record. A record begun before the reason code existed keeps its
+    // header, and rows appended to it leave that column out; read back, its rows have the
+    // column, empty.
     static QStringList header();
     static QStringList fields(const RecordRow &row);
     static QByteArray csvLine(const QStringList &fields);
@@ -71,12 +75,13 @@ public:
     // the file cannot be read or is not a station's record; an empty file is a record with no
     // rows only where `emptyIsRecord`.
     static bool readRows(const QString &path, QList<QStringList> *rows, QString *why,
-                         bool emptyIsRecord);
+                         bool emptyIsRecord, bool *withoutReasonCode = nullptr);
 
 private:
     QString m_path;
     std::unique_ptr<QLockFile> m_lock;
     bool m_exists = false;
+    bool m_withoutReasonCode = false;  // an older record: its rows have no reason code
     QList<QStringList> m_rows;  // without the header
     SyncToDisk m_sync;
 };

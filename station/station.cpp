@@ -16,39 +16,80 @@ struct Words
 
 } // namespace
 
-QString resultReason(const RunResult &result)
+QString resultReason(const RunResult &result, ReasonLanguage language)
 {
-    const QString progress = Words::tr("%1/%2 書込済み").arg(result.written).arg(result.toWrite);
+    // The record keeps the Japanese words whatever the window speaks, like every file written.
+    const auto text = [language](const char *source) {
+        return language == ReasonLanguage::Shown
+            ? QCoreApplication::translate("Station", source)
+            : QString::fromUtf8(source);
+    };
+    const QString progress =
+        text(QT_TRANSLATE_NOOP("Station", "%1/%2 書込済み")).arg(result.written).arg(result.toWrite);
     switch (result.outcome) {
     case RunOutcome::Done:
-        return result.readBack ? Words::tr("書込と照合が完了しました") : Words::tr("書込完了（照合なし）");
+        return result.readBack ? text(QT_TRANSLATE_NOOP("Station", "書込と照合が完了しました"))
+                               : text(QT_TRANSLATE_NOOP("Station", "書込完了（照合なし）"));
     case RunOutcome::NoAnswer:
         return result.writeStarted
-            ? Words::tr("ユニットが応答しなくなりました（%1）").arg(progress)
-            : Words::tr("エラー：ユニットと通信できません。");
+            ? text(QT_TRANSLATE_NOOP("Station", "ユニットが応答しなくなりました（%1）")).arg(progress)
+            : text(QT_TRANSLATE_NOOP("Station", "エラー：ユニットと通信できません。"));
     case RunOutcome::Unreadable:
         return result.writeStarted
-            ? Words::tr("ユニットの応答を読み取れなくなりました（%1）").arg(progress)
-            : Words::tr("応答を読み取れません");
+            ? text(QT_TRANSLATE_NOOP("Station", "ユニットの応答を読み取れなくなりました（%1）"))
+                  .arg(progress)
+            : text(QT_TRANSLATE_NOOP("Station", "応答を読み取れません"));
     case RunOutcome::WrongModel:
         return result.kind.isEmpty()
-            ? Words::tr("エラー：接続されているユニットが違います（ZRT%1）").arg(result.model)
-            : Words::tr("ユニットの種類が設定ファイルと違います（ZRT%1 %2）")
+            ? text(QT_TRANSLATE_NOOP("Station", "エラー：接続されているユニットが違います（ZRT%1）"))
+                  .arg(result.model)
+            : text(QT_TRANSLATE_NOOP("Station", "ユニットの種類が設定ファイルと違います（ZRT%1 %2）"))
                   .arg(result.model, result.kind);
     case RunOutcome::InUse:
-        return Words::tr("他のプログラムが使用中です");
+        return text(QT_TRANSLATE_NOOP("Station", "他のプログラムが使用中です"));
     case RunOutcome::OpenFailed:
-        return Words::tr("開けません: %1").arg(result.detail);
+        return text(QT_TRANSLATE_NOOP("Station", "開けません: %1")).arg(result.detail);
     case RunOutcome::PortLost:
-        return Words::tr("アダプタが抜かれました（%1）").arg(progress);
+        return text(QT_TRANSLATE_NOOP("Station", "アダプタが抜かれました（%1）")).arg(progress);
     case RunOutcome::Refused:
-        return Words::tr("ユニットが %1 を受け付けませんでした（%2）").arg(result.refusedKey, progress);
+        return text(QT_TRANSLATE_NOOP("Station", "ユニットが %1 を受け付けませんでした（%2）"))
+            .arg(result.refusedKey, progress);
     case RunOutcome::Different:
-        return Words::tr("照合失敗: %1").arg(result.mismatchedKeys.join(QLatin1String(", ")));
+        return text(QT_TRANSLATE_NOOP("Station", "照合失敗: %1"))
+            .arg(result.mismatchedKeys.join(QLatin1String(", ")));
     case RunOutcome::BadReadBack:
-        return Words::tr("読み戻した値が使えません: %1").arg(result.detail);
+        return text(QT_TRANSLATE_NOOP("Station", "読み戻した値が使えません: %1")).arg(result.detail);
     case RunOutcome::Interrupted:
-        return Words::tr("停止しました（%1）").arg(progress);
+        return text(QT_TRANSLATE_NOOP("Station", "停止しました（%1）")).arg(progress);
+    }
+    return {};
+}
+
+QString resultReasonCode(const RunResult &result)
+{
+    switch (result.outcome) {
+    case RunOutcome::Done:
+        return QStringLiteral("done");
+    case RunOutcome::NoAnswer:
+        return QStringLiteral("no-answer");
+    case RunOutcome::Unreadable:
+        return QStringLiteral("unreadable");
+    case RunOutcome::WrongModel:
+        return QStringLiteral("wrong-model");
+    case RunOutcome::InUse:
+        return QStringLiteral("in-use");
+    case RunOutcome::OpenFailed:
+        return QStringLiteral("open-failed");
+    case RunOutcome::PortLost:
+        return QStringLiteral("port-lost");
+    case RunOutcome::Refused:
+        return QStringLiteral("refused");
+    case RunOutcome::Different:
+        return QStringLiteral("different");
+    case RunOutcome::BadReadBack:
+        return QStringLiteral("bad-read-back");
+    case RunOutcome::Interrupted:
+        return QStringLiteral("stopped");
     }
     return {};
 }
@@ -71,9 +112,8 @@ QString resultWord(const RunResult &result)
     }
 }
 
-RecordRow recordRow(const RunResult &result, const QString &word, const QString &reason,
-                    const Adapter &adapter, const QString &operatorName, const JobSettings &job,
-                    const QString &label)
+RecordRow recordRow(const RunResult &result, const Adapter &adapter,
+                    const QString &operatorName, const JobSettings &job, const QString &label)
 {
     RecordRow row;
     const QDateTime now = QDateTime::currentDateTime();
@@ -88,8 +128,9 @@ RecordRow recordRow(const RunResult &result, const QString &word, const QString 
     row.ownId = result.ownIdSent ? result.ownId : QString();
     row.settingsFile = QFileInfo(job.path).fileName();
     row.settingsSha256 = job.sha256;
-    row.result = word;
-    row.reason = reason;
+    row.result = resultWord(result);
+    row.reasonCode = resultReasonCode(result);
+    row.reason = resultReason(result, ReasonLanguage::Record);
     row.readBack = result.readBack;
     row.values = result.values;
     return row;
@@ -257,8 +298,7 @@ void Station::onUnitFound(AdapterSlot *slot, const RunResult &poll)
         return;
     if (poll.outcome == RunOutcome::WrongModel) {
         // Not one of ours: it was asked who it is and gets nothing more.
-        record(slot, poll, QStringLiteral("wrong-model"), resultReason(poll),
-               SlotView::State::Failed, false);
+        record(slot, poll, SlotView::State::Failed, false);
         return;
     }
     QString why;
@@ -297,14 +337,14 @@ void Station::onConfigured(AdapterSlot *slot, const RunResult &result)
     const bool reusable = state == SlotView::State::Interrupted && sentIsOurs
         && m_setup.rule == OwnIdRule::Sequence && m_job.fixedOwnId.isEmpty();
     m_labels.insert(slot, taken.label);
-    record(slot, result, word, resultReason(result), state, reusable);
+    record(slot, result, state, reusable);
 }
 
-void Station::record(AdapterSlot *slot, const RunResult &result, const QString &word,
-                     const QString &reason, SlotView::State state, bool reusable)
+void Station::record(AdapterSlot *slot, const RunResult &result, SlotView::State state,
+                     bool reusable)
 {
-    const RecordRow row = recordRow(result, word, reason, slot->adapter(),
-                                    m_setup.operatorName, m_job, m_labels.take(slot));
+    const RecordRow row = recordRow(result, slot->adapter(), m_setup.operatorName, m_job,
+                                    m_labels.take(slot));
     QString why;
     if (!m_record.append(row, &why)) {
         // Nothing is reported done that is not in the record.
@@ -312,11 +352,11 @@ void Station::record(AdapterSlot *slot, const RunResult &result, const QString &
         halt(Words::tr("記録できないため停止しました: %1").arg(why));
         return;
     }
-    if (word == QLatin1String("done"))
+    if (row.result == QLatin1String("done"))
         ++m_sessionDone;
     else
         ++m_sessionFailed;
-    slot->settle(state, reason, reusable);
+    slot->settle(state, resultReason(result), reusable);
     emit recorded(slot, row);
     emit countersChanged();
 }

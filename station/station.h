@@ -90,8 +90,8 @@ private:
     void onRemoved(const QString &path);
     void onUnitFound(AdapterSlot *slot, const RunResult &poll);
     void onConfigured(AdapterSlot *slot, const RunResult &result);
-    void record(AdapterSlot *slot, const RunResult &result, const QString &word,
-                const QString &reason, SlotView::State state, bool reusable);
+    void record(AdapterSlot *slot, const RunResult &result, SlotView::State state,
+                bool reusable);
     void halt(const QString &why);
     void checkStopped();
     void dropSlot(AdapterSlot *slot);
@@ -110,10 +110,14 @@ private:
     int m_sessionFailed = 0;
 };
 
-// The reason for a result, in words, as the tile and the record give it.
-QString resultReason(const RunResult &result);
+// The reason for a result, in words: as the tile shows it, in the program's language, or as
+// the record keeps it, in Japanese whatever the language.
+enum class ReasonLanguage { Shown, Record };
+QString resultReason(const RunResult &result, ReasonLanguage language = ReasonLanguage::Shown);
 // The record's one word for it: done, failed, interrupted, wrong-model.
 QString resultWord(const RunResult &result);
-RecordRow recordRow(const RunResult &result, const QString &word, const QString &reason,
-                    const Adapter &adapter, const QString &operatorName, const JobSettings &job,
+// The record's reason for machines: no-answer, unreadable, refused, port-lost, in-use, ...
+QString resultReasonCode(const RunResult &result);
+RecordRow recordRow(const RunResult &result, const Adapter &adapter,
+                    const QString &operatorName, const JobSettings &job,
                     const QString &label = {});

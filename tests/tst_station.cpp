@@ -18,6 +18,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 #include <map>
 #include <memory>
@@ -49,6 +50,7 @@ private slots:
     void portHeldByAnotherProgramIsSkipped();
     void secondStationSeesTheAdaptersInUse();
     void ownIdsFollowTheRecordAndTheLabels();
+    void recordKeepsItsColumnsAndItsLanguage();
     void windowShowsDoneWithTheOwnId();
     void windowGivesAnInterruptedOwnIdBackWhenAsked();
     void windowTakesATypedOwnIdPerUnit();
@@ -76,8 +78,9 @@ namespace {
 constexpr int UnitTimeoutMs = 12000;  // the watcher's 2 s, a poll, the work
 constexpr int OwnIdColumn = 8;
 constexpr int ResultColumn = 11;
-constexpr int ReasonColumn = 12;
-constexpr int MyIdValueColumn = 14 + 9;
+constexpr int ReasonCodeColumn = 12;
+constexpr int ReasonColumn = 13;
+constexpr int MyIdValueColumn = 15 + 9;
 
 } // namespace
 
@@ -178,6 +181,7 @@ void StationTest::unitsInARowGetConsecutiveOwnIdsOnce()
     for (int i = 0; i < 3; ++i) {
         const QString ownId = QStringLiteral("0%1").arg(11 + i);
         QCOMPARE(done.at(i).value(ResultColumn), QStringLiteral("done"));
+        QCOMPARE(done.at(i).value(ReasonCodeColumn), QStringLiteral("done"));
         QCOMPARE(done.at(i).value(OwnIdColumn), ownId);
         QCOMPARE(done.at(i).value(MyIdValueColumn), ownId);  // as read back
         QCOMPARE(m_units[QStringLiteral("u%1").arg(i + 1)]->simulator().value("MYID"),
@@ -342,13 +346,15 @@ void StationTest::unreadableAnswerIsShownAndNotRecorded()
 void StationTest::cutShortIsInterrupted_data()
 {
     QTest::addColumn<bool>("unplugged");
-    QTest::newRow("adapter pulled mid-write") << true;
-    QTest::newRow("unit silent mid-write") << false;
+    QTest::addColumn<QString>("reasonCode");
+    QTest::newRow("adapter pulled mid-write") << true << "port-lost";
+    QTest::newRow("unit silent mid-write") << false << "no-answer";
 }
 
 void StationTest::cutShortIsInterrupted()
 {
     QFETCH(bool, unplugged);
+    QFETCH(QString, reasonCode);
     const QString record = m_dir.filePath(QStringLiteral("record.csv"));
     std::unique_ptr<Station> station = startStation(record);
     QSignalSpy recorded(station.get(), &Station::recorded);
@@ -368,6 +374,7 @@ void StationTest::cutShortIsInterrupted()
     QTRY_COMPARE_WITH_TIMEOUT(recorded.count(), 1, UnitTimeoutMs);
     QList<QStringList> cut = rows(record);
     QCOMPARE(cut.value(0).value(ResultColumn), QStringLiteral("interrupted"));
+    QCOMPARE(cut.value(0).value(ReasonCodeColumn), reasonCode);
     QCOMPARE(cut.value(0).value(OwnIdColumn), QStringLiteral("011"));
     QVERIFY2(cut.value(0).value(ReasonColumn).contains(QLatin1String("/17")),
              qPrintable(cut.value(0).value(ReasonColumn)));
@@ -403,6 +410,7 @@ void StationTest::wrongModelGetsNothing()
     PtyUnit *unit = plug(QStringLiteral("u1"), options);
     QTRY_COMPARE_WITH_TIMEOUT(recorded.count(), 1, UnitTimeoutMs);
     QCOMPARE(rows(record).value(0).value(ResultColumn), QStringLiteral("wrong-model"));
+    QCOMPARE(rows(record).value(0).value(ReasonCodeColumn), QStringLiteral("wrong-model"));
     QCOMPARE(rows(record).value(0).value(OwnIdColumn), QString());
     for (const QByteArray &line : unit->simulator().receivedLines())
         QVERIFY2(!UnitSimulator::isParameterKey(UnitSimulator::keywordOf(line)), line.constData());
@@ -576,6 +584,57 @@ void StationTest::ownIdsFollowTheRecordAndTheLabels()
     QVERIFY2(station.queueLabel(QStringLiteral("LOT7-016"), &why), qPrintable(why));
     QVERIFY(!station.queueLabel(QStringLiteral("016"), &why));  // queued already
     QCOMPARE(station.counters().nextOwnId, std::optional<int>(16));
+}
+
+// A record begun before the reason code keeps its header; rows appended to it have its columns.
+// The reasons are Japanese whatever the window speaks; the tile speaks the window's language.
+void StationTest::recordKeepsItsColumnsAndItsLanguage()
+{
+    QStringList older = StationRecord::header();
+    QCOMPARE(older.indexOf(QStringLiteral("reason_code")), ReasonCodeColumn);
+    older.removeAt(ReasonCodeColumn);
+    QStringList earlierRow(older.size());
+    earlierRow[OwnIdColumn] = QStringLiteral("015");
+    earlierRow[ResultColumn] = QStringLiteral("done");
+    const QByteArray earlier = "\xEF\xBB\xBF" + StationRecord::csvLine(older)
+        + StationRecord::csvLine(earlierRow);
+    const QString path = m_dir.filePath(QStringLiteral("older.csv"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(earlier) == earlier.size());
+    file.close();
+
+    QTranslator english;
+    QVERIFY(english.load(QStringLiteral(":/i18n/zrt48210_en.qm")));
+    QCoreApplication::installTranslator(&english);
+    RunResult silent;
+    silent.outcome = RunOutcome::NoAnswer;
+    const QString shown = resultReason(silent);
+    const RecordRow row = recordRow(silent, Adapter(), QStringLiteral("Sato"), JobSettings());
+    QCoreApplication::removeTranslator(&english);
+    QVERIFY2(!shown.contains(QStringLiteral("ユニット")), qPrintable(shown));
+    QCOMPARE(row.reason, QStringLiteral("エラー：ユニットと通信できません。"));
+    QCOMPARE(row.reasonCode, QStringLiteral("no-answer"));
+
+    StationRecord record;
+    QString why;
+    QVERIFY2(record.open(path, &why), qPrintable(why));
+    QVERIFY2(record.append(row, &why), qPrintable(why));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(bytes.startsWith(earlier));
+    const QList<QStringList> lines = StationRecord::parseCsv(bytes);
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines.at(0), older);
+    QCOMPARE(lines.at(2).size(), older.size());
+    QCOMPARE(lines.at(2).value(ResultColumn), QStringLiteral("failed"));
+    QCOMPARE(lines.at(2).value(ReasonColumn - 1), row.reason);
+    // Read back, every row has the reason code's column, empty where the file has none.
+    QList<QStringList> read;
+    QVERIFY2(StationRecord::readRows(path, &read, &why, false), qPrintable(why));
+    QCOMPARE(read.size(), 2);
+    QCOMPARE(read.at(1).value(ReasonColumn), row.reason);
+    QCOMPARE(read.at(1).value(ReasonCodeColumn), QString());
+    QCOMPARE(StationRecord::summarize(read).ownIds, QSet<int>{15});
 }
 
 void StationTest::windowShowsDoneWithTheOwnId()
