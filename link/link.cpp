@@ -406,6 +406,22 @@ void Link::giveUp()
     settle();
 }
 
+void Link::hold()
+{
+    ++m_holds;
+    // A wait under way stands still: a resend would be a line out as well.
+    m_watchdog.stop();
+}
+
+void Link::release()
+{
+    if (m_holds == 0 || --m_holds > 0)
+        return;
+    if (m_state.portOpen && m_state.awaitingReply)
+        m_watchdog.start();
+    scheduleTurn();
+}
+
 void Link::scheduleTurn()
 {
     if (!m_turnTimer.isActive())
@@ -420,8 +436,9 @@ void Link::runTurn()
     }
     dropFailedBatch();
     settle();
-    // While a reply is awaited the turn belongs to the collection, which its own events drive.
-    if (!m_state.awaitingReply && !m_state.pendingText.isEmpty())
+    // While a reply is awaited the turn belongs to the collection, which its own events drive;
+    // while held, the next line waits for the release.
+    if (!m_state.awaitingReply && !m_state.pendingText.isEmpty() && m_holds == 0)
         transmitNextLine();
 }
 
@@ -529,4 +546,17 @@ void Link::onChannelLost()
     setAwaitingReply(false);
     emit connectionChanged(false);
     settle();
+}
+
+LinkHold::LinkHold(Link *link)
+    : m_link(link)
+{
+    if (m_link)
+        m_link->hold();
+}
+
+LinkHold::~LinkHold()
+{
+    if (m_link)
+        m_link->release();
 }

@@ -7,6 +7,7 @@
 #include "link/unitmodels.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 
@@ -37,6 +38,10 @@ struct LinkTimings
 // Nothing here spins. A "turn" of the exchange runs from an event: a queued command, the end
 // of a reply's quiet time, or the end of the previous exchange. A turn first drops a failed
 // batch, then either dispatches one collected reply or transmits one line, never both.
+//
+// A front end that shows the user what the unit reported may hold the link (LinkHold): while
+// held, nothing goes out, no command and no resend, and the watchdog rests; replies are still
+// taken and operations still end. The last hold to end gives the link a turn.
 class Link : public QObject
 {
     Q_OBJECT
@@ -109,6 +114,10 @@ signals:
 private:
     // The dispatcher is fuzzed on its own, without the turns around it.
     friend int ::LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+    friend class LinkHold;
+
+    void hold();
+    void release();
 
     void queueCommand(const QString &command);
     void begin(LinkOperation operation);
@@ -161,4 +170,18 @@ private:
     bool m_heard = false;
     bool m_understood = false;
     int m_ticks = 0;
+    int m_holds = 0;
+};
+
+// Holds a link for as long as it lives; may outlive the link.
+class LinkHold
+{
+public:
+    explicit LinkHold(Link *link);
+    ~LinkHold();
+    LinkHold(const LinkHold &) = delete;
+    LinkHold &operator=(const LinkHold &) = delete;
+
+private:
+    QPointer<Link> m_link;
 };

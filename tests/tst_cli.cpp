@@ -48,6 +48,7 @@ private slots:
     void unitNeverIdentifiedIsNoAnswer_data();
     void unitNeverIdentifiedIsNoAnswer();
     void missingRightsSayWhatToDo();
+    void liveLockOfAnotherUserIsInUse();
     void parallelUnitsEndOnTheirOwn();
     void unplugMidWriteStopsThatUnitOnly();
     void badInputSendsNothing_data();
@@ -71,6 +72,8 @@ private:
     PtyUnit *addUnit(const UnitOptions &options = {});
     QStringList ports() const;
     Run run(const QStringList &arguments, const OnStart &onStart = {}, int timeoutMs = 20000);
+    // The tool run as nobody, outside every group; `whyNot` says why that cannot be done here.
+    Run runAsNobody(const QStringList &arguments, QString *whyNot);
     QString writeFile(const QString &name, const QByteArray &bytes);
     QString settingsFile(const QString &name, const QString &kind,
                          const QMap<QString, QString> &values = {});
@@ -427,27 +430,65 @@ void CliTest::unitNeverIdentifiedIsNoAnswer()
     QCOMPARE(unit->simulator().receivedLines(), QList<QByteArray>(4, "@UVER"));
 }
 
-void CliTest::missingRightsSayWhatToDo()
+CliTest::Run CliTest::runAsNobody(const QStringList &arguments, QString *whyNot)
 {
-    if (::geteuid() != 0)
-        QSKIP("needs root to run the tool as a user outside the group dialout");
+    Run result;
+    if (::geteuid() != 0) {
+        *whyNot = QStringLiteral("needs root to run the tool as another user");
+        return result;
+    }
     const QStringList asNobody{"--reuid=65534", "--regid=65534", "--clear-groups",
                                QStringLiteral(ZRT_CLI)};
     QProcess process;
     process.start(QStringLiteral("setpriv"), asNobody + QStringList{"--version"});
-    if (!process.waitForFinished(20000) || process.exitCode() != 0)
-        QSKIP("the build folder is not open to other users");
+    if (!process.waitForFinished(20000) || process.exitCode() != 0) {
+        *whyNot = QStringLiteral("the build folder is not open to other users");
+        return result;
+    }
+    // Nothing is asked of the units: a wait that blocks their event loop does no harm.
+    process.start(QStringLiteral("setpriv"), asNobody + arguments);
+    if (!process.waitForFinished(20000))
+        return result;
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+void CliTest::missingRightsSayWhatToDo()
+{
     PtyUnit *unit = addUnit();
     // The terminal is root's and its group's alone, as a serial device is dialout's.
     QCOMPARE(::chmod(QFile::encodeName(unit->devicePath()).constData(), 0660), 0);
-    process.start(QStringLiteral("setpriv"),
-                  asNobody + QStringList{"identify", "--port", unit->devicePath()});
-    QVERIFY(process.waitForFinished(20000));
-    const QString out = QString::fromUtf8(process.readAllStandardError());
-    QCOMPARE(process.exitCode(), 3);
-    QVERIFY2(out.contains(QLatin1String("group dialout: run 'sudo usermod -aG dialout $USER', "
-                                        "then log out and in again")),
-             qPrintable(out));
+    QString whyNot;
+    const Run result = runAsNobody({"identify", "--port", unit->devicePath()}, &whyNot);
+    if (!whyNot.isEmpty())
+        QSKIP(qPrintable(whyNot));
+    QCOMPARE(result.exitCode, 3);
+    QVERIFY2(result.err.contains(
+                 QLatin1String("group dialout: run 'sudo usermod -aG dialout $USER', "
+                               "then log out and in again")),
+             qPrintable(result.err));
+    QVERIFY(unit->simulator().receivedLines().isEmpty());
+}
+
+// A lock whose program runs under another user (kill answers EPERM) names a port in use, not a
+// stale lock: that would invite the user to delete a live one.
+void CliTest::liveLockOfAnotherUserIsInUse()
+{
+    PtyUnit *unit = addUnit();
+    // Open to everyone: only the lock of root's program keeps nobody out.
+    QCOMPARE(::chmod(QFile::encodeName(unit->devicePath()).constData(), 0666), 0);
+    HeldPort holder;
+    if (!holder.holdByLock(unit->devicePath(), defaultLockFolders().constFirst()))
+        QSKIP(qPrintable(QStringLiteral("no lock: ") + holder.errorString()));
+    QString whyNot;
+    const Run find = runAsNobody({"find", "--port", unit->devicePath()}, &whyNot);
+    if (!whyNot.isEmpty())
+        QSKIP(qPrintable(whyNot));
+    QCOMPARE(find.out.simplified(),
+             unit->devicePath() + QStringLiteral(" - in use by sleep (PID %1)").arg(holder.pid()));
+    QCOMPARE(find.exitCode, 1);  // no unit answered
     QVERIFY(unit->simulator().receivedLines().isEmpty());
 }
 

@@ -39,7 +39,8 @@ private slots:
     void writeAllSendsBackWhatWasRead();
     void nakInTheMiddleOfAWriteDropsTheRest();
     void errorReportExplainsTheCode();
-    void errLineDuringAWriteOpensTheReport();
+    void errorReportHoldsWhatFollowsUntilClosed_data();
+    void errorReportHoldsWhatFollowsUntilClosed();
     void replyInQuickPiecesIsOneReply();
     void streamingUnitDoesNotLockTheWindow();
     void farEndClosedWhileConnected();
@@ -343,26 +344,66 @@ void ConnectionTest::errorReportExplainsTheCode()
     QCOMPARE(received().last(), QByteArray("@UERR"));
 }
 
-void ConnectionTest::errLineDuringAWriteOpensTheReport()
+void ConnectionTest::errorReportHoldsWhatFollowsUntilClosed_data()
 {
-    QVERIFY(startUnit());
-    QVERIFY(connectUnit());
-    // The unit answers the first command of a write with an error line.
-    disconnect(m_unit, nullptr, nullptr, nullptr);
-    m_unit->setReplyShape({});
+    QTest::addColumn<QByteArray>("trigger");  // a button, or the menu item
+    QTest::addColumn<QByteArray>("firstLine");
+    QTest::addColumn<int>("sentInAll");
+    QTest::addColumn<QString>("endStatus");
+    QTest::newRow("panel write") << QByteArray("cmdFrqSet") << QByteArray("@FRBD0") << 2
+                                 << StatusText::WriteDone;
+    QTest::newRow("write-all") << QByteArray("cmdAllSet") << QByteArray("@FRBD0") << 17
+                               << StatusText::WriteDone;
+    QTest::newRow("error read") << QByteArray("mnuErr") << QByteArray("@UERR") << 1
+                                << StatusText::ReadDone;
+}
+
+// The unit answers the first line with an error line. While its report is open nothing more
+// goes out, not even a resend; what is left of the batch follows once the user closed it.
+void ConnectionTest::errorReportHoldsWhatFollowsUntilClosed()
+{
+    QFETCH(QByteArray, trigger);
+    QFETCH(QByteArray, firstLine);
+    QFETCH(int, sentInAll);
+    QFETCH(QString, endStatus);
     UnitOptions options;
-    options.silentKeys = {"FRBD", "FRCH"};
+    options.errorCode = "100D";
+    QVERIFY(startUnit(options));
+    QVERIFY(connectUnit());
+    options.errKeys = {UnitSimulator::keywordOf(firstLine)};
     m_unit->simulator().setOptions(options);
-    connect(m_unit, &PtyUnit::lineReceived, this, [this](const QByteArray &line) {
-        if (line.startsWith("@FRBD"))
-            QMetaObject::invokeMethod(m_unit, [this] { m_unit->startStream(9, "Err100D\r\n"); },
-                                      Qt::QueuedConnection);
-    });
-    click("cmdFrqSet");
-    QTRY_COMPARE_WITH_TIMEOUT(m_app->prompter.shown.size(), 2, 3000);  // the question, the report
+    // Short watchdog periods, so that the box stays open over several of them.
+    m_app->link()->setTimings({250, 10});
+    const int before = received().size();
+    QList<QByteArray> atOpen;
+    QList<QByteArray> atClose;
+    QString statusWhileOpen;
+    bool watchdogRan = true;
+    bool closed = false;
+    m_app->prompter.onShow = [&](const ScriptedPrompter::Shown &box) {
+        if (box.title != QStringLiteral("エラー情報"))
+            return;
+        atOpen = received().mid(before);
+        statusWhileOpen = statusText();
+        QTest::qWait(700);  // the user reads the report
+        atClose = received().mid(before);
+        watchdogRan = m_app->link()->watchdogRunning();
+        closed = true;
+    };
+    if (trigger.startsWith("mnu"))
+        m_app->find<QAction>(QString::fromLatin1(trigger))->trigger();
+    else
+        click(trigger.constData());
+    QTRY_VERIFY_WITH_TIMEOUT(closed, 3000);
+    QCOMPARE(atOpen, QList<QByteArray>{firstLine});
+    QCOMPARE(atClose, atOpen);
+    QVERIFY(!watchdogRan);
     QCOMPARE(m_app->prompter.shown.last().text, QStringLiteral("自己ＩＤエラーです。"));
-    QCOMPARE(statusText(), StatusText::ReadDone);
-    QTRY_COMPARE(received().last(), QByteArray("@FRCH0"));
+    QCOMPARE(statusWhileOpen, StatusText::ReadDone);
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(), endStatus, 5000);
+    QTRY_VERIFY(!m_app->link()->state().awaitingReply);
+    QCOMPARE(received().size() - before, sentInAll);
+    QCOMPARE(m_app->link()->state().phase, ExchangePhase::Idle);
 }
 
 void ConnectionTest::replyInQuickPiecesIsOneReply()

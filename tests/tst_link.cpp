@@ -7,6 +7,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <optional>
+
 Q_DECLARE_METATYPE(LinkResult::Outcome)
 
 // The half-duplex exchange against a unit played by the test.
@@ -28,6 +30,8 @@ private slots:
     void identificationCompletesTheConnection();
     void wrongModelLeavesThePortOpenButNotConnected();
     void errLineEndsTheExchangeAndDropsWhatFollows();
+    void heldLinkSendsNothingYetEnds_data();
+    void heldLinkSendsNothingYetEnds();
     void readBackCompletesOnlyWithAnAppliedLastLine();
     void refusedLastLineIsAskedForAgain();
     void emptyLineCompletesAReadBack();
@@ -315,6 +319,50 @@ void LinkTest::errLineEndsTheExchangeAndDropsWhatFollows()
     QCOMPARE(m_link->state().phase, ExchangePhase::Idle);
     QVERIFY(!m_link->watchdogRunning());
     QVERIFY(endsWith(LinkOperation::ReadError, LinkResult::Outcome::Done));
+}
+
+void LinkTest::heldLinkSendsNothingYetEnds_data()
+{
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<LinkResult::Outcome>("outcome");
+    QTest::newRow("released") << "release" << LinkResult::Outcome::Done;
+    QTest::newRow("disconnected") << "disconnect" << LinkResult::Outcome::Stopped;
+    QTest::newRow("unplugged") << "unplug" << LinkResult::Outcome::PortLost;
+    QTest::newRow("quit") << "quit" << LinkResult::Outcome::Stopped;
+}
+
+// While held nothing goes out, not even a resend, yet an answer is still taken; the batch goes
+// on at the release, and the connection or the program may end meanwhile without one.
+void LinkTest::heldLinkSendsNothingYetEnds()
+{
+    QFETCH(QString, end);
+    QFETCH(LinkResult::Outcome, outcome);
+    QVERIFY(connectUnit());
+    m_link->writeGroup({QStringLiteral("FRBD1"), QStringLiteral("FRCH2")});
+    QTRY_COMPARE(writes(), 1);
+    std::optional<LinkHold> held(m_link);
+    QTest::qWait(250);  // over two watchdog periods, to show that nothing goes out
+    QCOMPARE(writes(), 1);
+    QVERIFY(!m_link->watchdogRunning());
+    reply("Err100D\r\n");
+    QTRY_COMPARE(m_host->errorLines, QStringList{QStringLiteral("Err100D")});
+    QTest::qWait(50);  // the turns after the answer send nothing either
+    QCOMPARE(writes(), 1);
+    QVERIFY(m_host->results.isEmpty());
+    if (end == QLatin1String("release")) {
+        held.reset();
+        QTRY_COMPARE(writes(), 2);
+        QCOMPARE(m_channel->written.last(), command("FRCH2"));
+        reply("ACK\r\n");
+    } else if (end == QLatin1String("disconnect")) {
+        m_link->disconnectUnit();
+    } else if (end == QLatin1String("unplug")) {
+        m_channel->unplug();
+    } else {
+        m_link->quit();
+    }
+    QVERIFY(endsWith(LinkOperation::Write, outcome));
+    QCOMPARE(writes(), end == QLatin1String("release") ? 2 : 1);
 }
 
 void LinkTest::readBackCompletesOnlyWithAnAppliedLastLine()

@@ -32,6 +32,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include <memory>
+
 namespace {
 
 constexpr int ClientWidth = 10095 / 15;
@@ -124,8 +126,19 @@ MainWindow::MainWindow(Prompter *prompter, PortMap *portMap, Link *link,
     connect(link, &Link::versionReceived, m_controls.lblUnitVer2, &QLabel::setText);
     connect(link, &Link::connectionChanged, this, &MainWindow::showConnectionState);
     // The report is a modal box: opened after the dispatch that found the line has returned.
-    connect(link, &Link::errorLineReceived, this, &MainWindow::showUnitError,
+    // The link is held from inside that dispatch, so that no line goes out before the box
+    // opens, and let go when it closes (or when the call is dropped unrun): the user reads the
+    // unit's complaint before the batch that caused it goes on.
+    connect(link, &Link::errorLineReceived, this, [this](const QString &line) {
+        auto held = std::make_shared<LinkHold>(m_link);
+        QMetaObject::invokeMethod(
+            this,
+            [this, line, held]() mutable {
+                showUnitError(line);
+                held.reset();
+            },
             Qt::QueuedConnection);
+    }, Qt::DirectConnection);
 }
 
 void MainWindow::attachTrafficLog(TrafficLog *log)
