@@ -45,8 +45,8 @@ private slots:
     void diffChecksASiteAgainstItsFiles();
     void wrongModelIsRefused();
     void lastCommandAnsweredWithoutAckIsRefused();
-    void unitNeverIdentifiedIsNoAnswer_data();
-    void unitNeverIdentifiedIsNoAnswer();
+    void unitNeverIdentifiedStopsWithStatus3_data();
+    void unitNeverIdentifiedStopsWithStatus3();
     void missingRightsSayWhatToDo();
     void parallelUnitsEndOnTheirOwn();
     void unplugMidWriteStopsThatUnitOnly();
@@ -399,31 +399,46 @@ void CliTest::lastCommandAnsweredWithoutAckIsRefused()
     QCOMPARE(unit->simulator().receivedLines().last(), QByteArray("@DOUT1"));
 }
 
-void CliTest::unitNeverIdentifiedIsNoAnswer_data()
+void CliTest::unitNeverIdentifiedStopsWithStatus3_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("identify") << QStringList{"identify"};
-    QTest::newRow("read") << QStringList{"read"};
-    QTest::newRow("write --verify") << QStringList{"write", "FILE", "--verify"};
-    QTest::newRow("set") << QStringList{"set", "MODE=1"};
-    QTest::newRow("diff") << QStringList{"diff", "FILE"};
-    QTest::newRow("error") << QStringList{"error"};
+    QTest::addColumn<bool>("errorLine");  // UVER answered with the error line, else noise
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("asked");
+    const QString noise = QStringLiteral("unreadable answer: unreadable answer to UVER: bytes "
+                                         "came back, but no line could be read");
+    QTest::newRow("identify") << QStringList{"identify"} << false << noise << 4;
+    QTest::newRow("read") << QStringList{"read"} << false << noise << 4;
+    QTest::newRow("write --verify") << QStringList{"write", "FILE", "--verify"} << false << noise
+                                    << 4;
+    QTest::newRow("set") << QStringList{"set", "MODE=1"} << false << noise << 4;
+    QTest::newRow("diff") << QStringList{"diff", "FILE"} << false << noise << 4;
+    QTest::newRow("error") << QStringList{"error"} << false << noise << 4;
+    QTest::newRow("identify, an error line")
+        << QStringList{"identify"} << true
+        << QStringLiteral("no answer: no identification in the answer to UVER") << 1;
 }
 
-// Noise in front of every identification line: no verb goes on as if it had a unit.
-void CliTest::unitNeverIdentifiedIsNoAnswer()
+// Noise in front of every identification line, or an error line in its place: no verb goes on
+// as if it had a unit.
+void CliTest::unitNeverIdentifiedStopsWithStatus3()
 {
     QFETCH(QStringList, arguments);
-    UnitOptions noisy;
-    noisy.noisyIdentifications = 1000;
-    PtyUnit *unit = addUnit(noisy);
+    QFETCH(bool, errorLine);
+    QFETCH(QString, message);
+    QFETCH(int, asked);
+    UnitOptions options;
+    if (errorLine)
+        options.errKeys = {"UVER"};
+    else
+        options.noisyIdentifications = 1000;
+    PtyUnit *unit = addUnit(options);
     arguments.replaceInStrings(QStringLiteral("FILE"),
                                settingsFile(QStringLiteral("digital.txt"), Digital));
     const Run result = run(arguments + ports());
     QCOMPARE(result.exitCode, 3);
-    QVERIFY2(result.err.contains(QLatin1String("no answer: no answer to UVER, sent 4 times")),
-             qPrintable(result.err));
-    QCOMPARE(unit->simulator().receivedLines(), QList<QByteArray>(4, "@UVER"));
+    QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    QCOMPARE(unit->simulator().receivedLines(), QList<QByteArray>(asked, "@UVER"));
 }
 
 void CliTest::missingRightsSayWhatToDo()
@@ -668,7 +683,13 @@ void CliTest::findTellsWhereUnitsAnswer()
     UnitOptions silent;
     silent.silent = true;
     addUnit(silent);
-    addUnit()->setReplyShape({0, 1, 0, 24});  // garbage in front of the identification
+    // Babblers: random bytes in front of every reply, line noise glued to "ZRT", and a run of
+    // bytes that never ends a line.
+    addUnit()->setReplyShape({0, 1, 0, 40});
+    UnitOptions noisy;
+    noisy.noisyIdentifications = 1000;
+    addUnit(noisy);
+    addUnit()->streamOnCommand({});
     UnitOptions foreign;
     foreign.model = "48299";
     addUnit(foreign);
@@ -689,14 +710,16 @@ void CliTest::findTellsWhereUnitsAnswer()
     QCOMPARE(lines, (QStringList{
         device(0) + " - ZRT48210 Ver2.10",
         device(1) + " - no answer",
-        device(2) + " - no answer",
-        device(3) + " - ZRT48299 Ver1.02 (not a 48210, 48220 or 48221)",
-        device(4) + QStringLiteral(" - in use by sleep (PID %1)").arg(holder.pid()),
+        device(2) + " - unreadable answer",
+        device(3) + " - unreadable answer",
+        device(4) + " - unreadable answer",
+        device(5) + " - ZRT48299 Ver1.02 (not a 48210, 48220 or 48221)",
+        device(6) + QStringLiteral(" - in use by sleep (PID %1)").arg(holder.pid()),
         missing + " - No such file or directory",
     }));
-    // Only the identification, with its resends to the silent unit and to the one whose
-    // answer never identifies it; nothing to the busy one.
-    const QList<int> sent{1, 4, 4, 1, 0};
+    // Only the identification, with its resends to the silent unit and to those whose answer
+    // never identifies them; none into a stream that never goes quiet, nothing to the busy one.
+    const QList<int> sent{1, 4, 4, 4, 1, 1, 0};
     for (int i = 0; i < sent.size(); ++i) {
         QCOMPARE(m_units.at(i)->simulator().receivedLines(),
                  QList<QByteArray>(sent.at(i), QByteArray("@UVER")));
@@ -706,23 +729,25 @@ void CliTest::findTellsWhereUnitsAnswer()
     QCOMPARE(json.exitCode, 0);
     const QJsonArray found =
         QJsonDocument::fromJson(json.out.toUtf8()).object().value("ports").toArray();
-    QCOMPARE(found.size(), 6);
+    QCOMPARE(found.size(), 8);
     QStringList results;
     for (const QJsonValue &port : found)
         results << port[QStringLiteral("result")].toString();
-    QCOMPARE(results, (QStringList{"unit", "no answer", "no answer", "other model", "not opened",
-                                   "not opened"}));
+    QCOMPARE(results, (QStringList{"unit", "no answer", "unreadable", "unreadable", "unreadable",
+                                   "other model", "not opened", "not opened"}));
     QCOMPARE(found[0][QStringLiteral("model")].toString(), QStringLiteral("48210"));
     QCOMPARE(found[0][QStringLiteral("version")].toString(), QStringLiteral("Ver2.10"));
     QCOMPARE(found[0][QStringLiteral("entry")].type(), QJsonValue::Null);
-    QCOMPARE(found[3][QStringLiteral("model")].toString(), QStringLiteral("48299"));
-    const QJsonObject held = found[4][QStringLiteral("holder")].toObject();
+    QCOMPARE(found[3][QStringLiteral("version")].toString(), QString());
+    QCOMPARE(found[5][QStringLiteral("model")].toString(), QStringLiteral("48299"));
+    const QJsonObject held = found[6][QStringLiteral("holder")].toObject();
     QCOMPARE(held.value("pid").toInteger(), holder.pid());
     QCOMPARE(held.value("program").toString(), QStringLiteral("sleep"));
     QCOMPARE(held.value("stale").toBool(), false);
 
-    // No unit of ours: a model of another family does not count.
-    Run none = run({"find", "--port", device(1), "--port", device(3)});
+    // No unit of ours: a model of another family and a babbler do not count.
+    Run none = run({"find", "--port", device(1), "--port", device(2), "--port", device(4),
+                    "--port", device(5)});
     QCOMPARE(none.exitCode, 1);
 }
 

@@ -309,7 +309,7 @@ void PortDialogTest::findAsksEveryOtherPortAndSelectsTheFirstUnit()
     QCOMPARE(found, QStringLiteral("ＣＯＭ１　このプログラムが開いています\n"
                                    "ＣＯＭ２　応答なし\n"
                                    "ＣＯＭ３　ZRT48220  Ver1.02\n"
-                                   "ＣＯＭ４　応答なし\n"
+                                   "ＣＯＭ４　応答を読み取れません\n"
                                    "ＣＯＭ５　ZRT48210  Ver1.02\n"
                                    "ＣＯＭ６　未接続\nＣＯＭ７　未接続\nＣＯＭ８　未接続\n"
                                    "ＣＯＭ９　未接続"));
