@@ -7,6 +7,7 @@
 #include "ui/mainwindow.h"
 #include "unitsim/ptyunit.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -795,9 +796,22 @@ void CliTest::writeRecordAppendsOneRowPerUnit()
     Run run = this->run(QStringList{"write", file, "--verify", "--myid-from", "7", "--record",
                                     record} + ports());
     QCOMPARE(run.exitCode, 1);  // the 48220 does not take a digital file
-    run = this->run(QStringList{"write", file, "--record", record, "--port",
-                                m_units.front()->devicePath()});
+    // The file saved anew while the write is under way (before the unit answers LOGI): the
+    // row names the bytes the values came from.
+    PtyUnit *unit = m_units.front().get();
+    run = this->run(QStringList{"write", file, "--record", record, "--port", unit->devicePath()},
+                    [&](QProcess &process) {
+                        connect(unit, &PtyUnit::lineReceived, &process,
+                                [&](const QByteArray &line) {
+                                    if (line.startsWith("@LOGI"))
+                                        writeFile("slave.txt",
+                                                  settingsBytes(Digital, {{"MYID", "099"}}));
+                                });
+                    });
     QCOMPARE(run.exitCode, 0);
+    QCOMPARE(unit->simulator().value("MYID"), QByteArray("001"));
+    const QByteArray sha256 =
+        QCryptographicHash::hash(settingsBytes(Digital), QCryptographicHash::Sha256).toHex();
     QFile csv(record);
     QVERIFY(csv.open(QIODevice::ReadOnly));
     const QByteArray bytes = csv.readAll();
@@ -809,7 +823,7 @@ void CliTest::writeRecordAppendsOneRowPerUnit()
     QVERIFY2(rows.at(1).contains(",ZRT48220,") && rows.at(1).contains(",wrong-model,"),
              rows.at(1).constData());
     // Without --verify the values are those written, marked so.
-    QVERIFY2(rows.at(2).contains(",001,slave.txt,")
+    QVERIFY2(rows.at(2).contains(",001,slave.txt," + sha256 + ",")
                  && rows.at(2).contains("\"written, not verified\""), rows.at(2).constData());
 }
 
