@@ -48,6 +48,7 @@ private slots:
     void lastCommandAnsweredWithoutAckIsRefused();
     void unitNeverIdentifiedStopsWithStatus3_data();
     void unitNeverIdentifiedStopsWithStatus3();
+    void readBackLackingAParameterSavesNothing();
     void missingRightsSayWhatToDo();
     void parallelUnitsEndOnTheirOwn();
     void unplugMidWriteStopsThatUnitOnly();
@@ -440,6 +441,20 @@ void CliTest::unitNeverIdentifiedStopsWithStatus3()
     QCOMPARE(result.exitCode, 3);
     QVERIFY2(result.err.contains(message), qPrintable(result.err));
     QCOMPARE(unit->simulator().receivedLines(), QList<QByteArray>(asked, "@UVER"));
+}
+
+// A default in place of a value the unit never reported would be saved as if it held it.
+void CliTest::readBackLackingAParameterSavesNothing()
+{
+    UnitOptions options;
+    options.omitKeys = {"PTIM"};
+    addUnit(options);
+    const QString file = m_dir.filePath(QStringLiteral("lacking.txt"));
+    const Run read = run(QStringList{"read", "-o", file} + ports());
+    QCOMPARE(read.exitCode, 3);
+    QVERIFY2(read.err.contains(QLatin1String("bad read-back: the unit did not report PTIM")),
+             qPrintable(read.err));
+    QVERIFY(QDir(m_dir.path()).entryList({"*lacking*"}, QDir::Files | QDir::Hidden).isEmpty());
 }
 
 void CliTest::missingRightsSayWhatToDo()
