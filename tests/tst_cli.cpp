@@ -56,7 +56,9 @@ private slots:
     void badInputSendsNothing();
     void interruptFinishesTheLineAndCloses();
     void progressRedrawsInPlaceOnATerminal();
-    void helpVersionAndPorts();
+    void helpForAllOrOneVerb_data();
+    void helpForAllOrOneVerb();
+    void versionAndPorts();
     void findTellsWhereUnitsAnswer();
     void watchRecordsEachUnitOnceAndEndsOnCtrlC();
     void writeRecordAppendsOneRowPerUnit();
@@ -665,15 +667,68 @@ void CliTest::progressRedrawsInPlaceOnATerminal()
     QVERIFY(!screen.contains(": done"));  // the plain form is for pipes and files
 }
 
-void CliTest::helpVersionAndPorts()
+void CliTest::helpForAllOrOneVerb_data()
 {
-    Run help = run({"--help"});
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("verb");  // empty: every verb
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QStringList>("hidden");
+    QTest::newRow("--help") << QStringList{"--help"} << QString()
+                            << QStringList{"--myid-from N", "-v, --version", "Progress goes"}
+                            << QStringList{};
+    QTest::newRow("-h") << QStringList{"-h"} << QString() << QStringList{"--record CSV"}
+                        << QStringList{};
+    QTest::newRow("ports") << QStringList{"ports", "--help"} << "ports"
+                           << QStringList{"--json"} << QStringList{"--port P", "130  "};
+    QTest::newRow("identify") << QStringList{"identify", "--help"} << "identify"
+                              << QStringList{"--port P", "--log FILE"}
+                              << QStringList{"--verify  ", "-o, --output"};
+    QTest::newRow("read") << QStringList{"--help", "read"} << "read"
+                          << QStringList{"-o, --output FILE"} << QStringList{"--myid N"};
+    QTest::newRow("write") << QStringList{"write", "--help"} << "write"
+                           << QStringList{"--verify  ", "--myid-from N", "--record CSV"}
+                           << QStringList{"-o, --output"};
+    QTest::newRow("set") << QStringList{"set", "--help"} << "set"
+                         << QStringList{"--verify  ", "--myid N"} << QStringList{"--record CSV"};
+    QTest::newRow("diff") << QStringList{"diff", "--help"} << "diff"
+                          << QStringList{"--myid N"} << QStringList{"--verify  "};
+    QTest::newRow("error") << QStringList{"error", "-h"} << "error"
+                           << QStringList{"--json"} << QStringList{"--myid N"};
+    QTest::newRow("find") << QStringList{"find", "--help"} << "find" << QStringList{"--json"}
+                          << QStringList{"--verify  ", "1    a unit refused"};
+    QTest::newRow("watch") << QStringList{"watch", "--help"} << "watch"
+                           << QStringList{"--operator NAME"} << QStringList{"--json"};
+}
+
+void CliTest::helpForAllOrOneVerb()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, verb);
+    QFETCH(QStringList, shown);
+    QFETCH(QStringList, hidden);
+    const Run help = run(arguments);
     QCOMPARE(help.exitCode, 0);
-    for (const char *text : {"identify", "read [-o FILE]", "write FILE", "set KEY=VALUE",
-                             "diff FILE", "find", "--myid-from N", "--json", "--log FILE",
-                             "Exit status"}) {
-        QVERIFY2(help.out.contains(QLatin1String(text)), text);
+    for (const QString &text : shown + QStringList{"Exit status", "2    bad usage"})
+        QVERIFY2(help.out.contains(text), qPrintable(text));
+    for (const QString &text : hidden)
+        QVERIFY2(!help.out.contains(text), qPrintable(text));
+    // Each verb's usage as the help prints it, on a line of its own.
+    const QList<std::pair<QString, QString>> usages{
+        {"ports", "ports"}, {"identify", "identify"}, {"read", "read [-o FILE]"},
+        {"write", "write FILE... [--verify]"}, {"set", "set KEY=VALUE... [--verify]"},
+        {"diff", "diff FILE..."}, {"error", "error"}, {"find", "find"},
+        {"watch", "watch FILE --record CSV"}};
+    for (const auto &[name, usage] : usages) {
+        const QRegularExpression line(QStringLiteral("^(Usage: zrt48210-cli |  )%1( |$)")
+                                          .arg(QRegularExpression::escape(usage)),
+                                      QRegularExpression::MultilineOption);
+        QVERIFY2(line.match(help.out).hasMatch() == (verb.isEmpty() || name == verb),
+                 qPrintable(usage));
     }
+}
+
+void CliTest::versionAndPorts()
+{
     QCOMPARE(run({"--version"}).out, QStringLiteral("zrt48210-cli 1.02\n"));
     QCOMPARE(run({}).exitCode, 2);
     QCOMPARE(run({"identify"}).exitCode, 2);  // no port
