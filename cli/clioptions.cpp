@@ -3,93 +3,182 @@
 #include <QCommandLineParser>
 
 #include <algorithm>
+#include <cstddef>
 
 namespace {
 
 const QString Program = QStringLiteral("zrt48210-cli");
 
+constexpr unsigned bit(Verb verb)
+{
+    return 1u << static_cast<unsigned>(verb);
+}
+
+// Which verbs an option or an exit status concerns, for the help of one verb (Watch is the
+// last verb).
+constexpr unsigned AllVerbs = bit(Verb::Watch) * 2 - 1;
+constexpr unsigned UnitVerbs = bit(Verb::Identify) | bit(Verb::Read) | bit(Verb::Write)
+    | bit(Verb::Set) | bit(Verb::Diff) | bit(Verb::Error);
+
 struct VerbRow
 {
     Verb verb;
     const char *name;
+    const char *usage;  // the verb with its arguments
+    const char *about;  // wrapped for the help; no line end after the last line
 };
 
 constexpr VerbRow Verbs[] = {
-    {Verb::Ports, "ports"}, {Verb::Identify, "identify"}, {Verb::Read, "read"},
-    {Verb::Write, "write"}, {Verb::Set, "set"},           {Verb::Diff, "diff"},
-    {Verb::Error, "error"},  {Verb::Find, "find"},  {Verb::Watch, "watch"},
+    {Verb::Ports, "ports", "ports",
+     "List the serial ports: COMn entry, device, and maker,\n"
+     "product and serial number of USB adapters."},
+    {Verb::Identify, "identify", "identify", "Model, kind and version line of each unit."},
+    {Verb::Read, "read", "read [-o FILE]",
+     "Read back all seventeen parameters and print them as\n"
+     "KEY=value lines, or save them as a settings file in the\n"
+     "window's format. With several ports FILE must hold {n},\n"
+     "replaced by 1, 2, ... in the order of the --port options."},
+    {Verb::Write, "write", "write FILE... [--verify]",
+     "Write all seventeen parameters of a settings file in the\n"
+     "window's write-all order; stop at the first refusal.\n"
+     "One FILE for all units, or one per --port in order."},
+    {Verb::Set, "set", "set KEY=VALUE... [--verify]",
+     "Write only the given parameters (FRBD FRCH PDIR LOGI\n"
+     "AUIO ADSL DASL MODE TYPE MYID SNUM REPT ETIM DIVR PTIM\n"
+     "HOLD DOUT). TYPE=1 (master) also writes own ID 000,\n"
+     "TYPE=2 (repeater) 220; TYPE=0 (slave) needs MYID or\n"
+     "--myid."},
+    {Verb::Diff, "diff", "diff FILE...",
+     "Read back and list the parameters that differ from the\n"
+     "file (one FILE for all units, or one per --port)."},
+    {Verb::Error, "error", "error", "The unit's error code and its explanation."},
+    {Verb::Find, "find", "find",
+     "Ask every serial port (or each --port) at once which unit\n"
+     "answers there: model and version, no answer, or why the\n"
+     "port cannot be opened, with the program holding it.\n"
+     "Sends only UVER. Exit 0 when a unit of ours answered,\n"
+     "1 when none did."},
+    {Verb::Watch, "watch", "watch FILE --record CSV",
+     "The production station without a window: every adapter\n"
+     "that --port PATTERN matches (a glob, looked at again\n"
+     "every 2 s) is watched; each unit plugged in is\n"
+     "written, verified and recorded in CSV, once. One line\n"
+     "per unit and event; Ctrl-C stops (status 130)."},
 };
+
+struct HelpRow
+{
+    const char *left;
+    const char *text;  // wrapped; no line end after the last line
+    unsigned verbs;    // the verbs whose own help shows the row
+};
+
+constexpr HelpRow Options[] = {
+    {"--port P",
+     "The unit's serial line: a device path (/dev/ttyUSB0,\n"
+     "/dev/serial/by-id/...) or COMn as the window maps it.\n"
+     "Repeat for several units; they run in parallel.",
+     AllVerbs & ~bit(Verb::Ports)},
+    {"-o, --output FILE", "read: save a settings file instead of printing.", bit(Verb::Read)},
+    {"--verify", "write, set: read back afterwards and compare.",
+     bit(Verb::Write) | bit(Verb::Set)},
+    {"--myid N",
+     "write, set, diff: own ID N (1 to 200) instead of the\n"
+     "file's; not for a master or a repeater.",
+     bit(Verb::Write) | bit(Verb::Set) | bit(Verb::Diff)},
+    {"--myid-from N", "The same with several ports: N, N+1, ... in --port order.",
+     bit(Verb::Write) | bit(Verb::Set) | bit(Verb::Diff) | bit(Verb::Watch)},
+    {"--json", "Print one JSON document instead of text.", AllVerbs & ~bit(Verb::Watch)},
+    {"--log FILE",
+     "Append every line sent and received, resends, give-ups\n"
+     "and port errors to FILE, with millisecond timestamps.",
+     AllVerbs & ~bit(Verb::Ports) & ~bit(Verb::Watch)},
+    {"--record CSV",
+     "write, watch: append one row per unit to the station's\n"
+     "record (UTF-8 CSV, as zrt48210-station keeps it).",
+     bit(Verb::Write) | bit(Verb::Watch)},
+    {"--operator NAME", "write, watch: the operator's name for the record.",
+     bit(Verb::Write) | bit(Verb::Watch)},
+    {"-h, --help", "Print this help and exit.", AllVerbs},
+    {"-v, --version", "Print the version and exit.", 0},
+};
+
+constexpr HelpRow ExitStatuses[] = {
+    {"0", "every unit done (and verified, with --verify)", UnitVerbs | bit(Verb::Ports)},
+    {"1",
+     "a unit refused a parameter, a verify or diff found a difference, or a\n"
+     "unit is of the wrong model",
+     UnitVerbs},
+    {"2", "bad usage or a bad settings file; nothing was sent", AllVerbs},
+    {"3",
+     "a port could not be opened, a unit stopped answering, or the result\n"
+     "could not be saved",
+     UnitVerbs | bit(Verb::Watch)},
+    {"130", "interrupted by Ctrl-C", AllVerbs & ~bit(Verb::Ports)},
+};
+
+// "  left  text", the text's lines from `column` on; a left side too wide for that stands on
+// a line of its own.
+QString helpEntry(const char *left, const char *text, int column)
+{
+    const QString indent(column, QLatin1Char(' '));
+    QString entry = QStringLiteral("  ") + QLatin1String(left);
+    entry = entry.size() + 2 > column ? entry + QLatin1Char('\n') + indent
+                                      : entry.leftJustified(column);
+    return entry + QString::fromUtf8(text).replace(QLatin1Char('\n'), QLatin1Char('\n') + indent)
+        + QLatin1Char('\n');
+}
+
+// Every row without a verb; the rows that concern it with one.
+template <std::size_t N>
+QString helpRows(const char *title, const HelpRow (&rows)[N], int column, std::optional<Verb> verb)
+{
+    QString text = QLatin1String(title);
+    for (const HelpRow &row : rows) {
+        if (!verb || (row.verbs & bit(*verb)))
+            text += helpEntry(row.left, row.text, column);
+    }
+    return text;
+}
+
+constexpr int TextColumn = 22;
+constexpr int StatusColumn = 7;
+const char *const ExitTitle = "Exit status (with several units the worst one decides):\n";
+
+QString optionsAndStatuses(std::optional<Verb> verb)
+{
+    QString text = helpRows("Options:\n", Options, TextColumn, verb);
+    if (!verb) {
+        text += QStringLiteral(
+            "\n"
+            "Progress goes to standard error: one line per unit, updated in place on a\n"
+            "terminal. Ctrl-C lets each unit finish the line in progress, closes the ports\n"
+            "and reports what was written.\n");
+    }
+    return text + QLatin1Char('\n')
+        + helpRows(ExitTitle, ExitStatuses, StatusColumn, verb);
+}
 
 QString helpText()
 {
-    return QStringLiteral(
+    QString text = QStringLiteral(
         "Usage: zrt48210-cli VERB [arguments] [options]\n"
         "Configures ZRT radio telemetry units (48210, 48220, 48221) from the command\n"
         "line: one unit per --port, all of them at the same time.\n"
+        "'zrt48210-cli VERB --help' shows one verb's usage, options and exit statuses.\n"
         "\n"
-        "Verbs:\n"
-        "  ports               List the serial ports: COMn entry, device, and maker,\n"
-        "                      product and serial number of USB adapters.\n"
-        "  identify            Model, kind and version line of each unit.\n"
-        "  read [-o FILE]      Read back all seventeen parameters and print them as\n"
-        "                      KEY=value lines, or save them as a settings file in the\n"
-        "                      window's format. With several ports FILE must hold {n},\n"
-        "                      replaced by 1, 2, ... in the order of the --port options.\n"
-        "  write FILE... [--verify]\n"
-        "                      Write all seventeen parameters of a settings file in the\n"
-        "                      window's write-all order; stop at the first refusal.\n"
-        "                      One FILE for all units, or one per --port in order.\n"
-        "  set KEY=VALUE... [--verify]\n"
-        "                      Write only the given parameters (FRBD FRCH PDIR LOGI\n"
-        "                      AUIO ADSL DASL MODE TYPE MYID SNUM REPT ETIM DIVR PTIM\n"
-        "                      HOLD DOUT). TYPE=1 (master) also writes own ID 000,\n"
-        "                      TYPE=2 (repeater) 220; TYPE=0 (slave) needs MYID or\n"
-        "                      --myid.\n"
-        "  diff FILE...        Read back and list the parameters that differ from the\n"
-        "                      file (one FILE for all units, or one per --port).\n"
-        "  error               The unit's error code and its explanation.\n"
-        "  find                Ask every serial port (or each --port) at once which unit\n"
-        "                      answers there: model and version, no answer, or why the\n"
-        "                      port cannot be opened, with the program holding it.\n"
-        "                      Sends only UVER. Exit 0 when a unit of ours answered,\n"
-        "                      1 when none did.\n"
-        "  watch FILE --record CSV\n"
-        "                      The production station without a window: every adapter\n"
-        "                      that --port PATTERN matches (a glob, looked at again\n"
-        "                      every 2 s) is watched; each unit plugged in is\n"
-        "                      written, verified and recorded in CSV, once. One line\n"
-        "                      per unit and event; Ctrl-C stops (status 130).\n"
-        "\n"
-        "Options:\n"
-        "  --port P            The unit's serial line: a device path (/dev/ttyUSB0,\n"
-        "                      /dev/serial/by-id/...) or COMn as the window maps it.\n"
-        "                      Repeat for several units; they run in parallel.\n"
-        "  -o, --output FILE   read: save a settings file instead of printing.\n"
-        "  --verify            write, set: read back afterwards and compare.\n"
-        "  --myid N            write, set, diff: own ID N (1 to 200) instead of the\n"
-        "                      file's; not for a master or a repeater.\n"
-        "  --myid-from N       The same with several ports: N, N+1, ... in --port order.\n"
-        "  --json              Print one JSON document instead of text.\n"
-        "  --log FILE          Append every line sent and received, resends, give-ups\n"
-        "                      and port errors to FILE, with millisecond timestamps.\n"
-        "  --record CSV        write, watch: append one row per unit to the station's\n"
-        "                      record (UTF-8 CSV, as zrt48210-station keeps it).\n"
-        "  --operator NAME     write, watch: the operator's name for the record.\n"
-        "  -h, --help          Print this help and exit.\n"
-        "  -v, --version       Print the version and exit.\n"
-        "\n"
-        "Progress goes to standard error: one line per unit, updated in place on a\n"
-        "terminal. Ctrl-C lets each unit finish the line in progress, closes the ports\n"
-        "and reports what was written.\n"
-        "\n"
-        "Exit status (with several units the worst one decides):\n"
-        "  0    every unit done (and verified, with --verify)\n"
-        "  1    a unit refused a parameter, a verify or diff found a difference, or a\n"
-        "       unit is of the wrong model\n"
-        "  2    bad usage or a bad settings file; nothing was sent\n"
-        "  3    a port could not be opened, a unit stopped answering, or the result\n"
-        "       could not be saved\n"
-        "  130  interrupted by Ctrl-C\n");
+        "Verbs:\n");
+    for (const VerbRow &row : Verbs)
+        text += helpEntry(row.usage, row.about, TextColumn);
+    return text + QLatin1Char('\n') + optionsAndStatuses(std::nullopt);
+}
+
+// As git and nmcli do: the usage of one verb, its options and its exit statuses.
+QString verbHelpText(const VerbRow &row)
+{
+    return QStringLiteral("Usage: %1 %2 [options]\n%3\n\n")
+               .arg(Program, QLatin1String(row.usage), QString::fromUtf8(row.about))
+        + optionsAndStatuses(row.verb);
 }
 
 CliCommand refuse(const QString &why)
@@ -100,13 +189,19 @@ CliCommand refuse(const QString &why)
     return command;
 }
 
-std::optional<Verb> verbFromName(const QString &name)
+const VerbRow *verbRowOf(const QString &name)
 {
     for (const VerbRow &row : Verbs) {
         if (name == QLatin1String(row.name))
-            return row.verb;
+            return &row;
     }
-    return std::nullopt;
+    return nullptr;
+}
+
+std::optional<Verb> verbFromName(const QString &name)
+{
+    const VerbRow *row = verbRowOf(name);
+    return row ? std::optional(row->verb) : std::nullopt;
 }
 
 std::optional<int> ownIdNumber(const QString &text)
@@ -152,8 +247,12 @@ CliCommand parseCliCommandLine(const QStringList &arguments)
 
     CliCommand command;
     if (parser.isSet(help)) {
+        const QStringList positional = parser.positionalArguments();
+        const VerbRow *row = positional.isEmpty() ? nullptr : verbRowOf(positional.first());
+        if (!positional.isEmpty() && !row)
+            return refuse(QStringLiteral("unknown verb '%1'").arg(positional.first()));
         command.action = CliCommand::Action::Help;
-        command.message = helpText();
+        command.message = row ? verbHelpText(*row) : helpText();
         return command;
     }
     if (parser.isSet(version)) {

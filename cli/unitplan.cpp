@@ -1,11 +1,14 @@
 #include "cli/unitplan.h"
 
+#include "file/fileexists.h"
 #include "file/settingsfile.h"
 #include "link/portmap.h"
 #include "link/unitmodels.h"
 #include "settings/commandset.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
+#include <QFile>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -50,6 +53,24 @@ QString loadPlanSettings(const QString &path, UnitSettings &values, const QByteA
 }
 
 namespace {
+
+// loadPlanSettings for the file at `path`, read once into `bytes`.
+QString readPlanSettings(const QString &path, UnitSettings &values, QByteArray &bytes)
+{
+    // A settings file is a few hundred bytes; a large file given by mistake is not taken in.
+    constexpr qint64 MaxBytes = 64 * 1024;
+    if (!fileExists(path))
+        return QStringLiteral("%1: no such file").arg(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("%1: %2").arg(path, file.errorString());
+    bytes = file.read(MaxBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return QStringLiteral("%1: %2").arg(path, file.errorString());
+    if (bytes.size() > MaxBytes)
+        return QStringLiteral("%1: larger than a settings file can be").arg(path);
+    return loadPlanSettings(path, values, &bytes);
+}
 
 int writeOrder(ParameterKey key)
 {
@@ -118,12 +139,16 @@ PlanResult planUnits(const CliCommand &command, const PortMap &ports)
 {
     PlanResult result;
     QList<UnitSettings> files;
+    QStringList hashes;
     for (const QString &path : command.files) {
         UnitSettings values;
-        result.error = loadPlanSettings(path, values);
+        QByteArray bytes;
+        result.error = readPlanSettings(path, values, bytes);
         if (!result.error.isEmpty())
             return result;
         files << values;
+        hashes << QString::fromLatin1(
+            QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
     }
     UnitSettings assigned;
     QList<ParameterKey> keys;
@@ -158,7 +183,10 @@ PlanResult planUnits(const CliCommand &command, const PortMap &ports)
             }
         }
         plan.position = i + 1;
-        plan.values = command.verb == Verb::Set ? assigned : files.value(files.size() > 1 ? i : 0);
+        const qsizetype file = files.size() > 1 ? i : 0;
+        plan.values = command.verb == Verb::Set ? assigned : files.value(file);
+        plan.settingsPath = command.files.value(file);
+        plan.settingsSha256 = hashes.value(file);
         plan.keys = keys;
         plan.matchKind = command.verb == Verb::Write || command.verb == Verb::Diff;
         plan.verify = command.verify;
@@ -169,8 +197,9 @@ PlanResult planUnits(const CliCommand &command, const PortMap &ports)
         if (ownId) {
             const QString error = overrideOwnId(plan.values, *ownId);
             if (!error.isEmpty()) {
-                const QString source = command.files.value(files.size() > 1 ? i : 0);
-                return {{}, source.isEmpty() ? error : source + QLatin1String(": ") + error};
+                return {{}, plan.settingsPath.isEmpty()
+                                ? error
+                                : plan.settingsPath + QLatin1String(": ") + error};
             }
         }
         result.plans << plan;

@@ -22,6 +22,10 @@ struct UnitPlan
     UnitSettings values;
     // set: the parameters to write. write and diff take all seventeen.
     QList<ParameterKey> keys;
+    // write, diff: the settings file, and the SHA-256 (lower-case hex) of the bytes `values`
+    // came from, so that a record names what was written even if the file is saved anew.
+    QString settingsPath;
+    QString settingsSha256;
     bool matchKind = false;  // write, diff: the file's unit kind must be the unit's
     bool verify = false;
     QString outputPath;  // read -o, {n} already replaced

@@ -119,8 +119,10 @@ bool recordWrites(const CliCommand &command, const QList<UnitPlan> &plans,
     }
     const QList<SystemPort> system = PortMap::scanSystemPorts();
     for (int i = 0; i < reports.size() && i < plans.size(); ++i) {
-        const JobSettings job = loadJobSettings(command.files.value(command.files.size() > 1 ? i
-                                                                                          : 0));
+        // The file as it was read for the write: it may have been saved anew since.
+        JobSettings job;
+        job.path = plans.at(i).settingsPath;
+        job.sha256 = plans.at(i).settingsSha256;
         const RunResult result = UnitRun::resultOf(reports.at(i), plans.at(i));
         Adapter adapter;
         adapter.path = plans.at(i).device;

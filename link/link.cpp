@@ -290,6 +290,7 @@ void Link::setAwaitingReply(bool on)
         m_ticks = 0;
         m_heard = false;
         m_understood = false;
+        m_garbled = false;
         // Whatever arrived before the command goes out is not its reply.
         discardInput();
     } else {
@@ -317,9 +318,9 @@ void Link::dispatchReply(QString &reply)
         bool parameterRow = false;
 
         qCDebug(lcLink) << "dispatch" << line;
-        // Lines that answer a command; a version line alone answers none.
         m_understood = m_understood || kind == QLatin1String("ACK") || kind == QLatin1String("NAK")
-            || kind == QLatin1String("ZRT") || kind == QLatin1String("Err");
+            || kind == QLatin1String("ZRT") || kind == QLatin1String("Ver")
+            || kind == QLatin1String("Err");
 
         if (kind == QLatin1String("ACK")) {
             if (m_state.pendingText.isEmpty())
@@ -360,6 +361,9 @@ void Link::dispatchReply(QString &reply)
                     showStatus(LinkStatus::ReadDone);
                     m_state.phase = ExchangePhase::Idle;
                 }
+            } else {
+                // Outside a read such a line answers nothing: noise in front of "ZRT", say.
+                m_garbled = true;
             }
         }
         // A read-back whose final line was refused keeps waiting: the watchdog asks again.
@@ -396,8 +400,8 @@ void Link::giveUp()
     qCDebug(lcLink) << "gave up on" << m_state.lastSentLine.trimmed();
     report(TrafficEvent::Kind::GaveUp);
     showStatus(LinkStatus::NoAnswer);
-    endOperation(m_heard && !m_understood ? LinkResult::Outcome::Unreadable
-                                          : LinkResult::Outcome::NoAnswer);
+    endOperation(m_heard && (m_garbled || !m_understood) ? LinkResult::Outcome::Unreadable
+                                                         : LinkResult::Outcome::NoAnswer);
     if (!m_unit)
         disconnectUnit();
     m_state.pendingText.clear();

@@ -165,10 +165,13 @@ private:
     QByteArray m_fragment; // text after the last CR LF, waiting for the rest of its line
     bool m_collecting = false;
     bool m_replyCut = false;  // the collection went past MaxReplyBytes
-    // This wait (its resends included) heard bytes, and whether any made a line the link used:
-    // a give-up after bytes and no such line is an unreadable answer, not silence.
+    // This wait (its resends included) heard bytes, whether any made a line the link used, and
+    // whether a line came that it could not use: a give-up after bytes and no usable line, or
+    // after an unusable one (a version line behind a garbled identification), is an unreadable
+    // answer, not silence.
     bool m_heard = false;
     bool m_understood = false;
+    bool m_garbled = false;
     int m_ticks = 0;
     int m_holds = 0;
 };

@@ -7,6 +7,7 @@
 #include "ui/mainwindow.h"
 #include "unitsim/ptyunit.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -45,8 +46,9 @@ private slots:
     void diffChecksASiteAgainstItsFiles();
     void wrongModelIsRefused();
     void lastCommandAnsweredWithoutAckIsRefused();
-    void unitNeverIdentifiedIsNoAnswer_data();
-    void unitNeverIdentifiedIsNoAnswer();
+    void unitNeverIdentifiedStopsWithStatus3_data();
+    void unitNeverIdentifiedStopsWithStatus3();
+    void readBackLackingAParameterSavesNothing();
     void missingRightsSayWhatToDo();
     void liveLockOfAnotherUserIsInUse();
     void parallelUnitsEndOnTheirOwn();
@@ -55,7 +57,9 @@ private slots:
     void badInputSendsNothing();
     void interruptFinishesTheLineAndCloses();
     void progressRedrawsInPlaceOnATerminal();
-    void helpVersionAndPorts();
+    void helpForAllOrOneVerb_data();
+    void helpForAllOrOneVerb();
+    void versionAndPorts();
     void findTellsWhereUnitsAnswer();
     void watchRecordsEachUnitOnceAndEndsOnCtrlC();
     void writeRecordAppendsOneRowPerUnit();
@@ -402,32 +406,60 @@ void CliTest::lastCommandAnsweredWithoutAckIsRefused()
     QCOMPARE(unit->simulator().receivedLines().last(), QByteArray("@DOUT1"));
 }
 
-void CliTest::unitNeverIdentifiedIsNoAnswer_data()
+void CliTest::unitNeverIdentifiedStopsWithStatus3_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("identify") << QStringList{"identify"};
-    QTest::newRow("read") << QStringList{"read"};
-    QTest::newRow("write --verify") << QStringList{"write", "FILE", "--verify"};
-    QTest::newRow("set") << QStringList{"set", "MODE=1"};
-    QTest::newRow("diff") << QStringList{"diff", "FILE"};
-    QTest::newRow("error") << QStringList{"error"};
+    QTest::addColumn<bool>("errorLine");  // UVER answered with the error line, else noise
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("asked");
+    const QString noise = QStringLiteral("unreadable answer: unreadable answer to UVER, sent 4 "
+                                         "times: bytes came back, but no line could be read");
+    QTest::newRow("identify") << QStringList{"identify"} << false << noise << 4;
+    QTest::newRow("read") << QStringList{"read"} << false << noise << 4;
+    QTest::newRow("write --verify") << QStringList{"write", "FILE", "--verify"} << false << noise
+                                    << 4;
+    QTest::newRow("set") << QStringList{"set", "MODE=1"} << false << noise << 4;
+    QTest::newRow("diff") << QStringList{"diff", "FILE"} << false << noise << 4;
+    QTest::newRow("error") << QStringList{"error"} << false << noise << 4;
+    QTest::newRow("identify, an error line")
+        << QStringList{"identify"} << true
+        << QStringLiteral("no answer: no identification in the answer to UVER") << 1;
 }
 
-// Noise in front of every identification line: no verb goes on as if it had a unit.
-void CliTest::unitNeverIdentifiedIsNoAnswer()
+// Noise in front of every identification line, or an error line in its place: no verb goes on
+// as if it had a unit.
+void CliTest::unitNeverIdentifiedStopsWithStatus3()
 {
     QFETCH(QStringList, arguments);
-    UnitOptions noisy;
-    noisy.noisyIdentifications = 1000;
-    PtyUnit *unit = addUnit(noisy);
+    QFETCH(bool, errorLine);
+    QFETCH(QString, message);
+    QFETCH(int, asked);
+    UnitOptions options;
+    if (errorLine)
+        options.errKeys = {"UVER"};
+    else
+        options.noisyIdentifications = 1000;
+    PtyUnit *unit = addUnit(options);
     arguments.replaceInStrings(QStringLiteral("FILE"),
                                settingsFile(QStringLiteral("digital.txt"), Digital));
     const Run result = run(arguments + ports());
     QCOMPARE(result.exitCode, 3);
-    QVERIFY2(result.err.contains(
-                 QLatin1String("unreadable answer: unreadable answer to UVER, sent 4 times")),
-             qPrintable(result.err));
-    QCOMPARE(unit->simulator().receivedLines(), QList<QByteArray>(4, "@UVER"));
+    QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    QCOMPARE(unit->simulator().receivedLines(), QList<QByteArray>(asked, "@UVER"));
+}
+
+// A default in place of a value the unit never reported would be saved as if it held it.
+void CliTest::readBackLackingAParameterSavesNothing()
+{
+    UnitOptions options;
+    options.omitKeys = {"PTIM"};
+    addUnit(options);
+    const QString file = m_dir.filePath(QStringLiteral("lacking.txt"));
+    const Run read = run(QStringList{"read", "-o", file} + ports());
+    QCOMPARE(read.exitCode, 3);
+    QVERIFY2(read.err.contains(QLatin1String("bad read-back: the unit did not report PTIM")),
+             qPrintable(read.err));
+    QVERIFY(QDir(m_dir.path()).entryList({"*lacking*"}, QDir::Files | QDir::Hidden).isEmpty());
 }
 
 CliTest::Run CliTest::runAsNobody(const QStringList &arguments, QString *whyNot)
@@ -676,15 +708,68 @@ void CliTest::progressRedrawsInPlaceOnATerminal()
     QVERIFY(!screen.contains(": done"));  // the plain form is for pipes and files
 }
 
-void CliTest::helpVersionAndPorts()
+void CliTest::helpForAllOrOneVerb_data()
 {
-    Run help = run({"--help"});
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("verb");  // empty: every verb
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QStringList>("hidden");
+    QTest::newRow("--help") << QStringList{"--help"} << QString()
+                            << QStringList{"--myid-from N", "-v, --version", "Progress goes"}
+                            << QStringList{};
+    QTest::newRow("-h") << QStringList{"-h"} << QString() << QStringList{"--record CSV"}
+                        << QStringList{};
+    QTest::newRow("ports") << QStringList{"ports", "--help"} << "ports"
+                           << QStringList{"--json"} << QStringList{"--port P", "130  "};
+    QTest::newRow("identify") << QStringList{"identify", "--help"} << "identify"
+                              << QStringList{"--port P", "--log FILE"}
+                              << QStringList{"--verify  ", "-o, --output"};
+    QTest::newRow("read") << QStringList{"--help", "read"} << "read"
+                          << QStringList{"-o, --output FILE"} << QStringList{"--myid N"};
+    QTest::newRow("write") << QStringList{"write", "--help"} << "write"
+                           << QStringList{"--verify  ", "--myid-from N", "--record CSV"}
+                           << QStringList{"-o, --output"};
+    QTest::newRow("set") << QStringList{"set", "--help"} << "set"
+                         << QStringList{"--verify  ", "--myid N"} << QStringList{"--record CSV"};
+    QTest::newRow("diff") << QStringList{"diff", "--help"} << "diff"
+                          << QStringList{"--myid N"} << QStringList{"--verify  "};
+    QTest::newRow("error") << QStringList{"error", "-h"} << "error"
+                           << QStringList{"--json"} << QStringList{"--myid N"};
+    QTest::newRow("find") << QStringList{"find", "--help"} << "find" << QStringList{"--json"}
+                          << QStringList{"--verify  ", "1    a unit refused"};
+    QTest::newRow("watch") << QStringList{"watch", "--help"} << "watch"
+                           << QStringList{"--operator NAME"} << QStringList{"--json"};
+}
+
+void CliTest::helpForAllOrOneVerb()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, verb);
+    QFETCH(QStringList, shown);
+    QFETCH(QStringList, hidden);
+    const Run help = run(arguments);
     QCOMPARE(help.exitCode, 0);
-    for (const char *text : {"identify", "read [-o FILE]", "write FILE", "set KEY=VALUE",
-                             "diff FILE", "find", "--myid-from N", "--json", "--log FILE",
-                             "Exit status"}) {
-        QVERIFY2(help.out.contains(QLatin1String(text)), text);
+    for (const QString &text : shown + QStringList{"Exit status", "2    bad usage"})
+        QVERIFY2(help.out.contains(text), qPrintable(text));
+    for (const QString &text : hidden)
+        QVERIFY2(!help.out.contains(text), qPrintable(text));
+    // Each verb's usage as the help prints it, on a line of its own.
+    const QList<std::pair<QString, QString>> usages{
+        {"ports", "ports"}, {"identify", "identify"}, {"read", "read [-o FILE]"},
+        {"write", "write FILE... [--verify]"}, {"set", "set KEY=VALUE... [--verify]"},
+        {"diff", "diff FILE..."}, {"error", "error"}, {"find", "find"},
+        {"watch", "watch FILE --record CSV"}};
+    for (const auto &[name, usage] : usages) {
+        const QRegularExpression line(QStringLiteral("^(Usage: zrt48210-cli |  )%1( |$)")
+                                          .arg(QRegularExpression::escape(usage)),
+                                      QRegularExpression::MultilineOption);
+        QVERIFY2(line.match(help.out).hasMatch() == (verb.isEmpty() || name == verb),
+                 qPrintable(usage));
     }
+}
+
+void CliTest::versionAndPorts()
+{
     QCOMPARE(run({"--version"}).out, QStringLiteral("zrt48210-cli 1.02\n"));
     QCOMPARE(run({}).exitCode, 2);
     QCOMPARE(run({"identify"}).exitCode, 2);  // no port
@@ -710,7 +795,13 @@ void CliTest::findTellsWhereUnitsAnswer()
     UnitOptions silent;
     silent.silent = true;
     addUnit(silent);
-    addUnit()->setReplyShape({0, 1, 0, 24});  // garbage in front of the identification
+    // Babblers: random bytes in front of every reply, line noise glued to "ZRT", and a run of
+    // bytes that never ends a line.
+    addUnit()->setReplyShape({0, 1, 0, 40});
+    UnitOptions noisy;
+    noisy.noisyIdentifications = 1000;
+    addUnit(noisy);
+    addUnit()->streamOnCommand({});
     UnitOptions foreign;
     foreign.model = "48299";
     addUnit(foreign);
@@ -732,13 +823,15 @@ void CliTest::findTellsWhereUnitsAnswer()
         device(0) + " - ZRT48210 Ver2.10",
         device(1) + " - no answer",
         device(2) + " - unreadable answer",
-        device(3) + " - ZRT48299 Ver1.02 (not a 48210, 48220 or 48221)",
-        device(4) + QStringLiteral(" - in use by sleep (PID %1)").arg(holder.pid()),
+        device(3) + " - unreadable answer",
+        device(4) + " - unreadable answer",
+        device(5) + " - ZRT48299 Ver1.02 (not a 48210, 48220 or 48221)",
+        device(6) + QStringLiteral(" - in use by sleep (PID %1)").arg(holder.pid()),
         missing + " - No such file or directory",
     }));
-    // Only the identification, with its resends to the silent unit and to the one whose
-    // answer never identifies it; nothing to the busy one.
-    const QList<int> sent{1, 4, 4, 1, 0};
+    // Only the identification, with its resends to the silent unit and to those whose answer
+    // never identifies them; none into a stream that never goes quiet, nothing to the busy one.
+    const QList<int> sent{1, 4, 4, 4, 1, 1, 0};
     for (int i = 0; i < sent.size(); ++i) {
         QCOMPARE(m_units.at(i)->simulator().receivedLines(),
                  QList<QByteArray>(sent.at(i), QByteArray("@UVER")));
@@ -748,23 +841,25 @@ void CliTest::findTellsWhereUnitsAnswer()
     QCOMPARE(json.exitCode, 0);
     const QJsonArray found =
         QJsonDocument::fromJson(json.out.toUtf8()).object().value("ports").toArray();
-    QCOMPARE(found.size(), 6);
+    QCOMPARE(found.size(), 8);
     QStringList results;
     for (const QJsonValue &port : found)
         results << port[QStringLiteral("result")].toString();
-    QCOMPARE(results, (QStringList{"unit", "no answer", "unreadable", "other model", "not opened",
-                                   "not opened"}));
+    QCOMPARE(results, (QStringList{"unit", "no answer", "unreadable", "unreadable", "unreadable",
+                                   "other model", "not opened", "not opened"}));
     QCOMPARE(found[0][QStringLiteral("model")].toString(), QStringLiteral("48210"));
     QCOMPARE(found[0][QStringLiteral("version")].toString(), QStringLiteral("Ver2.10"));
     QCOMPARE(found[0][QStringLiteral("entry")].type(), QJsonValue::Null);
-    QCOMPARE(found[3][QStringLiteral("model")].toString(), QStringLiteral("48299"));
-    const QJsonObject held = found[4][QStringLiteral("holder")].toObject();
+    QCOMPARE(found[3][QStringLiteral("version")].toString(), QString());
+    QCOMPARE(found[5][QStringLiteral("model")].toString(), QStringLiteral("48299"));
+    const QJsonObject held = found[6][QStringLiteral("holder")].toObject();
     QCOMPARE(held.value("pid").toInteger(), holder.pid());
     QCOMPARE(held.value("program").toString(), QStringLiteral("sleep"));
     QCOMPARE(held.value("stale").toBool(), false);
 
-    // No unit of ours: a model of another family does not count.
-    Run none = run({"find", "--port", device(1), "--port", device(3)});
+    // No unit of ours: a model of another family and a babbler do not count.
+    Run none = run({"find", "--port", device(1), "--port", device(2), "--port", device(4),
+                    "--port", device(5)});
     QCOMPARE(none.exitCode, 1);
 }
 
@@ -775,6 +870,12 @@ void CliTest::watchRecordsEachUnitOnceAndEndsOnCtrlC()
     QVERIFY(unit->openPty(m_dir.filePath(QStringLiteral("bench/u1"))));
     PtyUnit *plugged = unit.get();
     m_units.push_back(std::move(unit));
+    // Beside it, a unit that babbles until the tool has said so, then falls silent.
+    auto noisy = std::make_unique<PtyUnit>();
+    QVERIFY(noisy->openPty(m_dir.filePath(QStringLiteral("bench/u2"))));
+    noisy->setReplyShape({0, 1, 0, 40});
+    PtyUnit *babbling = noisy.get();
+    m_units.push_back(std::move(noisy));
     const QString file = settingsFile(QStringLiteral("slave.txt"), Digital, {{"LOGI", "1"}});
     const QString record = m_dir.filePath(QStringLiteral("record.csv"));
     int polls = 0;
@@ -782,17 +883,26 @@ void CliTest::watchRecordsEachUnitOnceAndEndsOnCtrlC()
         {"watch", file, "--port", m_dir.filePath(QStringLiteral("bench/u*")), "--myid-from",
          "21", "--operator", "Tanaka", "--record", record},
         [&](QProcess &process) {
-            // Ctrl-C once the unit is done and has been asked again who it is: it stays
-            // plugged in and must not be configured a second time.
+            connect(babbling, &PtyUnit::lineReceived, &process, [&] {
+                if (process.peek(1 << 16).contains("u2: unreadable answer"))
+                    babbling->simulator().setOptions({.silent = true});
+            });
+            // Ctrl-C once the unit is done and has been asked again who it is (it stays
+            // plugged in and must not be configured a second time), and the other is silent.
             connect(plugged, &PtyUnit::lineReceived, &process, [&](const QByteArray &line) {
-                const bool done = process.peek(1 << 16).contains("done own ID 021");
-                if (line == "@UVER" && done && ++polls == 2)
+                const QByteArray out = process.peek(1 << 16);
+                const bool done = out.contains("done own ID 021");
+                if (line == "@UVER" && done && ++polls >= 2
+                    && out.contains("u2: no longer unreadable"))
                     ::kill(static_cast<pid_t>(process.processId()), SIGINT);
             });
         });
     QCOMPARE(run.exitCode, 130);
     QVERIFY2(run.out.contains(QLatin1String("bench/u1: done own ID 021 ZRT48210")),
              qPrintable(run.out));
+    QCOMPARE(run.out.count(QLatin1String("bench/u2: unreadable answer; check the line's speed")),
+             1);
+    QCOMPARE(run.out.count(QLatin1String("bench/u2: no longer unreadable")), 1);
     QCOMPARE(parameterLines(plugged).size(), 17);
     QCOMPARE(plugged->simulator().value("MYID"), QByteArray("021"));
     QFile csv(record);
@@ -812,9 +922,22 @@ void CliTest::writeRecordAppendsOneRowPerUnit()
     Run run = this->run(QStringList{"write", file, "--verify", "--myid-from", "7", "--record",
                                     record} + ports());
     QCOMPARE(run.exitCode, 1);  // the 48220 does not take a digital file
-    run = this->run(QStringList{"write", file, "--record", record, "--port",
-                                m_units.front()->devicePath()});
+    // The file saved anew while the write is under way (before the unit answers LOGI): the
+    // row names the bytes the values came from.
+    PtyUnit *unit = m_units.front().get();
+    run = this->run(QStringList{"write", file, "--record", record, "--port", unit->devicePath()},
+                    [&](QProcess &process) {
+                        connect(unit, &PtyUnit::lineReceived, &process,
+                                [&](const QByteArray &line) {
+                                    if (line.startsWith("@LOGI"))
+                                        writeFile("slave.txt",
+                                                  settingsBytes(Digital, {{"MYID", "099"}}));
+                                });
+                    });
     QCOMPARE(run.exitCode, 0);
+    QCOMPARE(unit->simulator().value("MYID"), QByteArray("001"));
+    const QByteArray sha256 =
+        QCryptographicHash::hash(settingsBytes(Digital), QCryptographicHash::Sha256).toHex();
     QFile csv(record);
     QVERIFY(csv.open(QIODevice::ReadOnly));
     const QByteArray bytes = csv.readAll();
@@ -826,7 +949,7 @@ void CliTest::writeRecordAppendsOneRowPerUnit()
     QVERIFY2(rows.at(1).contains(",ZRT48220,") && rows.at(1).contains(",wrong-model,"),
              rows.at(1).constData());
     // Without --verify the values are those written, marked so.
-    QVERIFY2(rows.at(2).contains(",001,slave.txt,")
+    QVERIFY2(rows.at(2).contains(",001,slave.txt," + sha256 + ",")
                  && rows.at(2).contains("\"written, not verified\""), rows.at(2).constData());
 }
 

@@ -471,9 +471,13 @@ void LinkTest::giveUpTellsSilenceFromUnreadableBytes_data()
                                               << LinkResult::Outcome::Unreadable;
     QTest::newRow("lines of garbage") << QByteArray("#~x\r\n\xe5\r\n")
                                       << LinkResult::Outcome::Unreadable;
-    // Noise glued in front of the identification spoils it; the version line answers nothing.
-    QTest::newRow("noise before ZRT") << QByteArray("\x90\x3d\xc5\x15ZRT48210\r\nVer1.02\r\n")
-                                      << LinkResult::Outcome::Unreadable;
+    // A version line is understood, though it names no unit; behind a garbled identification
+    // it does not make the garbage readable.
+    QTest::newRow("a version alone") << QByteArray("Ver1.02\r\n")
+                                     << LinkResult::Outcome::NoAnswer;
+    QTest::newRow("noise, then a version")
+        << QByteArray("\x90\x3d\xc5\x15ZRT48210\r\nVer1.02\r\n")
+        << LinkResult::Outcome::Unreadable;
 }
 
 void LinkTest::giveUpTellsSilenceFromUnreadableBytes()

@@ -125,6 +125,13 @@ void UnitSimTest::listingUsesSeparatorAndStoredValues()
                         "HOLD:0\r\nDIVR:0\r\nPDIR:0110\r\nLOGI:0\r\nAUIO:0\r\nADSL:0\r\n"
                         "DASL:0\r\nREPT:0\r\nETIM:005\r\nPTIM:7\r\nDOUT:0\r\n"));
     QCOMPARE(unit.respond("@UERR"), QByteArray("Err100A\r\n"));
+
+    options.omitKeys = {"TYPE", "PTIM"};
+    unit.setOptions(options);
+    QCOMPARE(unit.respond("@DISP"),
+             QByteArray("MODE:0\r\nMYID:220\r\nSNUM:001\r\nFRCH:0\r\nFRBD:3\r\n"
+                        "HOLD:0\r\nDIVR:0\r\nPDIR:0110\r\nLOGI:0\r\nAUIO:0\r\nADSL:0\r\n"
+                        "DASL:0\r\nREPT:0\r\nETIM:005\r\nDOUT:0\r\n"));
 }
 
 void UnitSimTest::parameterRules_data()

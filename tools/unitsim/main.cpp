@@ -143,6 +143,9 @@ int main(int argc, char *argv[])
         {QStringLiteral("err-keys"),
          QStringLiteral("Answer these keywords with the error line in place of ACK."),
          QStringLiteral("K1,K2")},
+        {QStringLiteral("omit-keys"),
+         QStringLiteral("Leave these parameters' lines out of the parameter listing."),
+         QStringLiteral("K1,K2")},
         {QStringLiteral("chunks"), QStringLiteral("Send each reply in k pieces."),
          QStringLiteral("k"), QStringLiteral("1")},
         {QStringLiteral("chunk-pause"), QStringLiteral("Pause between two pieces."),
@@ -195,6 +198,7 @@ int main(int argc, char *argv[])
     options.nakKeys = toKeywords(parser, QStringLiteral("nak-keys"));
     options.forgetKeys = toKeywords(parser, QStringLiteral("forget-keys"));
     options.errKeys = toKeywords(parser, QStringLiteral("err-keys"));
+    options.omitKeys = toKeywords(parser, QStringLiteral("omit-keys"));
 
     ReplyShape shape;
     shape.delayMs = toNumber(parser, QStringLiteral("delay"), 0);

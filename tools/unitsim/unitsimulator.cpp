@@ -181,7 +181,9 @@ QByteArray UnitSimulator::identification()
 QByteArray UnitSimulator::listing() const
 {
     QByteArray once;
-    for (const QByteArray &key : parameterKeys())
-        once += key + m_options.separator + m_values.value(key) + kLineEnd;
+    for (const QByteArray &key : parameterKeys()) {
+        if (!m_options.omitKeys.contains(key))
+            once += key + m_options.separator + m_values.value(key) + kLineEnd;
+    }
     return once.repeated(std::max(1, m_options.listingRepeats));
 }

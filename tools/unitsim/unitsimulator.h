@@ -31,6 +31,7 @@ struct UnitOptions
     QSet<QByteArray> nakKeys{};     // keywords that are always refused
     QSet<QByteArray> forgetKeys{};  // acknowledged, but the old value is kept
     QSet<QByteArray> errKeys{};     // answered with the error line in place of ACK
+    QSet<QByteArray> omitKeys{};    // parameters whose line the listing leaves out
 };
 
 // The unit's side of the serial protocol, without any I/O: one received line in, the reply
