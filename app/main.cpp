@@ -1,6 +1,6 @@
 #include "app/application.h"
 #include "app/commandline.h"
-#include "app/language.h"
+#include "ui/language.h"
 #include "link/qtserialchannel.h"
 #include "ui/applicationstyle.h"
 #include "ui/mainwindow.h"

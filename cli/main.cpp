@@ -9,7 +9,7 @@
 #include "file/systemini.h"
 #include "link/portmap.h"
 #include "link/trafficlog.h"
-#include "link/unitfinder.h"
+#include "unit/unitfinder.h"
 #include "link/unitmodels.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/unitfinder.h"
+#include "unit/unitfinder.h"
 
 #include <QByteArray>
 #include <QList>

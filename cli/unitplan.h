@@ -37,15 +37,6 @@ struct PlanResult
     QString error;  // why nothing can be sent: a bad file or value, in English
 };
 
-// "" when the settings file at `path` (or `bytes`, read from it before) holds all seventeen
-// parameters and the window would load it; otherwise why not, with the line, in English.
-QString loadPlanSettings(const QString &path, UnitSettings &values,
-                         const QByteArray *bytes = nullptr);
-
-// Why a settings file for the panel `fileTab` is not for `unit`, in English; empty when the
-// unit is of the file's kind (a 48220 and a 48221 both take an analog file).
-QString fileKindMismatch(int fileTab, const UnitModel &unit);
-
 // One plan per --port. Settings files are loaded and `set` values checked by the rules of the
 // window here, so that a bad one is refused before anything is sent.
 PlanResult planUnits(const CliCommand &command, const PortMap &ports);

@@ -4,6 +4,7 @@
 #include "file/filewriter.h"
 #include "file/settingsfile.h"
 #include "settings/unitsettings.h"
+#include "unit/admission.h"
 
 UnitSession::UnitSession(const UnitPlan &plan, const PortSettings &lineSettings,
                          SerialChannel *channel, QObject *parent)

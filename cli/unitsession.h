@@ -4,7 +4,7 @@
 #include "cli/unitreport.h"
 #include "link/link.h"
 #include "link/qtserialchannel.h"
-#include "settings/unitjob.h"
+#include "unit/unitjob.h"
 
 #include <QObject>
 

@@ -35,6 +35,48 @@ void say(const QString &line)
     }
 }
 
+RunOutcome runOutcome(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Done: return RunOutcome::Done;
+    case Outcome::Refused: return RunOutcome::Refused;
+    case Outcome::Different: return RunOutcome::Different;
+    case Outcome::WrongModel: return RunOutcome::WrongModel;
+    case Outcome::OpenFailed: return RunOutcome::OpenFailed;
+    case Outcome::NoAnswer: return RunOutcome::NoAnswer;
+    case Outcome::Unreadable: return RunOutcome::Unreadable;
+    case Outcome::PortLost: return RunOutcome::PortLost;
+    case Outcome::BadReadBack: return RunOutcome::BadReadBack;
+    case Outcome::OutputFailed: return RunOutcome::OpenFailed;
+    case Outcome::Interrupted: return RunOutcome::Interrupted;
+    }
+    return RunOutcome::NoAnswer;
+}
+
+
+// The station's result for a write this tool ran, for its record.
+RunResult resultOfWrite(const UnitReport &report, const UnitPlan &plan)
+{
+    RunResult result;
+    result.outcome = runOutcome(report.outcome);
+    result.model = report.model;
+    result.kind = report.kind;
+    result.version = report.version;
+    result.detail = report.detail;
+    result.written = report.written;
+    result.toWrite = report.toWrite;
+    for (const Mismatch &mismatch : report.mismatches)
+        result.mismatchedKeys << keyName(mismatch.key);
+    for (const auto &[key, value] : report.values)
+        result.values << std::pair{keyName(key), value};
+    result.readBack = !result.values.isEmpty();
+    const QStringList commands = planCommands(plan, plan.values.tab());
+    takeWrite(result, commands, report.sent);
+    if (result.outcome == RunOutcome::Refused && report.sent > 0)
+        result.refusedKey = commands.value(report.sent - 1).left(4);
+    return result;
+}
+
 } // namespace
 
 int runWatch(const CliCommand &command,
@@ -123,7 +165,7 @@ bool recordWrites(const CliCommand &command, const QList<UnitPlan> &plans,
         JobSettings job;
         job.path = plans.at(i).settingsPath;
         job.sha256 = plans.at(i).settingsSha256;
-        const RunResult result = UnitRun::resultOf(reports.at(i), plans.at(i));
+        const RunResult result = resultOfWrite(reports.at(i), plans.at(i));
         Adapter adapter;
         adapter.path = plans.at(i).device;
         for (const SystemPort &port : system) {

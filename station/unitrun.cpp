@@ -1,13 +1,11 @@
 #include "station/unitrun.h"
 
-#include "cli/unitplan.h"
-#include "cli/unitreport.h"
 #include "file/systemini.h"
 #include "link/link.h"
 #include "link/qtserialchannel.h"
 #include "settings/commandset.h"
 #include "settings/unitsettings.h"
-#include "settings/unitjob.h"
+#include "unit/unitjob.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -36,24 +34,6 @@ QString deviceBehind(const QString &path)
 {
     const QString device = QFileInfo(path).canonicalFilePath();
     return device.isEmpty() ? path : device;
-}
-
-RunOutcome runOutcome(Outcome outcome)
-{
-    switch (outcome) {
-    case Outcome::Done: return RunOutcome::Done;
-    case Outcome::Refused: return RunOutcome::Refused;
-    case Outcome::Different: return RunOutcome::Different;
-    case Outcome::WrongModel: return RunOutcome::WrongModel;
-    case Outcome::OpenFailed: return RunOutcome::OpenFailed;
-    case Outcome::NoAnswer: return RunOutcome::NoAnswer;
-    case Outcome::Unreadable: return RunOutcome::Unreadable;
-    case Outcome::PortLost: return RunOutcome::PortLost;
-    case Outcome::BadReadBack: return RunOutcome::BadReadBack;
-    case Outcome::OutputFailed: return RunOutcome::OpenFailed;
-    case Outcome::Interrupted: return RunOutcome::Interrupted;
-    }
-    return RunOutcome::NoAnswer;
 }
 
 RunOutcome runOutcome(UnitJob::Outcome outcome)
@@ -97,33 +77,10 @@ void takeSentCommands(RunResult &result, const QStringList &commands, int sent)
 
 } // namespace
 
-JobSettings loadJobSettings(const QString &path)
+void takeWrite(RunResult &result, const QStringList &commands, int sent)
 {
-    JobSettings job;
-    job.path = path;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        job.error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return job;
-    }
-    job.bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        job.error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return job;
-    }
-    job.sha256 = QString::fromLatin1(
-        QCryptographicHash::hash(job.bytes, QCryptographicHash::Sha256).toHex());
-    UnitSettings values;
-    job.error = loadPlanSettings(path, values, &job.bytes);
-    if (!job.error.isEmpty())
-        return job;
-    job.analog = values.tab() == AnalogTab;
-    job.role = values.listIndex(ParameterKey::TYPE);
-    if (!values.ownIdEditable())
-        job.fixedOwnId = roleOwnId(job.role).text;
-    job.fileOwnId = values.value(ParameterKey::MYID);
-    job.frequency = values.frequency();
-    return job;
+    takeSentCommands(result, commands, sent);
+    takeWrittenValues(result, commands);
 }
 
 UnitRun::UnitRun(QObject *parent)
@@ -209,7 +166,6 @@ void UnitRun::onFinished(const QVariant &value)
     result.version = job.version;
     result.toWrite = static_cast<int>(job.commands.size());
     result.written = job.written;
-    takeSentCommands(result, job.commands, job.sent);
     if (job.outcome == UnitJob::Outcome::Refused || job.outcome == UnitJob::Outcome::Unacknowledged)
         result.refusedKey = job.command.left(4);
     for (const Mismatch &mismatch : job.mismatches)
@@ -237,34 +193,10 @@ void UnitRun::onFinished(const QVariant &value)
     default:
         break;
     }
-    if (m_configuring)
-        takeWrittenValues(result, job.commands);
+    takeWrite(result, job.commands, job.sent);
     if (m_line->link.state().portOpen)
         m_line->link.disconnectUnit();
     m_line.reset();
     m_running = false;
     emit finished(result);
-}
-
-RunResult UnitRun::resultOf(const UnitReport &report, const UnitPlan &plan)
-{
-    RunResult result;
-    result.outcome = runOutcome(report.outcome);
-    result.model = report.model;
-    result.kind = report.kind;
-    result.version = report.version;
-    result.detail = report.detail;
-    result.written = report.written;
-    result.toWrite = report.toWrite;
-    for (const Mismatch &mismatch : report.mismatches)
-        result.mismatchedKeys << keyName(mismatch.key);
-    for (const auto &[key, value] : report.values)
-        result.values << std::pair{keyName(key), value};
-    result.readBack = !result.values.isEmpty();
-    const QStringList commands = planCommands(plan, plan.values.tab());
-    takeWrittenValues(result, commands);
-    takeSentCommands(result, commands, report.sent);
-    if (result.outcome == RunOutcome::Refused && report.sent > 0)
-        result.refusedKey = commands.value(report.sent - 1).left(4);
-    return result;
 }

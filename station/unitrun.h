@@ -1,5 +1,7 @@
 #pragma once
 
+#include "unit/admission.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -11,8 +13,6 @@
 #include <optional>
 #include <utility>
 
-struct UnitPlan;
-struct UnitReport;
 
 // The one place where the station meets the engine that runs a unit's work (the unit job on a
 // link of its own). Everything else of the station sees only what is declared here: a settings
@@ -32,21 +32,6 @@ enum class RunOutcome {
     Interrupted,  // stopped by the operator
 };
 
-// A settings file as the station works with it: its bytes, read once, are what every unit gets.
-struct JobSettings
-{
-    QString path;
-    QByteArray bytes;
-    QString sha256;    // of the bytes, lower-case hex
-    QString error;     // why the file cannot be used (with its line); empty when it can
-    bool analog = false;
-    int role = 0;        // Role::Slave, Master, Repeater
-    QString fixedOwnId;  // "000" or "220" when the role fixes it; empty for a slave
-    QString fileOwnId;   // the file's MYID
-    QString frequency;   // "2402.0MHz"
-};
-JobSettings loadJobSettings(const QString &path);
-
 struct RunResult
 {
     RunOutcome outcome = RunOutcome::NoAnswer;
@@ -64,6 +49,10 @@ struct RunResult
     bool readBack = false;  // `values` are as read back; otherwise as written
     QList<std::pair<QString, QString>> values;  // key, value
 };
+
+// What of a write went out: whether anything did, the own ID if its command did, and, without
+// a read-back, the values as written (the commands acknowledged).
+void takeWrite(RunResult &result, const QStringList &commands, int sent);
 
 class UnitRun : public QObject
 {
@@ -86,8 +75,6 @@ public:
     // polls (poll()).
     bool isConfiguring() const { return m_configuring; }
 
-    // The same result for a write the command-line tool ran.
-    static RunResult resultOf(const UnitReport &report, const UnitPlan &plan);
 
 signals:
     // k of n parameters written; `verifying` once the read-back has started.

@@ -9,7 +9,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$source/translations/zrt48210_en.ts" "$work/check.ts"
 folders=()
-for folder in app ui cli link settings file errors station; do
+for folder in app ui cli link settings file errors unit station stationwindow; do
   [ -d "$source/$folder" ] && folders+=("$folder")
 done
 (cd "$source" && "$lupdate" -I . -source-language ja -target-language en -no-obsolete \

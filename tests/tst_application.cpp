@@ -1,5 +1,5 @@
 #include "app/commandline.h"
-#include "app/language.h"
+#include "ui/language.h"
 #include "fakes/appfixture.h"
 #include "fakes/statustexts.h"
 #include "fakes/fakechannel.h"

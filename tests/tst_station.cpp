@@ -3,9 +3,9 @@
 #include "fakes/scriptedprompter.h"
 #include "link/portholder.h"
 #include "station/station.h"
-#include "station/stationreport.h"
-#include "station/stationwindow.h"
-#include "station/tilewidget.h"
+#include "stationwindow/stationreport.h"
+#include "stationwindow/stationwindow.h"
+#include "stationwindow/tilewidget.h"
 #include "unitsim/ptyunit.h"
 
 #include <QFile>

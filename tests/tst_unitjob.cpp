@@ -1,6 +1,6 @@
 #include "link/link.h"
 #include "link/qtserialchannel.h"
-#include "settings/unitjob.h"
+#include "unit/unitjob.h"
 #include "unitsim/ptyunit.h"
 
 #include <QSignalSpy>

@@ -3,7 +3,7 @@
 #include "link/linkresult.h"
 #include "link/linkstatus.h"
 #include "settings/unitsettings.h"
-#include "settings/unitjob.h"
+#include "unit/unitjob.h"
 #include "ui/commissioningsheet.h"
 #include "ui/controls.h"
 #include "ui/prompter.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "link/serialchannel.h"
-#include "link/unitfinder.h"
+#include "unit/unitfinder.h"
 
 #include <QDialog>
 #include <QTimer>

@@ -4,7 +4,7 @@
 #include "link/linkstatus.h"
 #include "link/portmap.h"
 #include "link/serialchannel.h"
-#include "link/unitfinder.h"
+#include "unit/unitfinder.h"
 #include "settings/verify.h"
 #include "ui/prompter.h"
 

@@ -1,4 +1,4 @@
-#include "station/stationreport.h"
+#include "stationwindow/stationreport.h"
 
 #include "station/record.h"
 #include "ui/pdfpage.h"

@@ -1,7 +1,7 @@
-#include "station/stationwindow.h"
+#include "stationwindow/stationwindow.h"
 
-#include "station/stationreport.h"
-#include "station/tilewidget.h"
+#include "stationwindow/stationreport.h"
+#include "stationwindow/tilewidget.h"
 #include "ui/prompter.h"
 
 #include <QApplication>

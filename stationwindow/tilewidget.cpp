@@ -1,4 +1,4 @@
-#include "station/tilewidget.h"
+#include "stationwindow/tilewidget.h"
 
 #include "station/adapterslot.h"
 

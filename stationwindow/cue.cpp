@@ -1,4 +1,4 @@
-#include "station/cue.h"
+#include "stationwindow/cue.h"
 
 #include <QApplication>
 #include <QDataStream>

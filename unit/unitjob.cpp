@@ -1,4 +1,4 @@
-#include "settings/unitjob.h"
+#include "unit/unitjob.h"
 
 #include "link/link.h"
 

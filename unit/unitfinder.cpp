@@ -1,4 +1,4 @@
-#include "link/unitfinder.h"
+#include "unit/unitfinder.h"
 
 #include "link/qtserialchannel.h"
 

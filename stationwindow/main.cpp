@@ -1,7 +1,7 @@
 // zrt48210-station: the production station. Plug in a unit; it is configured, verified and
 // recorded, hands-free, on every adapter of the bench.
-#include "app/language.h"
-#include "station/stationwindow.h"
+#include "ui/language.h"
+#include "stationwindow/stationwindow.h"
 #include "ui/qtprompter.h"
 
 #include <QApplication>

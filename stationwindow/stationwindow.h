@@ -1,6 +1,6 @@
 #pragma once
 
-#include "station/cue.h"
+#include "stationwindow/cue.h"
 #include "station/station.h"
 
 #include <QHash>
