@@ -36,6 +36,7 @@ struct UnitReport
     Outcome outcome = Outcome::Done;
     QString detail;  // what went wrong, in English; empty when done
     int sent = 0;    // parameters that went out
+    QString ownIdSent;  // the own ID whose MYID command went out; empty when none did
     int written = 0; // of those, acknowledged
     int toWrite = 0;
     bool verified = false;

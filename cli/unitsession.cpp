@@ -21,7 +21,6 @@ UnitSession::UnitSession(const UnitPlan &plan, const PortSettings &lineSettings,
     m_link.setPortNumber(1);  // the link asks the resolver for this entry's device
     const QString device = plan.device;
     m_link.setDeviceResolver([device](int) { return device; });
-    connect(&m_link, &Link::traffic, this, &UnitSession::onTraffic);
     connect(&m_job, &UnitJob::stepStarted, this, &UnitSession::showStep);
     connect(&m_job, &UnitJob::commandSent, this,
             [this](int index, int count, const QString &command) {
@@ -101,14 +100,6 @@ void UnitSession::showStep(UnitJob::Step step)
     emit progress(m_report.model.isEmpty() ? what : m_report.model + QLatin1String("  ") + what);
 }
 
-void UnitSession::onTraffic(const TrafficEvent &event)
-{
-    if (event.kind == TrafficEvent::Kind::OpenFailed || event.kind == TrafficEvent::Kind::Lost) {
-        m_portFailure = event.reason;
-        m_portFailureKind = m_channel->failure();
-    }
-}
-
 // write and diff: a file of one unit kind is not for a unit of the other.
 QString UnitSession::kindMismatch(const UnitModel &unit) const
 {
@@ -124,6 +115,7 @@ void UnitSession::onJobFinished(const UnitJob::Result &result)
     m_report.version = result.version;
     m_report.toWrite = static_cast<int>(result.commands.size());
     m_report.sent = result.sent;
+    m_report.ownIdSent = result.ownIdSent;
     m_report.written = result.written;
     if (!result.errorLine.isEmpty()) {
         m_report.errorCode = unitErrorCode(result.errorLine);
@@ -142,9 +134,9 @@ void UnitSession::onJobFinished(const UnitJob::Result &result)
     }
     switch (result.outcome) {
     case JobOutcome::OpenFailed: {
-        QString detail = QStringLiteral("cannot open %1: %2").arg(m_plan.device, m_portFailure);
+        QString detail = QStringLiteral("cannot open %1: %2").arg(m_plan.device, result.port.reason);
         // What the window's port dialog tells such a user too.
-        if (m_portFailureKind == PortFailure::NoPermission)
+        if (result.port.failure == PortFailure::NoPermission)
             detail += QStringLiteral("; serial ports belong to the group dialout: run "
                                      "'sudo usermod -aG dialout $USER', then log out and in "
                                      "again");
@@ -153,7 +145,7 @@ void UnitSession::onJobFinished(const UnitJob::Result &result)
     }
     case JobOutcome::PortLost:
         finish(Outcome::PortLost,
-               QStringLiteral("the port went away: %1%2").arg(m_portFailure, written));
+               QStringLiteral("the port went away: %1%2").arg(result.port.reason, written));
         return;
     case JobOutcome::Stopped:
         finish(Outcome::PortLost, QStringLiteral("the port was closed"));
@@ -174,13 +166,7 @@ void UnitSession::onJobFinished(const UnitJob::Result &result)
         finish(Outcome::NoAnswer, QStringLiteral("no identification in the answer to UVER"));
         return;
     case JobOutcome::WrongModel:
-        finish(Outcome::WrongModel,
-               !result.detail.isEmpty()
-                   ? result.detail
-                   : QStringLiteral("ZRT%1 is not a %2 or %3")
-                         .arg(result.model, familyModels().mid(0, familyModels().size() - 1)
-                                                .join(QLatin1String(", ")),
-                              familyModels().last()));
+        finish(Outcome::WrongModel, result.detail);
         return;
     case JobOutcome::Refused:
         finish(Outcome::Refused,
@@ -204,30 +190,22 @@ void UnitSession::onJobFinished(const UnitJob::Result &result)
 
 void UnitSession::afterRead(const UnitJob::Result &result)
 {
-    // The values as the window would hold them after this read-back, in the order the command
-    // set lists them (TYPE before MYID, so that a master's own ID stands).
-    UnitSettings values;
-    values.setTab(result.unit->tab);
-    QString unusable;
     for (ParameterKey key : AllParameterKeys) {
-        if (!result.values.has(key)) {
-            unusable = QStringLiteral("the unit did not report %1").arg(keyName(key));
-            continue;
-        }
-        const QString value = result.values.value(key);
-        m_report.values << std::pair{key, value};
-        const QString line = keyName(key) + QLatin1Char('=') + value;
-        QString why;
-        if (!values.applyLine(line, &why))
-            unusable = QStringLiteral("the unit reported %1: %2").arg(line, why);
+        if (result.values.has(key))
+            m_report.values << std::pair{key, result.values.value(key)};
     }
 
     if (m_plan.verb == Verb::Read) {
-        if (!unusable.isEmpty()) {
-            finish(Outcome::BadReadBack, unusable);
+        if (!result.readBackProblem.isEmpty()) {
+            finish(Outcome::BadReadBack, result.readBackProblem);
             return;
         }
         if (!m_plan.outputPath.isEmpty()) {
+            // The values as the window would hold them after this read-back.
+            UnitSettings values;
+            values.setTab(result.unit->tab);
+            for (const auto &[key, value] : std::as_const(m_report.values))
+                values.applyLine(keyName(key) + QLatin1Char('=') + value);
             const FileWriteResult saved =
                 replaceFile(m_plan.outputPath, buildSettingsFile(values));
             if (!saved.ok) {

@@ -35,7 +35,6 @@ signals:
 
 private:
     void showStep(UnitJob::Step step);
-    void onTraffic(const TrafficEvent &event);
     void onJobFinished(const UnitJob::Result &result);
     void afterRead(const UnitJob::Result &result);
     QString kindMismatch(const UnitModel &unit) const;
@@ -47,8 +46,6 @@ private:
     Link m_link;
     UnitJob m_job;
     UnitReport m_report;
-    QString m_portFailure;     // the operating system's words on an open failure or a loss
-    PortFailure m_portFailureKind = PortFailure::None;
     bool m_interrupted = false;
     bool m_finished = false;
 };

@@ -46,7 +46,7 @@ RunOutcome runOutcome(Outcome outcome)
     case Outcome::NoAnswer: return RunOutcome::NoAnswer;
     case Outcome::Unreadable: return RunOutcome::Unreadable;
     case Outcome::PortLost: return RunOutcome::PortLost;
-    case Outcome::BadReadBack: return RunOutcome::BadReadBack;
+    case Outcome::BadReadBack: return RunOutcome::Different;  // a write reads back to compare
     case Outcome::OutputFailed: return RunOutcome::OpenFailed;
     case Outcome::Interrupted: return RunOutcome::Interrupted;
     }
@@ -71,7 +71,7 @@ RunResult resultOfWrite(const UnitReport &report, const UnitPlan &plan)
         result.values << std::pair{keyName(key), value};
     result.readBack = !result.values.isEmpty();
     const QStringList commands = planCommands(plan, plan.values.tab());
-    takeWrite(result, commands, report.sent);
+    takeWrite(result, commands, report.sent, report.ownIdSent);
     if (result.outcome == RunOutcome::Refused && report.sent > 0)
         result.refusedKey = commands.value(report.sent - 1).left(4);
     return result;

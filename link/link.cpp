@@ -104,8 +104,14 @@ void Link::begin(LinkOperation operation)
     // A caller that starts another operation before the last has ended takes it over.
     m_operation = operation;
     m_outcome.reset();
+    m_portCheck = {};
     m_confirmed = false;
     m_sink = {};
+}
+
+void Link::notePortFailure()
+{
+    m_portCheck = {m_channel->failure(), m_channel->errorString(), m_channel->holder()};
 }
 
 // The first failure of an operation is what it ends with.
@@ -138,6 +144,9 @@ void Link::settle()
         result.outcome = LinkResult::Outcome::Unconfirmed;
     if (result.outcome != LinkResult::Outcome::OpenFailed)
         result.command = QString::fromLatin1(m_state.lastSentLine.trimmed().mid(1));
+    if (result.outcome == LinkResult::Outcome::OpenFailed
+        || result.outcome == LinkResult::Outcome::PortLost)
+        result.port = m_portCheck;
     m_operation.reset();
     m_sink = {};
     m_results << result;
@@ -217,15 +226,18 @@ void Link::connectUnit()
     const bool listed = number >= 1 && number <= 9;
     m_device = (listed && m_resolveDevice) ? m_resolveDevice(number) : QString();
     if (m_device.isEmpty()) {
-        report(TrafficEvent::Kind::OpenFailed, {},
-               listed ? QStringLiteral("no device stands behind COM%1").arg(number)
-                      : QStringLiteral("port number %1 is not one of COM1 to COM9").arg(number));
+        m_portCheck.failure = PortFailure::NoDevice;
+        m_portCheck.reason =
+            listed ? QStringLiteral("no device stands behind COM%1").arg(number)
+                   : QStringLiteral("port number %1 is not one of COM1 to COM9").arg(number);
+        report(TrafficEvent::Kind::OpenFailed, {}, m_portCheck.reason);
         showStatus(LinkStatus::OpenFailed);
         endOperation(LinkResult::Outcome::OpenFailed);
         settle();
         return;
     }
     if (!m_channel->open(m_device, m_state)) {
+        notePortFailure();
         report(TrafficEvent::Kind::OpenFailed, {}, m_channel->errorString());
         showStatus(LinkStatus::OpenFailed);
         endOperation(LinkResult::Outcome::OpenFailed);
@@ -540,6 +552,7 @@ void Link::onChannelLost()
 {
     if (!m_state.portOpen)
         return;
+    notePortFailure();
     report(TrafficEvent::Kind::Lost, {}, m_channel->errorString());
     m_channel->close();
     m_state.portOpen = false;

@@ -144,6 +144,7 @@ private:
     bool appendReceived();
     void discardInput();
     void report(TrafficEvent::Kind kind, const QByteArray &bytes = {}, const QString &reason = {});
+    void notePortFailure();
 
     SerialChannel *m_channel;
     LinkState m_state;
@@ -152,6 +153,7 @@ private:
     // The operation under way: what ended it, once something has.
     std::optional<LinkOperation> m_operation;
     std::optional<LinkResult::Outcome> m_outcome;
+    PortCheck m_portCheck;  // the failure of the port the operation under way met
     bool m_confirmed = false;  // the answer that says done arrived
     QList<LinkResult> m_results;  // waiting for their turn to be announced
     QTimer m_finishTimer;

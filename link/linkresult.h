@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/serialchannel.h"
+
 #include <QMetaType>
 #include <QString>
 
@@ -35,6 +37,8 @@ struct LinkResult
     Outcome outcome = Outcome::Done;
     // The last command that went out, without "@" and CR LF: the one refused or unanswered.
     QString command;
+    // OpenFailed, PortLost: why, in the channel's words, and who holds the port where known.
+    PortCheck port;
 
     bool ok() const { return outcome == Outcome::Done; }
 };

@@ -21,7 +21,7 @@ public:
     QString errorString() const override { return m_error; }
     PortFailure failure() const override { return m_failure; }
     // Who holds the port, after an open failed with InUse or StaleLock.
-    PortHolder holder() const { return m_holder; }
+    PortHolder holder() const override { return m_holder; }
 
     // Opens `device` for a moment and closes it again, to tell the user whether it can be used.
     // Never call it for a device this program holds open.

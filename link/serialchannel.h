@@ -48,6 +48,8 @@ public:
     // Why the last open, read or write failed, in the operating system's words.
     virtual QString errorString() const = 0;
     virtual PortFailure failure() const = 0;
+    // Who holds the port, after an open that failed with InUse or StaleLock, where known.
+    virtual PortHolder holder() const { return {}; }
 
 signals:
     void readyRead();

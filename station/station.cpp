@@ -57,8 +57,6 @@ QString resultReason(const RunResult &result, ReasonLanguage language)
     case RunOutcome::Different:
         return text(QT_TRANSLATE_NOOP("Station", "照合失敗: %1"))
             .arg(result.mismatchedKeys.join(QLatin1String(", ")));
-    case RunOutcome::BadReadBack:
-        return text(QT_TRANSLATE_NOOP("Station", "読み戻した値が使えません: %1")).arg(result.detail);
     case RunOutcome::Interrupted:
         return text(QT_TRANSLATE_NOOP("Station", "停止しました（%1）")).arg(progress);
     }
@@ -86,8 +84,6 @@ QString resultReasonCode(const RunResult &result)
         return QStringLiteral("refused");
     case RunOutcome::Different:
         return QStringLiteral("different");
-    case RunOutcome::BadReadBack:
-        return QStringLiteral("bad-read-back");
     case RunOutcome::Interrupted:
         return QStringLiteral("stopped");
     }

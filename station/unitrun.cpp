@@ -63,23 +63,13 @@ void takeWrittenValues(RunResult &result, const QStringList &commands)
         result.values << std::pair{command.left(4), command.mid(4)};
 }
 
-// What of a write went out: whether anything did, and the own ID if its command did.
-void takeSentCommands(RunResult &result, const QStringList &commands, int sent)
-{
-    result.writeStarted = sent > 0;
-    for (const QString &command : commands.mid(0, sent)) {
-        if (command.startsWith(QLatin1String("MYID"))) {
-            result.ownIdSent = true;
-            result.ownId = command.mid(4);
-        }
-    }
-}
-
 } // namespace
 
-void takeWrite(RunResult &result, const QStringList &commands, int sent)
+void takeWrite(RunResult &result, const QStringList &commands, int sent, const QString &ownIdSent)
 {
-    takeSentCommands(result, commands, sent);
+    result.writeStarted = sent > 0;
+    result.ownIdSent = !ownIdSent.isEmpty();
+    result.ownId = ownIdSent;
     takeWrittenValues(result, commands);
 }
 
@@ -179,21 +169,17 @@ void UnitRun::onFinished(const QVariant &value)
     }
     switch (job.outcome) {
     case UnitJob::Outcome::OpenFailed:
-        result.detail = m_line->channel.errorString();
-        if (QtSerialChannel::check(m_line->link.device(), m_line->link.portSettings()).failure
-            == PortFailure::InUse)
+        result.detail = job.port.reason;
+        if (!m_interrupted && job.port.failure == PortFailure::InUse)
             result.outcome = RunOutcome::InUse;
         break;
     case UnitJob::Outcome::WrongModel:
-        result.detail = job.detail.isEmpty()
-            ? QStringLiteral("ZRT%1 is not one of %2")
-                  .arg(job.model, familyModels().join(QLatin1String(", ")))
-            : job.detail;
+        result.detail = job.detail;
         break;
     default:
         break;
     }
-    takeWrite(result, job.commands, job.sent);
+    takeWrite(result, job.commands, job.sent, job.ownIdSent);
     if (m_line->link.state().portOpen)
         m_line->link.disconnectUnit();
     m_line.reset();

@@ -28,7 +28,6 @@ enum class RunOutcome {
     PortLost,     // the adapter went away
     Refused,      // the unit refused a command
     Different,    // the read-back differs from what was written
-    BadReadBack,  // the read-back lacked a parameter or held one the rules refuse
     Interrupted,  // stopped by the operator
 };
 
@@ -52,7 +51,8 @@ struct RunResult
 
 // What of a write went out: whether anything did, the own ID if its command did, and, without
 // a read-back, the values as written (the commands acknowledged).
-void takeWrite(RunResult &result, const QStringList &commands, int sent);
+void takeWrite(RunResult &result, const QStringList &commands, int sent,
+               const QString &ownIdSent);
 
 class UnitRun : public QObject
 {

@@ -77,6 +77,8 @@ void UnitJobTest::endsWithOneTypedResult_data()
                                  << Outcome::WrongModel << "" << 0;
     QTest::newRow("open failed") << "no device" << Work::Identify << false
                                  << Outcome::OpenFailed << "" << 0;
+    QTest::newRow("read back lacking one") << "omit PTIM" << Work::ReadBack << false
+                                           << Outcome::Done << "" << 0;
 }
 
 void UnitJobTest::endsWithOneTypedResult()
@@ -101,6 +103,8 @@ void UnitJobTest::endsWithOneTypedResult()
         options.silentKeys = {key};
     else if (words.first() == QLatin1String("model"))
         options.model = key;
+    else if (words.first() == QLatin1String("omit"))
+        options.omitKeys = {key};
     Bench bench;
     QVERIFY(startBench(bench, options,
                        unit == QLatin1String("no device") ? QStringLiteral("/nonexistent/tty")
@@ -125,8 +129,19 @@ void UnitJobTest::endsWithOneTypedResult()
     QCOMPARE(result.unit.has_value(), outcome != UnitJob::Outcome::OpenFailed
                                           && outcome != UnitJob::Outcome::WrongModel
                                           && outcome != UnitJob::Outcome::Unidentified);
-    if (outcome == UnitJob::Outcome::WrongModel)
+    if (outcome == UnitJob::Outcome::WrongModel) {
         QCOMPARE(result.model, QStringLiteral("48299"));
+        QCOMPARE(result.detail, QStringLiteral("ZRT48299 is not a 48210, 48220 or 48221"));
+    }
+    // Everything a front end needs is in the result: why the port failed, the own ID that
+    // went out, whether the values read can stand for the unit.
+    QCOMPARE(result.port.failure, outcome == UnitJob::Outcome::OpenFailed
+                                      ? PortFailure::NoDevice : PortFailure::None);
+    QCOMPARE(result.ownIdSent, work == UnitJob::Work::Write && result.sent > 0
+                                   ? QStringLiteral("007") : QString());
+    QCOMPARE(result.readBackProblem, unit == QLatin1String("omit PTIM")
+                                         ? QStringLiteral("the unit did not report PTIM")
+                                         : QString());
     if (work == UnitJob::Work::Write && result.unit)
         QCOMPARE(progress.mid(0, 2), (QList<int>{1, 2}));
     // What a read holds: the unit's values, or, after a verify, what differs.

@@ -472,10 +472,6 @@
         <translation>Verify failed: %1</translation>
     </message>
     <message>
-        <source>読み戻した値が使えません: %1</source>
-        <translation>The values read back cannot be used: %1</translation>
-    </message>
-    <message>
         <source>停止しました（%1）</source>
         <translation>Stopped (%1)</translation>
     </message>

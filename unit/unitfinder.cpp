@@ -1,11 +1,12 @@
 #include "unit/unitfinder.h"
 
 #include "link/qtserialchannel.h"
+#include "unit/unitjob.h"
 
 #include <QFileInfo>
 #include <QTimer>
 
-// One port's identification: one link and one connect, read from the link's signals.
+// One port's identification: a short identify job on a link of its own.
 class UnitFinder::Prober
 {
 public:
@@ -14,6 +15,8 @@ public:
     Prober(const QString &device, const PortSettings &settings, const ModelCheck &isOurs,
            UnitFinder *finder, Done done)
         : m_link(&m_channel)
+        , m_job(&m_link)
+        , m_isOurs(isOurs)
         , m_done(std::move(done))
     {
         m_result.device = device;
@@ -22,49 +25,54 @@ public:
         m_link.setPortNumber(1);
         m_link.setDeviceResolver([device](int) { return device; });
         QObject::connect(&m_link, &Link::traffic, finder, &UnitFinder::traffic);
-        QObject::connect(&m_link, &Link::identified, &m_link,
-                         [this, isOurs](const QString &model, const QString &) {
-                             m_result.model = model;
-                             m_result.outcome = isOurs(QStringLiteral("ZRT") + model)
-                                 ? FoundUnit::Outcome::Unit
-                                 : FoundUnit::Outcome::OtherModel;
-                         });
-        QObject::connect(&m_link, &Link::versionReceived, &m_link,
-                         [this](const QString &line) { m_result.version = line; });
         // Sent from a turn of the link's own: the port may be closed here.
-        QObject::connect(&m_link, &Link::finished, &m_link,
-                         [this](const LinkResult &result) { settle(result); });
+        QObject::connect(&m_job, &UnitJob::finished, &m_job,
+                         [this](const UnitJob::Result &result) { settle(result); });
     }
 
-    void start() { m_link.connectUnit(); }
+    void start()
+    {
+        UnitJob::Request request;
+        request.work = UnitJob::Work::Identify;
+        m_job.start(request);
+    }
 
 private:
-    void settle(const LinkResult &result)
+    void settle(const UnitJob::Result &result)
     {
-        if (m_finished)
-            return;
-        m_finished = true;
-        if (result.outcome == LinkResult::Outcome::Unreadable
-            && m_result.outcome == FoundUnit::Outcome::NoAnswer)
-            m_result.outcome = FoundUnit::Outcome::Unreadable;
-        if (result.outcome == LinkResult::Outcome::OpenFailed) {
+        using Outcome = UnitJob::Outcome;
+        switch (result.outcome) {
+        case Outcome::Done:
+        case Outcome::WrongModel:
+            m_result.model = result.model;
+            m_result.version = result.version;
+            m_result.outcome = m_isOurs(QStringLiteral("ZRT") + result.model)
+                ? FoundUnit::Outcome::Unit
+                : FoundUnit::Outcome::OtherModel;
+            break;
+        case Outcome::OpenFailed:
             m_result.outcome = FoundUnit::Outcome::NotOpened;
-            m_result.failure = {m_channel.failure(), m_channel.errorString(), m_channel.holder()};
+            m_result.failure = result.port;
+            break;
+        case Outcome::Unreadable:
+            m_result.outcome = FoundUnit::Outcome::Unreadable;
+            break;
+        default:
+            // A version line after garbage identifies nothing.
+            m_result.outcome = FoundUnit::Outcome::NoAnswer;
+            break;
         }
         if (m_link.state().portOpen)
             m_link.disconnectUnit();
-        // A version line after garbage identifies nothing.
-        if (m_result.outcome == FoundUnit::Outcome::NoAnswer
-            || m_result.outcome == FoundUnit::Outcome::Unreadable)
-            m_result.version.clear();
         m_done(m_result);
     }
 
     QtSerialChannel m_channel;
     Link m_link;
+    UnitJob m_job;
+    ModelCheck m_isOurs;
     Done m_done;
     FoundUnit m_result;
-    bool m_finished = false;
 };
 
 UnitFinder::UnitFinder(ModelCheck isOurs, QObject *parent)

@@ -1,6 +1,7 @@
 #include "unit/unitjob.h"
 
 #include "link/link.h"
+#include "settings/unitsettings.h"
 
 #include <algorithm>
 
@@ -74,8 +75,13 @@ void UnitJob::onLinkFinished(const LinkResult &result)
             || result.outcome == LinkResult::Outcome::PortLost;
         m_result.sent = m_sent;
         m_result.written = std::max(0, m_sent - (lastFailed ? 1 : 0));
+        for (const QString &command : m_result.commands.mid(0, m_sent)) {
+            if (command.startsWith(QLatin1String("MYID")))
+                m_result.ownIdSent = command.mid(4);
+        }
     }
     m_result.command = result.command;
+    m_result.port = result.port;
     if (m_stopped) {
         end(Outcome::Stopped);
         return;
@@ -109,6 +115,8 @@ void UnitJob::onLinkFinished(const LinkResult &result)
         m_result.unit = m_link->unit();
         m_result.model = m_result.unit ? m_result.unit->model : m_result.model;
         m_result.read = true;
+        if (m_result.unit)
+            judgeReadBack();
         end(m_result.unit ? Outcome::Done : Outcome::Unidentified);
         break;
     case Step::Writing:
@@ -123,6 +131,7 @@ void UnitJob::onLinkFinished(const LinkResult &result)
         break;
     case Step::Verifying:
         m_result.read = true;
+        judgeReadBack();
         m_result.mismatches = findMismatches(m_result.commands, m_result.values);
         m_result.verified = m_result.mismatches.isEmpty();
         end(m_result.verified ? Outcome::Done : Outcome::Different);
@@ -176,11 +185,38 @@ void UnitJob::startWork()
     }
 }
 
+// The values as the window would hold them after this read, in the order the command set
+// lists them (TYPE before MYID, so that a master's own ID stands).
+void UnitJob::judgeReadBack()
+{
+    UnitSettings values;
+    values.setTab(m_result.unit->tab);
+    for (ParameterKey key : AllParameterKeys) {
+        if (!m_result.values.has(key)) {
+            m_result.readBackProblem = QStringLiteral("the unit did not report %1")
+                                           .arg(keyName(key));
+            continue;
+        }
+        const QString line = keyName(key) + QLatin1Char('=') + m_result.values.value(key);
+        QString why;
+        if (!values.applyLine(line, &why))
+            m_result.readBackProblem = QStringLiteral("the unit reported %1: %2").arg(line, why);
+    }
+}
+
 void UnitJob::end(Outcome outcome)
 {
     if (!m_running)
         return;
     m_running = false;
+    // A model of another family is named the same way by every front end.
+    if (outcome == Outcome::WrongModel && m_result.detail.isEmpty()) {
+        const QStringList family = familyModels();
+        m_result.detail = QStringLiteral("ZRT%1 is not a %2 or %3")
+                              .arg(m_result.model, family.mid(0, family.size() - 1)
+                                                       .join(QLatin1String(", ")),
+                                   family.last());
+    }
     m_result.outcome = outcome;
     m_result.step = m_step;
     emit finished(m_result);

@@ -59,16 +59,22 @@ public:
     {
         Outcome outcome = Outcome::Done;
         Step step = Step::Connecting;  // the step it ended in
-        QString detail;   // the check's reason for WrongModel
+        // WrongModel: the check's reason, or that the model is not one of the family's.
+        QString detail;
         QString command;  // the command refused or unanswered, without "@" and CR LF
+        PortCheck port;   // OpenFailed, PortLost: why, and who holds the port where known
         std::optional<UnitModel> unit;
         QString model;    // the text after "ZRT", also for a model of another family
         QString version;
         QStringList commands;  // the write
         int sent = 0;          // commands of the write that went out
         int written = 0;       // of those, acknowledged
+        QString ownIdSent;     // the own ID whose MYID command went out; empty when none did
         bool read = false;     // `values` holds a read-back (read back, or verify)
         ReportedValues values;
+        // Why the values read back cannot stand for the unit (a parameter missing, or one the
+        // rules refuse); empty when they can, or when nothing was read.
+        QString readBackProblem;
         QList<Mismatch> mismatches;  // verify
         bool verified = false;
         QString errorLine;     // read error: the "Err" line
@@ -94,6 +100,7 @@ private:
     void afterConnect();
     void startWork();
     void end(Outcome outcome);
+    void judgeReadBack();
     static Outcome outcomeOf(LinkResult::Outcome outcome);
 
     Link *m_link;
