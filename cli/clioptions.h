@@ -1,5 +1,7 @@
 #pragma once
 
+#include "unit/unitoutcome.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -35,11 +37,3 @@ CliCommand parseCliCommandLine(const QStringList &arguments);
 
 QString verbName(Verb verb);
 
-// Exit statuses, as --help and the README give them.
-namespace ExitStatus {
-inline constexpr int Done = 0;
-inline constexpr int Refused = 1;       // refused, different, or the wrong model
-inline constexpr int BadUsage = 2;      // nothing was sent
-inline constexpr int LinkFailed = 3;    // no port, no answer, or the result could not be saved
-inline constexpr int Interrupted = 130; // 128 + SIGINT, as shells report it
-} // namespace ExitStatus

@@ -6,57 +6,6 @@
 
 #include <algorithm>
 
-int exitStatus(Outcome outcome)
-{
-    switch (outcome) {
-    case Outcome::Done:
-        return ExitStatus::Done;
-    case Outcome::Refused:
-    case Outcome::Different:
-    case Outcome::WrongModel:
-        return ExitStatus::Refused;
-    case Outcome::OpenFailed:
-    case Outcome::NoAnswer:
-    case Outcome::Unreadable:
-    case Outcome::PortLost:
-    case Outcome::BadReadBack:
-    case Outcome::OutputFailed:
-        return ExitStatus::LinkFailed;
-    case Outcome::Interrupted:
-        return ExitStatus::Interrupted;
-    }
-    return ExitStatus::LinkFailed;
-}
-
-QString outcomeName(Outcome outcome)
-{
-    switch (outcome) {
-    case Outcome::Done:
-        return QStringLiteral("done");
-    case Outcome::Refused:
-        return QStringLiteral("refused");
-    case Outcome::Different:
-        return QStringLiteral("different");
-    case Outcome::WrongModel:
-        return QStringLiteral("wrong model");
-    case Outcome::OpenFailed:
-        return QStringLiteral("port not opened");
-    case Outcome::NoAnswer:
-        return QStringLiteral("no answer");
-    case Outcome::Unreadable:
-        return QStringLiteral("unreadable answer");
-    case Outcome::PortLost:
-        return QStringLiteral("port lost");
-    case Outcome::BadReadBack:
-        return QStringLiteral("bad read-back");
-    case Outcome::OutputFailed:
-        return QStringLiteral("not saved");
-    case Outcome::Interrupted:
-        return QStringLiteral("interrupted");
-    }
-    return {};
-}
-
 int overallExitStatus(const QList<UnitReport> &reports)
 {
     // The statuses are ordered by severity, interrupted (130) above all.

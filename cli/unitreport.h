@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/clioptions.h"
+#include "unit/unitoutcome.h"
 #include "settings/parameters.h"
 #include "settings/verify.h"
 
@@ -8,22 +9,8 @@
 #include <QList>
 #include <QString>
 
-enum class Outcome {
-    Done,
-    Refused,       // the unit answered NAK
-    Different,     // verify or diff found a difference
-    WrongModel,    // not one of our models, or not the file's unit kind
-    OpenFailed,    // the port could not be opened
-    NoAnswer,      // the unit stopped answering
-    Unreadable,    // bytes came back, but no line could be read (speed, parity, noise)
-    PortLost,      // the port went away (an unplugged adapter)
-    BadReadBack,   // the read-back lacked a parameter or held one the rules refuse
-    OutputFailed,  // the settings file could not be saved
-    Interrupted,   // Ctrl-C
-};
-
-int exitStatus(Outcome outcome);
-QString outcomeName(Outcome outcome);
+// How a unit's work ended, as every front end tells it.
+using Outcome = UnitOutcome;
 
 // What happened on one unit.
 struct UnitReport

@@ -140,7 +140,7 @@ void UnitSession::onJobFinished(const UnitJob::Result &result)
             detail += QStringLiteral("; serial ports belong to the group dialout: run "
                                      "'sudo usermod -aG dialout $USER', then log out and in "
                                      "again");
-        finish(Outcome::OpenFailed, detail);
+        finish(outcomeOf(result), detail);
         return;
     }
     case JobOutcome::PortLost:

@@ -35,30 +35,11 @@ void say(const QString &line)
     }
 }
 
-RunOutcome runOutcome(Outcome outcome)
-{
-    switch (outcome) {
-    case Outcome::Done: return RunOutcome::Done;
-    case Outcome::Refused: return RunOutcome::Refused;
-    case Outcome::Different: return RunOutcome::Different;
-    case Outcome::WrongModel: return RunOutcome::WrongModel;
-    case Outcome::OpenFailed: return RunOutcome::OpenFailed;
-    case Outcome::NoAnswer: return RunOutcome::NoAnswer;
-    case Outcome::Unreadable: return RunOutcome::Unreadable;
-    case Outcome::PortLost: return RunOutcome::PortLost;
-    case Outcome::BadReadBack: return RunOutcome::Different;  // a write reads back to compare
-    case Outcome::OutputFailed: return RunOutcome::OpenFailed;
-    case Outcome::Interrupted: return RunOutcome::Interrupted;
-    }
-    return RunOutcome::NoAnswer;
-}
-
-
 // The station's result for a write this tool ran, for its record.
 RunResult resultOfWrite(const UnitReport &report, const UnitPlan &plan)
 {
     RunResult result;
-    result.outcome = runOutcome(report.outcome);
+    result.outcome = report.outcome;
     result.model = report.model;
     result.kind = report.kind;
     result.version = report.version;

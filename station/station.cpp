@@ -59,53 +59,22 @@ QString resultReason(const RunResult &result, ReasonLanguage language)
             .arg(result.mismatchedKeys.join(QLatin1String(", ")));
     case RunOutcome::Interrupted:
         return text(QT_TRANSLATE_NOOP("Station", "停止しました（%1）")).arg(progress);
+    case RunOutcome::BadReadBack:
+        return text(QT_TRANSLATE_NOOP("Station", "読み戻した値が使えません: %1")).arg(result.detail);
+    case RunOutcome::OutputFailed:
+        return text(QT_TRANSLATE_NOOP("Station", "保存できません: %1")).arg(result.detail);
     }
     return {};
 }
 
 QString resultReasonCode(const RunResult &result)
 {
-    switch (result.outcome) {
-    case RunOutcome::Done:
-        return QStringLiteral("done");
-    case RunOutcome::NoAnswer:
-        return QStringLiteral("no-answer");
-    case RunOutcome::Unreadable:
-        return QStringLiteral("unreadable");
-    case RunOutcome::WrongModel:
-        return QStringLiteral("wrong-model");
-    case RunOutcome::InUse:
-        return QStringLiteral("in-use");
-    case RunOutcome::OpenFailed:
-        return QStringLiteral("open-failed");
-    case RunOutcome::PortLost:
-        return QStringLiteral("port-lost");
-    case RunOutcome::Refused:
-        return QStringLiteral("refused");
-    case RunOutcome::Different:
-        return QStringLiteral("different");
-    case RunOutcome::Interrupted:
-        return QStringLiteral("stopped");
-    }
-    return {};
+    return reasonCode(result.outcome);
 }
 
 QString resultWord(const RunResult &result)
 {
-    switch (result.outcome) {
-    case RunOutcome::Done:
-        return QStringLiteral("done");
-    case RunOutcome::WrongModel:
-        return QStringLiteral("wrong-model");
-    case RunOutcome::PortLost:
-    case RunOutcome::Interrupted:
-        return QStringLiteral("interrupted");
-    case RunOutcome::NoAnswer:
-    case RunOutcome::Unreadable:
-        return result.writeStarted ? QStringLiteral("interrupted") : QStringLiteral("failed");
-    default:
-        return QStringLiteral("failed");
-    }
+    return recordWord(result.outcome, result.writeStarted);
 }
 
 RecordRow recordRow(const RunResult &result, const Adapter &adapter,

@@ -36,24 +36,6 @@ QString deviceBehind(const QString &path)
     return device.isEmpty() ? path : device;
 }
 
-RunOutcome runOutcome(UnitJob::Outcome outcome)
-{
-    switch (outcome) {
-    case UnitJob::Outcome::Done: return RunOutcome::Done;
-    case UnitJob::Outcome::Refused:
-    case UnitJob::Outcome::Unacknowledged: return RunOutcome::Refused;
-    case UnitJob::Outcome::Different: return RunOutcome::Different;
-    case UnitJob::Outcome::WrongModel: return RunOutcome::WrongModel;
-    case UnitJob::Outcome::OpenFailed: return RunOutcome::OpenFailed;
-    case UnitJob::Outcome::NoAnswer:
-    case UnitJob::Outcome::Unidentified: return RunOutcome::NoAnswer;
-    case UnitJob::Outcome::Unreadable: return RunOutcome::Unreadable;
-    case UnitJob::Outcome::PortLost:
-    case UnitJob::Outcome::Stopped: return RunOutcome::PortLost;
-    }
-    return RunOutcome::NoAnswer;
-}
-
 // Without a read-back, the values as written: the commands the unit acknowledged.
 void takeWrittenValues(RunResult &result, const QStringList &commands)
 {
@@ -149,7 +131,7 @@ void UnitRun::onFinished(const QVariant &value)
 {
     const auto job = value.value<UnitJob::Result>();
     RunResult result;
-    result.outcome = m_interrupted ? RunOutcome::Interrupted : runOutcome(job.outcome);
+    result.outcome = m_interrupted ? RunOutcome::Interrupted : outcomeOf(job);
     result.model = job.model;
     if (job.unit)
         result.kind = job.unit->kind;
@@ -170,8 +152,6 @@ void UnitRun::onFinished(const QVariant &value)
     switch (job.outcome) {
     case UnitJob::Outcome::OpenFailed:
         result.detail = job.port.reason;
-        if (!m_interrupted && job.port.failure == PortFailure::InUse)
-            result.outcome = RunOutcome::InUse;
         break;
     case UnitJob::Outcome::WrongModel:
         result.detail = job.detail;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "unit/admission.h"
+#include "unit/unitoutcome.h"
 
 #include <QByteArray>
 #include <QList>
@@ -18,18 +19,8 @@
 // link of its own). Everything else of the station sees only what is declared here: a settings
 // file taken once, a poll, a configure run with its progress, a typed result.
 
-enum class RunOutcome {
-    Done,         // poll: one of our units answered; configure: written (and verified)
-    NoAnswer,     // nobody answered, or the unit stopped answering
-    Unreadable,   // bytes came back, but nothing readable: a wrong speed, noise, a babbler
-    WrongModel,   // not one of our models, or not of the file's kind: nothing was written
-    InUse,        // another program holds the port
-    OpenFailed,   // the port could not be opened for another reason
-    PortLost,     // the adapter went away
-    Refused,      // the unit refused a command
-    Different,    // the read-back differs from what was written
-    Interrupted,  // stopped by the operator
-};
+// How a unit's poll or configure run ended.
+using RunOutcome = UnitOutcome;
 
 struct RunResult
 {

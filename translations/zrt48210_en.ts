@@ -483,6 +483,14 @@
         <source>応答を読み取れません</source>
         <translation>Unreadable answer</translation>
     </message>
+    <message>
+        <source>読み戻した値が使えません: %1</source>
+        <translation>The values read back cannot be used: %1</translation>
+    </message>
+    <message>
+        <source>保存できません: %1</source>
+        <translation>Cannot save: %1</translation>
+    </message>
 </context>
 <context>
     <name>StationReport</name>
