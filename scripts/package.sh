@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the Debian package build-package/zrt48210_<version>_<architecture>.deb with Debian's
-# hardening flags, checks it with lintian and prints its path. Install it with
-#   sudo apt install ./build-package/zrt48210_*.deb
+# Builds the Debian packages build-package/zrt48210-cli_<version>_<architecture>.deb (the
+# command line and the practice unit, no desktop needed) and build-package/zrt48210_*.deb (the
+# window and the station) with Debian's hardening flags, checks them with lintian and prints
+# their paths. Install both with
+#   sudo apt install ./build-package/zrt48210-cli_*.deb ./build-package/zrt48210_*.deb
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -15,6 +17,6 @@ LDFLAGS=$(dpkg-buildflags --get LDFLAGS)
 export CXXFLAGS LDFLAGS
 scripts/build.sh "$dir" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 (cd "$dir" && cpack > cpack.log 2>&1) || { cat "$dir/cpack.log"; exit 1; }
-deb=$(ls "$dir"/zrt48210_*.deb)
-lintian --fail-on error "$deb"
-echo "$deb"
+debs=("$dir"/zrt48210-cli_*.deb "$dir"/zrt48210_*.deb)
+lintian --fail-on error "${debs[@]}"
+printf '%s\n' "${debs[@]}"

@@ -11,6 +11,7 @@ packages=(
   xvfb xauth imagemagick xdotool socat
   clang libclang-rt-14-dev
   librsvg2-bin dpkg-dev groff-base desktop-file-utils appstream lintian
+  mmdebstrap
   poppler-utils python3
 )
 

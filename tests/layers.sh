@@ -41,5 +41,15 @@ for folder in link errors settings file unit station cli; do
     status=1
   fi
 done
+# The engine's test fakes build without widgets too: no window's header or fixture in them.
+for file in tests/fakes/{fakechannel,linkrecorder,scratchdisk,heldport}.{h,cpp}; do
+  if grep -Hn -e '^#include "\(ui\|app\|stationwindow\)/' \
+       -e '^#include "fakes/\(appfixture\|scriptedprompter\|unitonpty\)' \
+       -e '^#include <Q\(Widget\|Application\|Painter\|Font\|Pixmap\|Gui\|Label\|Push\)' \
+       "$file"; then
+    echo "$file, an engine fake, reaches a widget"
+    status=1
+  fi
+done
 [ "$status" -eq 0 ] && echo "every folder includes only folders below it"
 exit "$status"

@@ -7,6 +7,7 @@
 #include "fakes/statustexts.h"
 #include "ui/directionbutton.h"
 #include "ui/mainwindow.h"
+#include "ui/texts.h"
 #include "ui/updown.h"
 
 #include <QAction>
@@ -38,6 +39,7 @@ private slots:
     void analogUseEnablesTheAnalogDirections();
     void tabSelectsTheUsablePanel();
     void directionButtonsToggleAndBuildTheText();
+    void directionCaptions();
     void frequencyFollowsEveryChange();
     void keyFilterLetsOnlyDigitsThrough();
     void leavingAFieldChecksIt_data();
@@ -265,6 +267,13 @@ void MainWindowTest::directionButtonsToggleAndBuildTheText()
     QCOMPARE(window()->settings().directionText(), QStringLiteral("1011"));
     window()->selectTab(DigitalTab);
     QCOMPARE(window()->settings().directionText(), QStringLiteral("0011"));
+}
+
+void MainWindowTest::directionCaptions()
+{
+    QCOMPARE(Texts::directionCaption(QStringLiteral("0")), QStringLiteral("出力"));
+    QCOMPARE(Texts::directionCaption(QStringLiteral("1")), QStringLiteral("入力"));
+    QCOMPARE(Texts::directionCaption(QString()), QStringLiteral("入力"));
 }
 
 void MainWindowTest::frequencyFollowsEveryChange()

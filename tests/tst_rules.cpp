@@ -4,7 +4,6 @@
 #include "settings/unitsettings.h"
 #include "settings/verify.h"
 #include "link/unitmodels.h"
-#include "ui/texts.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -135,9 +134,6 @@ void RulesTest::directionText()
         QVERIFY(isDirectionText(QString::fromLatin1(good)));
     for (const char *bad : {"01", "01010", "0120", "", "O101"})
         QVERIFY(!isDirectionText(QString::fromLatin1(bad)));
-    QCOMPARE(Texts::directionCaption(QStringLiteral("0")), QStringLiteral("出力"));
-    QCOMPARE(Texts::directionCaption(QStringLiteral("1")), QStringLiteral("入力"));
-    QCOMPARE(Texts::directionCaption(QString()), QStringLiteral("入力"));
 }
 
 void RulesTest::keys()

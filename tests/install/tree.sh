@@ -25,7 +25,8 @@ done
 expected+=("share/applications/$id.desktop" "share/applications/$id.station.desktop"
            "share/metainfo/$id.metainfo.xml"
            "share/icons/hicolor/scalable/apps/$id.svg"
-           share/doc/zrt48210/copyright share/doc/zrt48210/changelog.gz)
+           share/doc/zrt48210/copyright share/doc/zrt48210/changelog.gz
+           share/doc/zrt48210-cli/copyright share/doc/zrt48210-cli/changelog.gz)
 sizes=(16 22 24 32 48 64 128 256)
 for size in "${sizes[@]}"; do
   expected+=("share/icons/hicolor/${size}x$size/apps/$id.png")
