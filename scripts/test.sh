@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and runs every test: the suite, a short fuzz smoke run, and
-# the suite again built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is needed, builds, and runs every test: the suite, the command line built without
+# widgets, a short fuzz smoke run, and the suite again built with AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -8,6 +9,11 @@ export QT_QPA_PLATFORM=offscreen
 
 scripts/build.sh build
 ctest --test-dir build --output-on-failure -j "$(nproc)"
+
+# The command line and the practice unit alone, as a headless bench PC builds them. The packages
+# were checked, and installed in a fresh root, from the build above.
+scripts/build.sh build-nogui -DZRT_GUI=OFF
+ctest --test-dir build-nogui --output-on-failure -j "$(nproc)" -E '^(package|fresh_root)$'
 
 scripts/fuzz.sh 10
 
