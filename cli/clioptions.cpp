@@ -1,5 +1,7 @@
 #include "cli/clioptions.h"
 
+#include "settings/parameters.h"
+
 #include <QCommandLineParser>
 
 #include <algorithm>
@@ -204,13 +206,23 @@ std::optional<Verb> verbFromName(const QString &name)
     return row ? std::optional(row->verb) : std::nullopt;
 }
 
+const FieldBounds OwnIds = fieldBounds(ParameterKey::MYID);
+
 std::optional<int> ownIdNumber(const QString &text)
 {
     bool ok = false;
     const int number = text.toInt(&ok);
-    if (!ok || number < 1 || number > 200 || text.size() > 3)
+    if (!ok || number < OwnIds.minimum || number > OwnIds.maximum || text.size() > 3)
         return std::nullopt;
     return number;
+}
+
+QString takesAnOwnId(const QString &option)
+{
+    return QStringLiteral("%1 takes an own ID from %2 to %3")
+        .arg(option)
+        .arg(OwnIds.minimum)
+        .arg(OwnIds.maximum);
 }
 
 } // namespace
@@ -346,16 +358,18 @@ CliCommand parseCliCommandLine(const QStringList &arguments)
     if (parser.isSet(myId)) {
         command.myId = ownIdNumber(parser.value(myId));
         if (!command.myId)
-            return refuse(QStringLiteral("--myid takes an own ID from 1 to 200"));
+            return refuse(takesAnOwnId(QStringLiteral("--myid")));
     }
     if (parser.isSet(myIdFrom)) {
         command.myIdFrom = ownIdNumber(parser.value(myIdFrom));
         if (!command.myIdFrom)
-            return refuse(QStringLiteral("--myid-from takes an own ID from 1 to 200"));
-        if (command.verb != Verb::Watch && *command.myIdFrom + command.ports.size() - 1 > 200) {
-            return refuse(QStringLiteral("--myid-from %1 with %2 ports goes past own ID 200")
+            return refuse(takesAnOwnId(QStringLiteral("--myid-from")));
+        if (command.verb != Verb::Watch
+            && *command.myIdFrom + command.ports.size() - 1 > OwnIds.maximum) {
+            return refuse(QStringLiteral("--myid-from %1 with %2 ports goes past own ID %3")
                               .arg(parser.value(myIdFrom))
-                              .arg(command.ports.size()));
+                              .arg(command.ports.size())
+                              .arg(OwnIds.maximum));
         }
     }
     return command;

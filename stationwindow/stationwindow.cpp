@@ -2,6 +2,7 @@
 
 #include "stationwindow/stationreport.h"
 #include "stationwindow/tilewidget.h"
+#include "settings/parameters.h"
 #include "ui/prompter.h"
 
 #include <QApplication>
@@ -75,7 +76,8 @@ StationWindow::StationWindow(const StationStart &start, Prompter *prompter, QWid
     m_rule->addButton(fromFile, int(OwnIdRule::FromFile));
     m_rule->addButton(sequence, int(OwnIdRule::Sequence));
     m_rule->addButton(perUnit, int(OwnIdRule::PerUnit));
-    m_from->setRange(1, OwnIdAllocator::MaxOwnId);
+    const FieldBounds ownIds = fieldBounds(ParameterKey::MYID);
+    m_from->setRange(ownIds.minimum, ownIds.maximum);
     m_from->setValue(start.sequenceFrom.value_or(1));
     (start.sequenceFrom ? sequence : fromFile)->setChecked(true);
     ruleRow->addWidget(fromFile);
