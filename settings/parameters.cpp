@@ -173,6 +173,11 @@ QString padWithZeros(const QString &text)
     return padded;
 }
 
+QString ownIdText(int ownId)
+{
+    return padWithZeros(QString::number(ownId));
+}
+
 std::optional<QString> fieldValue(ParameterKey key, QStringView text)
 {
     const FieldBounds bounds = fieldBounds(key);

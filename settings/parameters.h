@@ -80,6 +80,8 @@ bool isOutOfRange(QStringView text, int min, int max);
 bool isPlainNumberText(QStringView text);
 // Puts "0" in front until the text is three characters long.
 QString padWithZeros(const QString &text);
+// An own ID in three digits, as a field and the unit carry it: 7 gives "007".
+QString ownIdText(int ownId);
 // The field rule: a number field's text as the unit carries it ("5" gives "005"), or nothing
 // when the text is not one to three plain digits within the field's bounds.
 std::optional<QString> fieldValue(ParameterKey key, QStringView text);

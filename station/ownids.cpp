@@ -18,11 +18,6 @@ FieldBounds ownIdBounds()
     return fieldBounds(ParameterKey::MYID);
 }
 
-QString threeDigits(int ownId)
-{
-    return padWithZeros(QString::number(ownId));
-}
-
 } // namespace
 
 void OwnIdAllocator::setRule(OwnIdRule rule, int sequenceFrom, std::optional<int> fixed)
@@ -108,14 +103,14 @@ bool OwnIdAllocator::queueLabel(const QString &label, QString *why)
     const FieldBounds bounds = ownIdBounds();
     if (ownId < bounds.minimum || ownId > bounds.maximum) {
         *why = Words::tr("「%1」は自己ID（%2～%3）ではありません")
-                   .arg(text, threeDigits(bounds.minimum), threeDigits(bounds.maximum));
+                   .arg(text, ownIdText(bounds.minimum), ownIdText(bounds.maximum));
         return false;
     }
     const bool queuedAlready = std::any_of(m_labels.cbegin(), m_labels.cend(),
                                            [&](const Taken &t) { return t.ownId == ownId; });
     if (!isFree(ownId) || queuedAlready) {
         *why = Words::tr("自己ID %1 はこの記録で既に使われています")
-                   .arg(ownId, 3, 10, QLatin1Char('0'));
+                   .arg(ownIdText(ownId));
         return false;
     }
     m_labels << Taken{ownId, text};

@@ -293,9 +293,7 @@ void StationWindow::layoutTiles()
 void StationWindow::showCounters()
 {
     const StationCounters c = m_station.counters();
-    const QString next = c.nextOwnId
-        ? QStringLiteral("%1").arg(*c.nextOwnId, 3, 10, QLatin1Char('0'))
-        : QStringLiteral("-");
+    const QString next = c.nextOwnId ? ownIdText(*c.nextOwnId) : QStringLiteral("-");
     m_counters->setText(tr("今回: 完了 %1  失敗 %2 ｜ 記録: 完了 %3  失敗 %4 ｜ 次の自己ID %5")
                             .arg(c.sessionDone).arg(c.sessionFailed)
                             .arg(c.recordDone).arg(c.recordFailed).arg(next));

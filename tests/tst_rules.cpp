@@ -77,6 +77,8 @@ void RulesTest::zeroFill()
     QCOMPARE(padWithZeros(QStringLiteral("200")), QStringLiteral("200"));
     QCOMPARE(padWithZeros(QString()), QStringLiteral("000"));
     QCOMPARE(padWithZeros(QStringLiteral("1234")), QStringLiteral("1234"));
+    QCOMPARE(ownIdText(7), QStringLiteral("007"));
+    QCOMPARE(ownIdText(220), QStringLiteral("220"));
 }
 
 void RulesTest::fieldRule_data()
