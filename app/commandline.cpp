@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 
 #include "link/portmap.h"
+#include "options/programoptions.h"
 
 #include <QCommandLineParser>
 
@@ -30,7 +31,7 @@ WindowCommandLine refuse(const QString &why)
 {
     WindowCommandLine line;
     line.action = WindowCommandLine::Action::Refuse;
-    line.message = QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(Program, why);
+    line.message = ProgramOptions::refusal(Program, why);
     return line;
 }
 
@@ -39,10 +40,10 @@ WindowCommandLine refuse(const QString &why)
 WindowCommandLine parseWindowCommandLine(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    const QCommandLineOption help = ProgramOptions::helpOption();
+    const QCommandLineOption version = ProgramOptions::versionOption();
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("COMn=DEVICE"));
-    const QCommandLineOption lang(QStringLiteral("lang"), QString(), QStringLiteral("LANG"));
+    const QCommandLineOption lang = ProgramOptions::languageOption();
     const QCommandLineOption log(QStringLiteral("log"), QString(), QStringLiteral("FILE"));
     parser.addOptions({help, version, port, lang, log});
     if (!parser.parse(arguments))
@@ -59,7 +60,7 @@ WindowCommandLine parseWindowCommandLine(const QStringList &arguments)
     }
     if (parser.isSet(version)) {
         line.action = WindowCommandLine::Action::Version;
-        line.message = QStringLiteral("%1 %2\n").arg(Program, QStringLiteral(ZRT_VERSION));
+        line.message = ProgramOptions::versionText(Program);
         return line;
     }
     for (const QString &binding : parser.values(port)) {
@@ -69,11 +70,11 @@ WindowCommandLine parseWindowCommandLine(const QStringList &arguments)
                               .arg(binding));
         line.portBindings << binding;
     }
-    if (parser.isSet(lang)) {
+    const QString badLanguage = ProgramOptions::languageProblem(parser, lang);
+    if (!badLanguage.isEmpty())
+        return refuse(badLanguage);
+    if (parser.isSet(lang))
         line.language = parser.value(lang);
-        if (line.language != QLatin1String("ja") && line.language != QLatin1String("en"))
-            return refuse(QStringLiteral("--lang %1: expected ja or en").arg(line.language));
-    }
     const QStringList logs = parser.values(log);
     if (logs.size() > 1)
         return refuse(QStringLiteral("--log may be given once"));

@@ -1,5 +1,6 @@
 #include "cli/clioptions.h"
 
+#include "options/programoptions.h"
 #include "settings/parameters.h"
 
 #include <QCommandLineParser>
@@ -187,7 +188,7 @@ CliCommand refuse(const QString &why)
 {
     CliCommand command;
     command.action = CliCommand::Action::Refuse;
-    command.message = QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(Program, why);
+    command.message = ProgramOptions::refusal(Program, why);
     return command;
 }
 
@@ -208,13 +209,12 @@ std::optional<Verb> verbFromName(const QString &name)
 
 const FieldBounds OwnIds = fieldBounds(ParameterKey::MYID);
 
+// At most three characters, as a field holds it.
 std::optional<int> ownIdNumber(const QString &text)
 {
-    bool ok = false;
-    const int number = text.toInt(&ok);
-    if (!ok || number < OwnIds.minimum || number > OwnIds.maximum || text.size() > 3)
+    if (text.size() > 3)
         return std::nullopt;
-    return number;
+    return ProgramOptions::numberInRange(text, OwnIds.minimum, OwnIds.maximum);
 }
 
 QString takesAnOwnId(const QString &option)
@@ -239,8 +239,8 @@ QString verbName(Verb verb)
 CliCommand parseCliCommandLine(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    const QCommandLineOption help = ProgramOptions::helpOption();
+    const QCommandLineOption version = ProgramOptions::versionOption();
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("P"));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QString(), QStringLiteral("FILE"));
@@ -269,7 +269,7 @@ CliCommand parseCliCommandLine(const QStringList &arguments)
     }
     if (parser.isSet(version)) {
         command.action = CliCommand::Action::Version;
-        command.message = QStringLiteral("%1 %2\n").arg(Program, QStringLiteral(ZRT_VERSION));
+        command.message = ProgramOptions::versionText(Program);
         return command;
     }
 

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What the station window starts with (from its command line).
+struct StationStart
+{
+    QStringList patterns;
+    QString settingsPath;
+    QString recordPath;
+    QString operatorName;
+    std::optional<int> sequenceFrom;
+    bool startAtOnce = false;  // 開始 as soon as the window is up (an unattended bench)
+};
+
+// The station program's command line, read before anything needs a display, so that --help and
+// --version work on a bare console.
+struct StationCommandLine
+{
+    enum class Action { Run, Help, Version, Refuse };
+
+    Action action = Action::Run;
+    QString message;   // what to print: Help and Version on standard output, Refuse on error
+    StationStart start;
+    QString language;  // as given: empty, "ja" or "en"
+};
+
+// `arguments` with the program's name first, as main() receives them.
+StationCommandLine parseStationCommandLine(const QStringList &arguments);
