@@ -27,12 +27,16 @@ QString helpText()
         "  -v, --version       Print the version and exit.\n");
 }
 
+using Action = WindowCommandLine::Action;
+
+WindowCommandLine stopWith(Action action, const QString &message)
+{
+    return ProgramOptions::stopWith<WindowCommandLine>(action, message);
+}
+
 WindowCommandLine refuse(const QString &why)
 {
-    WindowCommandLine line;
-    line.action = WindowCommandLine::Action::Refuse;
-    line.message = ProgramOptions::refusal(Program, why);
-    return line;
+    return stopWith(Action::Refuse, ProgramOptions::refusal(Program, why));
 }
 
 } // namespace
@@ -52,17 +56,11 @@ WindowCommandLine parseWindowCommandLine(const QStringList &arguments)
         return refuse(QStringLiteral("unexpected argument '%1'")
                           .arg(parser.positionalArguments().constFirst()));
 
+    if (parser.isSet(help))
+        return stopWith(Action::Help, helpText());
+    if (parser.isSet(version))
+        return stopWith(Action::Version, ProgramOptions::versionText(Program));
     WindowCommandLine line;
-    if (parser.isSet(help)) {
-        line.action = WindowCommandLine::Action::Help;
-        line.message = helpText();
-        return line;
-    }
-    if (parser.isSet(version)) {
-        line.action = WindowCommandLine::Action::Version;
-        line.message = ProgramOptions::versionText(Program);
-        return line;
-    }
     for (const QString &binding : parser.values(port)) {
         PortMap check;
         if (!check.bind(binding))

@@ -184,12 +184,16 @@ QString verbHelpText(const VerbRow &row)
         + optionsAndStatuses(row.verb);
 }
 
+using Action = CliCommand::Action;
+
+CliCommand stopWith(Action action, const QString &message)
+{
+    return ProgramOptions::stopWith<CliCommand>(action, message);
+}
+
 CliCommand refuse(const QString &why)
 {
-    CliCommand command;
-    command.action = CliCommand::Action::Refuse;
-    command.message = ProgramOptions::refusal(Program, why);
-    return command;
+    return stopWith(Action::Refuse, ProgramOptions::refusal(Program, why));
 }
 
 const VerbRow *verbRowOf(const QString &name)
@@ -257,22 +261,17 @@ CliCommand parseCliCommandLine(const QStringList &arguments)
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
 
-    CliCommand command;
     if (parser.isSet(help)) {
         const QStringList positional = parser.positionalArguments();
         const VerbRow *row = positional.isEmpty() ? nullptr : verbRowOf(positional.first());
         if (!positional.isEmpty() && !row)
             return refuse(QStringLiteral("unknown verb '%1'").arg(positional.first()));
-        command.action = CliCommand::Action::Help;
-        command.message = row ? verbHelpText(*row) : helpText();
-        return command;
+        return stopWith(Action::Help, row ? verbHelpText(*row) : helpText());
     }
-    if (parser.isSet(version)) {
-        command.action = CliCommand::Action::Version;
-        command.message = ProgramOptions::versionText(Program);
-        return command;
-    }
+    if (parser.isSet(version))
+        return stopWith(Action::Version, ProgramOptions::versionText(Program));
 
+    CliCommand command;
     QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
         return refuse(QStringLiteral("no verb given"));

@@ -13,6 +13,27 @@ class QCommandLineParser;
 // a refusal its own way keeps doing so.
 namespace ProgramOptions {
 
+// What a program does once its command line is read: run, print its help or version on
+// standard output, or print a refusal on standard error and stop. Each program's command line
+// adds what it runs with.
+struct Outcome
+{
+    enum class Action { Run, Help, Version, Refuse };
+
+    Action action = Action::Run;
+    QString message;  // what to print for Help, Version and Refuse
+};
+
+// A `Line` (an Outcome) that stops with `action` and `message`.
+template <typename Line>
+Line stopWith(Outcome::Action action, const QString &message)
+{
+    Line line;
+    line.action = action;
+    line.message = message;
+    return line;
+}
+
 // -h, --help and -v, --version.
 QCommandLineOption helpOption();
 QCommandLineOption versionOption();

@@ -27,13 +27,11 @@ const char *const Help =
     "  -h, --help          Print this help and exit.\n"
     "  -v, --version       Print the version and exit.\n";
 
-// The station names no way to try --help: a mistyped option gets the whole help.
-StationCommandLine refuse(const QString &message)
+using Action = StationCommandLine::Action;
+
+StationCommandLine stopWith(Action action, const QString &message)
 {
-    StationCommandLine line;
-    line.action = StationCommandLine::Action::Refuse;
-    line.message = message;
-    return line;
+    return ProgramOptions::stopWith<StationCommandLine>(action, message);
 }
 
 } // namespace
@@ -51,25 +49,20 @@ StationCommandLine parseStationCommandLine(const QStringList &arguments)
     const QCommandLineOption lang = ProgramOptions::languageOption();
     const QCommandLineOption startNow(QStringLiteral("start"));
     parser.addOptions({help, version, port, settings, record, who, from, lang, startNow});
+    // The station names no way to try --help: a mistyped option gets the whole help.
     if (!parser.parse(arguments)) {
-        return refuse(ProgramOptions::complaint(Program, parser.errorText())
-                      + QString::fromUtf8(Help));
+        return stopWith(Action::Refuse, ProgramOptions::complaint(Program, parser.errorText())
+                                            + QString::fromUtf8(Help));
     }
 
-    StationCommandLine line;
-    if (parser.isSet(help)) {
-        line.action = StationCommandLine::Action::Help;
-        line.message = QString::fromUtf8(Help);
-        return line;
-    }
-    if (parser.isSet(version)) {
-        line.action = StationCommandLine::Action::Version;
-        line.message = ProgramOptions::versionText(Program);
-        return line;
-    }
+    if (parser.isSet(help))
+        return stopWith(Action::Help, QString::fromUtf8(Help));
+    if (parser.isSet(version))
+        return stopWith(Action::Version, ProgramOptions::versionText(Program));
     const QString badLanguage = ProgramOptions::languageProblem(parser, lang);
     if (!badLanguage.isEmpty())
-        return refuse(ProgramOptions::complaint(Program, badLanguage));
+        return stopWith(Action::Refuse, ProgramOptions::complaint(Program, badLanguage));
+    StationCommandLine line;
     line.language = parser.value(lang);
     line.start.patterns = parser.values(port);
     line.start.settingsPath = parser.value(settings);
@@ -81,10 +74,10 @@ StationCommandLine parseStationCommandLine(const QStringList &arguments)
         line.start.sequenceFrom = ProgramOptions::numberInRange(parser.value(from),
                                                                 ownIds.minimum, ownIds.maximum);
         if (!line.start.sequenceFrom) {
-            return refuse(ProgramOptions::complaint(
-                Program, QStringLiteral("--myid-from takes %1 to %2")
-                             .arg(ownIds.minimum)
-                             .arg(ownIds.maximum)));
+            const QString why = QStringLiteral("--myid-from takes %1 to %2")
+                                    .arg(ownIds.minimum)
+                                    .arg(ownIds.maximum);
+            return stopWith(Action::Refuse, ProgramOptions::complaint(Program, why));
         }
     }
     return line;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "options/programoptions.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,12 +20,8 @@ struct StationStart
 
 // The station program's command line, read before anything needs a display, so that --help and
 // --version work on a bare console.
-struct StationCommandLine
+struct StationCommandLine : ProgramOptions::Outcome
 {
-    enum class Action { Run, Help, Version, Refuse };
-
-    Action action = Action::Run;
-    QString message;   // what to print: Help and Version on standard output, Refuse on error
     StationStart start;
     QString language;  // as given: empty, "ja" or "en"
 };
