@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$1"
 
 # folder:floor, lowest first; folders on one floor may not include each other.
-floors="link:0 errors:0 options:0 settings:1 file:2 unit:3 station:4 ui:5 app:6 stationwindow:6 cli:6"
+floors="link:0 errors:0 options:0 settings:1 file:2 unit:3 station:4 ui:5"
+floors+=" app:6 stationwindow:6 cli:6"
 
 floor_of() {
   local entry
