@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 
 #include "link/portmap.h"
+#include "options/programoptions.h"
 
 #include <QCommandLineParser>
 
@@ -26,12 +27,16 @@ QString helpText()
         "  -v, --version       Print the version and exit.\n");
 }
 
+using Action = WindowCommandLine::Action;
+
+WindowCommandLine stopWith(Action action, const QString &message)
+{
+    return ProgramOptions::stopWith<WindowCommandLine>(action, message);
+}
+
 WindowCommandLine refuse(const QString &why)
 {
-    WindowCommandLine line;
-    line.action = WindowCommandLine::Action::Refuse;
-    line.message = QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(Program, why);
-    return line;
+    return stopWith(Action::Refuse, ProgramOptions::refusal(Program, why));
 }
 
 } // namespace
@@ -39,10 +44,10 @@ WindowCommandLine refuse(const QString &why)
 WindowCommandLine parseWindowCommandLine(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    const QCommandLineOption help = ProgramOptions::helpOption();
+    const QCommandLineOption version = ProgramOptions::versionOption();
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("COMn=DEVICE"));
-    const QCommandLineOption lang(QStringLiteral("lang"), QString(), QStringLiteral("LANG"));
+    const QCommandLineOption lang = ProgramOptions::languageOption();
     const QCommandLineOption log(QStringLiteral("log"), QString(), QStringLiteral("FILE"));
     parser.addOptions({help, version, port, lang, log});
     if (!parser.parse(arguments))
@@ -51,17 +56,11 @@ WindowCommandLine parseWindowCommandLine(const QStringList &arguments)
         return refuse(QStringLiteral("unexpected argument '%1'")
                           .arg(parser.positionalArguments().constFirst()));
 
+    if (parser.isSet(help))
+        return stopWith(Action::Help, helpText());
+    if (parser.isSet(version))
+        return stopWith(Action::Version, ProgramOptions::versionText(Program));
     WindowCommandLine line;
-    if (parser.isSet(help)) {
-        line.action = WindowCommandLine::Action::Help;
-        line.message = helpText();
-        return line;
-    }
-    if (parser.isSet(version)) {
-        line.action = WindowCommandLine::Action::Version;
-        line.message = QStringLiteral("%1 %2\n").arg(Program, QStringLiteral(ZRT_VERSION));
-        return line;
-    }
     for (const QString &binding : parser.values(port)) {
         PortMap check;
         if (!check.bind(binding))
@@ -69,11 +68,11 @@ WindowCommandLine parseWindowCommandLine(const QStringList &arguments)
                               .arg(binding));
         line.portBindings << binding;
     }
-    if (parser.isSet(lang)) {
+    const QString badLanguage = ProgramOptions::languageProblem(parser, lang);
+    if (!badLanguage.isEmpty())
+        return refuse(badLanguage);
+    if (parser.isSet(lang))
         line.language = parser.value(lang);
-        if (line.language != QLatin1String("ja") && line.language != QLatin1String("en"))
-            return refuse(QStringLiteral("--lang %1: expected ja or en").arg(line.language));
-    }
     const QStringList logs = parser.values(log);
     if (logs.size() > 1)
         return refuse(QStringLiteral("--log may be given once"));

@@ -1,5 +1,8 @@
 #include "cli/clioptions.h"
 
+#include "options/programoptions.h"
+#include "settings/parameters.h"
+
 #include <QCommandLineParser>
 
 #include <algorithm>
@@ -181,12 +184,16 @@ QString verbHelpText(const VerbRow &row)
         + optionsAndStatuses(row.verb);
 }
 
+using Action = CliCommand::Action;
+
+CliCommand stopWith(Action action, const QString &message)
+{
+    return ProgramOptions::stopWith<CliCommand>(action, message);
+}
+
 CliCommand refuse(const QString &why)
 {
-    CliCommand command;
-    command.action = CliCommand::Action::Refuse;
-    command.message = QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(Program, why);
-    return command;
+    return stopWith(Action::Refuse, ProgramOptions::refusal(Program, why));
 }
 
 const VerbRow *verbRowOf(const QString &name)
@@ -204,13 +211,22 @@ std::optional<Verb> verbFromName(const QString &name)
     return row ? std::optional(row->verb) : std::nullopt;
 }
 
+const FieldBounds OwnIds = fieldBounds(ParameterKey::MYID);
+
+// At most three characters, as a field holds it.
 std::optional<int> ownIdNumber(const QString &text)
 {
-    bool ok = false;
-    const int number = text.toInt(&ok);
-    if (!ok || number < 1 || number > 200 || text.size() > 3)
+    if (text.size() > 3)
         return std::nullopt;
-    return number;
+    return ProgramOptions::numberInRange(text, OwnIds.minimum, OwnIds.maximum);
+}
+
+QString takesAnOwnId(const QString &option)
+{
+    return QStringLiteral("%1 takes an own ID from %2 to %3")
+        .arg(option)
+        .arg(OwnIds.minimum)
+        .arg(OwnIds.maximum);
 }
 
 } // namespace
@@ -227,8 +243,8 @@ QString verbName(Verb verb)
 CliCommand parseCliCommandLine(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    const QCommandLineOption help = ProgramOptions::helpOption();
+    const QCommandLineOption version = ProgramOptions::versionOption();
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("P"));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QString(), QStringLiteral("FILE"));
@@ -245,22 +261,17 @@ CliCommand parseCliCommandLine(const QStringList &arguments)
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
 
-    CliCommand command;
     if (parser.isSet(help)) {
         const QStringList positional = parser.positionalArguments();
         const VerbRow *row = positional.isEmpty() ? nullptr : verbRowOf(positional.first());
         if (!positional.isEmpty() && !row)
             return refuse(QStringLiteral("unknown verb '%1'").arg(positional.first()));
-        command.action = CliCommand::Action::Help;
-        command.message = row ? verbHelpText(*row) : helpText();
-        return command;
+        return stopWith(Action::Help, row ? verbHelpText(*row) : helpText());
     }
-    if (parser.isSet(version)) {
-        command.action = CliCommand::Action::Version;
-        command.message = QStringLiteral("%1 %2\n").arg(Program, QStringLiteral(ZRT_VERSION));
-        return command;
-    }
+    if (parser.isSet(version))
+        return stopWith(Action::Version, ProgramOptions::versionText(Program));
 
+    CliCommand command;
     QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
         return refuse(QStringLiteral("no verb given"));
@@ -346,16 +357,18 @@ CliCommand parseCliCommandLine(const QStringList &arguments)
     if (parser.isSet(myId)) {
         command.myId = ownIdNumber(parser.value(myId));
         if (!command.myId)
-            return refuse(QStringLiteral("--myid takes an own ID from 1 to 200"));
+            return refuse(takesAnOwnId(QStringLiteral("--myid")));
     }
     if (parser.isSet(myIdFrom)) {
         command.myIdFrom = ownIdNumber(parser.value(myIdFrom));
         if (!command.myIdFrom)
-            return refuse(QStringLiteral("--myid-from takes an own ID from 1 to 200"));
-        if (command.verb != Verb::Watch && *command.myIdFrom + command.ports.size() - 1 > 200) {
-            return refuse(QStringLiteral("--myid-from %1 with %2 ports goes past own ID 200")
+            return refuse(takesAnOwnId(QStringLiteral("--myid-from")));
+        if (command.verb != Verb::Watch
+            && *command.myIdFrom + command.ports.size() - 1 > OwnIds.maximum) {
+            return refuse(QStringLiteral("--myid-from %1 with %2 ports goes past own ID %3")
                               .arg(parser.value(myIdFrom))
-                              .arg(command.ports.size()));
+                              .arg(command.ports.size())
+                              .arg(OwnIds.maximum));
         }
     }
     return command;

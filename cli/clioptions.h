@@ -1,5 +1,6 @@
 #pragma once
 
+#include "options/programoptions.h"
 #include "unit/unitoutcome.h"
 
 #include <QString>
@@ -12,13 +13,8 @@ enum class Verb { Ports, Identify, Read, Write, Set, Diff, Error, Find, Watch };
 // The command line of zrt48210-cli as given, checked for form only: which verb, which ports,
 // which files and assignments. Whether a file or a value is acceptable is decided later, by the
 // same rules as the window (see unitplan.h).
-struct CliCommand
+struct CliCommand : ProgramOptions::Outcome
 {
-    enum class Action { Run, Help, Version, Refuse };
-
-    Action action = Action::Run;
-    QString message;  // what to print for Help, Version and Refuse
-
     Verb verb = Verb::Identify;
     QStringList ports;        // as given: a device path or COMn, in order; watch: patterns
     QStringList files;        // write, diff: one file for every unit, or one per port

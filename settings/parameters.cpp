@@ -134,6 +134,15 @@ RoleOwnId roleOwnId(int typeIndex)
     }
 }
 
+bool isRoleOwnId(int ownId)
+{
+    for (int role : {Role::Master, Role::Repeater}) {
+        if (ownId == roleOwnId(role).text.toInt())
+            return true;
+    }
+    return false;
+}
+
 bool analogDirectionsUsed(int auioIndex)
 {
     return auioIndex == 0;
@@ -162,6 +171,20 @@ QString padWithZeros(const QString &text)
     while (padded.size() < 3)
         padded.prepend(QLatin1Char('0'));
     return padded;
+}
+
+QString ownIdText(int ownId)
+{
+    return padWithZeros(QString::number(ownId));
+}
+
+std::optional<QString> fieldValue(ParameterKey key, QStringView text)
+{
+    const FieldBounds bounds = fieldBounds(key);
+    // Only plain digits reach a field: anything else would be sent to the unit as it stands.
+    if (!isPlainNumberText(text) || isOutOfRange(text, bounds.minimum, bounds.maximum))
+        return std::nullopt;
+    return padWithZeros(text.toString());
 }
 
 std::optional<int> parseListValue(QStringView value)

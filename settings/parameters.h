@@ -67,6 +67,8 @@ struct RoleOwnId
     bool editable;
 };
 RoleOwnId roleOwnId(int typeIndex);
+// True for an own ID that a role fixes: never a slave's, whatever the rule that gives them.
+bool isRoleOwnId(int ownId);
 
 // The analog-use rule: the analog direction buttons are used while AUIO's first entry is
 // selected.
@@ -78,6 +80,11 @@ bool isOutOfRange(QStringView text, int min, int max);
 bool isPlainNumberText(QStringView text);
 // Puts "0" in front until the text is three characters long.
 QString padWithZeros(const QString &text);
+// An own ID in three digits, as a field and the unit carry it: 7 gives "007".
+QString ownIdText(int ownId);
+// The field rule: a number field's text as the unit carries it ("5" gives "005"), or nothing
+// when the text is not one to three plain digits within the field's bounds.
+std::optional<QString> fieldValue(ParameterKey key, QStringView text);
 // A list value: a decimal number, blanks around it allowed, a fraction rounded half to even.
 std::optional<int> parseListValue(QStringView value);
 

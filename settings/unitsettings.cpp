@@ -171,15 +171,18 @@ bool UnitSettings::applyLine(QStringView line, QString *why)
 
 bool UnitSettings::applyNumber(ParameterKey key, QStringView value, QString *why)
 {
+    if (const std::optional<QString> text = fieldValue(key, value)) {
+        setFieldText(key, *text);
+        return true;
+    }
     const FieldBounds bounds = fieldBounds(key);
-    // Only plain digits reach a field: anything else would be sent to the unit as it stands.
     const bool plain = isPlainNumberText(value);
     // The own ID a master or a repeater carries is outside the slave range but is theirs to
     // have: accepted while the role list shows that role.
     const RoleOwnId fixed = roleOwnId(listIndex(ParameterKey::TYPE));
     const bool roleOwn = key == ParameterKey::MYID && !fixed.editable
         && fixed.text.toInt() == value.toInt();
-    if (plain && (!isOutOfRange(value, bounds.minimum, bounds.maximum) || roleOwn)) {
+    if (plain && roleOwn) {
         setFieldText(key, padWithZeros(value.toString()));
         return true;
     }

@@ -1,6 +1,7 @@
 #include "station/adapterslot.h"
 
 #include "link/portholder.h"
+#include "settings/parameters.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -55,7 +56,7 @@ void AdapterSlot::poll()
 
 void AdapterSlot::configure(const JobSettings &job, int ownId, bool verify)
 {
-    m_view.ownId = QStringLiteral("%1").arg(ownId, 3, 10, QLatin1Char('0'));
+    m_view.ownId = ownIdText(ownId);
     m_view.step = 0;
     m_view.steps = 0;
     m_view.ownIdReusable = false;

@@ -1,5 +1,7 @@
 #include "station/ownids.h"
 
+#include "settings/parameters.h"
+
 #include <QCoreApplication>
 #include <QRegularExpression>
 
@@ -10,6 +12,11 @@ struct Words
 {
     Q_DECLARE_TR_FUNCTIONS(Station)
 };
+
+FieldBounds ownIdBounds()
+{
+    return fieldBounds(ParameterKey::MYID);
+}
 
 } // namespace
 
@@ -35,7 +42,7 @@ bool OwnIdAllocator::isFree(int ownId) const
 
 std::optional<int> OwnIdAllocator::next() const
 {
-    if (m_fixed && (m_rule != OwnIdRule::PerUnit || *m_fixed == 0 || *m_fixed == 220))
+    if (m_fixed && (m_rule != OwnIdRule::PerUnit || isRoleOwnId(*m_fixed)))
         return m_fixed;
     if (m_rule == OwnIdRule::PerUnit) {
         if (m_labels.isEmpty())
@@ -45,16 +52,17 @@ std::optional<int> OwnIdAllocator::next() const
     // Resumed on a record, the sequence goes on after the highest own ID it held; an ID taken
     // and given back in this session (its command never went out) is the next one again.
     int candidate = std::max(m_from, m_resumeAfter + 1);
-    while (candidate <= MaxOwnId && !isFree(candidate))
+    const int last = ownIdBounds().maximum;
+    while (candidate <= last && !isFree(candidate))
         ++candidate;
-    if (candidate > MaxOwnId)
+    if (candidate > last)
         return std::nullopt;
     return candidate;
 }
 
 std::optional<OwnIdAllocator::Taken> OwnIdAllocator::take(QString *why)
 {
-    const bool roleFixed = m_fixed && (*m_fixed == 0 || *m_fixed == 220);
+    const bool roleFixed = m_fixed && isRoleOwnId(*m_fixed);
     if (m_rule == OwnIdRule::PerUnit && !roleFixed) {
         if (m_labels.isEmpty()) {
             *why = Words::tr("自己IDを入力してください");
@@ -66,7 +74,7 @@ std::optional<OwnIdAllocator::Taken> OwnIdAllocator::take(QString *why)
     }
     const std::optional<int> ownId = next();
     if (!ownId) {
-        *why = Words::tr("自己IDが%1を超えます").arg(MaxOwnId);
+        *why = Words::tr("自己IDが%1を超えます").arg(ownIdBounds().maximum);
         return std::nullopt;
     }
     if (m_rule == OwnIdRule::Sequence && !roleFixed)
@@ -92,16 +100,17 @@ bool OwnIdAllocator::queueLabel(const QString &label, QString *why)
     const QString text = label.trimmed();
     const QRegularExpressionMatch match = digits.match(text);
     const int ownId = match.hasMatch() ? match.captured(1).toInt() : 0;
-    if (ownId < 1 || ownId > MaxOwnId) {
-        *why = Words::tr("「%1」は自己ID（001～200）ではありません")
-                   .arg(text);
+    const FieldBounds bounds = ownIdBounds();
+    if (ownId < bounds.minimum || ownId > bounds.maximum) {
+        *why = Words::tr("「%1」は自己ID（%2～%3）ではありません")
+                   .arg(text, ownIdText(bounds.minimum), ownIdText(bounds.maximum));
         return false;
     }
     const bool queuedAlready = std::any_of(m_labels.cbegin(), m_labels.cend(),
                                            [&](const Taken &t) { return t.ownId == ownId; });
     if (!isFree(ownId) || queuedAlready) {
         *why = Words::tr("自己ID %1 はこの記録で既に使われています")
-                   .arg(ownId, 3, 10, QLatin1Char('0'));
+                   .arg(ownIdText(ownId));
         return false;
     }
     m_labels << Taken{ownId, text};

@@ -15,13 +15,11 @@ enum class OwnIdRule {
 
 // Hands out own IDs. An ID is taken (reserved) when a unit's write starts and counts as given
 // once the command carrying it has gone out; one whose command never went out comes back.
-// With a sequence, nothing given in the record is given again. A master's own ID is 000 and a
-// repeater's 220 whatever the rule.
+// With a sequence, nothing given in the record is given again. A master or a repeater gets the
+// own ID its role fixes whatever the rule. Own IDs lie within MYID's field bounds.
 class OwnIdAllocator
 {
 public:
-    static constexpr int MaxOwnId = 200;
-
     // `fixed`: the own ID the file's role fixes, or the file's own ID for FromFile.
     void setRule(OwnIdRule rule, int sequenceFrom, std::optional<int> fixed);
     // The own IDs a record already holds.

@@ -2,6 +2,7 @@
 
 #include "stationwindow/stationreport.h"
 #include "stationwindow/tilewidget.h"
+#include "settings/parameters.h"
 #include "ui/prompter.h"
 
 #include <QApplication>
@@ -75,7 +76,8 @@ StationWindow::StationWindow(const StationStart &start, Prompter *prompter, QWid
     m_rule->addButton(fromFile, int(OwnIdRule::FromFile));
     m_rule->addButton(sequence, int(OwnIdRule::Sequence));
     m_rule->addButton(perUnit, int(OwnIdRule::PerUnit));
-    m_from->setRange(1, OwnIdAllocator::MaxOwnId);
+    const FieldBounds ownIds = fieldBounds(ParameterKey::MYID);
+    m_from->setRange(ownIds.minimum, ownIds.maximum);
     m_from->setValue(start.sequenceFrom.value_or(1));
     (start.sequenceFrom ? sequence : fromFile)->setChecked(true);
     ruleRow->addWidget(fromFile);
@@ -291,9 +293,7 @@ void StationWindow::layoutTiles()
 void StationWindow::showCounters()
 {
     const StationCounters c = m_station.counters();
-    const QString next = c.nextOwnId
-        ? QStringLiteral("%1").arg(*c.nextOwnId, 3, 10, QLatin1Char('0'))
-        : QStringLiteral("-");
+    const QString next = c.nextOwnId ? ownIdText(*c.nextOwnId) : QStringLiteral("-");
     m_counters->setText(tr("今回: 完了 %1  失敗 %2 ｜ 記録: 完了 %3  失敗 %4 ｜ 次の自己ID %5")
                             .arg(c.sessionDone).arg(c.sessionFailed)
                             .arg(c.recordDone).arg(c.recordFailed).arg(next));

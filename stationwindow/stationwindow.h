@@ -1,6 +1,7 @@
 #pragma once
 
 #include "stationwindow/cue.h"
+#include "stationwindow/stationoptions.h"
 #include "station/station.h"
 
 #include <QHash>
@@ -16,17 +17,6 @@ class QPushButton;
 class Prompter;
 class QSpinBox;
 class TileWidget;
-
-// What the station window starts with (from its command line).
-struct StationStart
-{
-    QStringList patterns;
-    QString settingsPath;
-    QString recordPath;
-    QString operatorName;
-    std::optional<int> sequenceFrom;
-    bool startAtOnce = false;  // 開始 as soon as the window is up (an unattended bench)
-};
 
 // The production station's one window: the job above (settings file, own-ID rule, operator,
 // record, 開始 / 停止), the counters, and one tile per adapter below.

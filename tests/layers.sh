@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$1"
 
 # folder:floor, lowest first; folders on one floor may not include each other.
-floors="link:0 errors:0 settings:1 file:2 unit:3 station:4 ui:5 app:6 stationwindow:6 cli:6"
+floors="link:0 errors:0 options:0 settings:1 file:2 unit:3 station:4 ui:5"
+floors+=" app:6 stationwindow:6 cli:6"
 
 floor_of() {
   local entry
@@ -34,7 +35,7 @@ for entry in $floors; do
   done < <(grep -Hn '^#include "[a-z]*/' "$folder"/*.h "$folder"/*.cpp 2>/dev/null || true)
 done
 # The engine builds without widgets: no Qt Widgets or Gui header below ui/.
-for folder in link errors settings file unit station cli; do
+for folder in link errors options settings file unit station cli; do
   if grep -Hn '^#include <Q\(Widget\|Application\|Painter\|Font\|Pixmap\|Gui\)' \
        "$folder"/*.h "$folder"/*.cpp 2>/dev/null; then
     echo "$folder/ includes a widget or GUI header"

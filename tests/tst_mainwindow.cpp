@@ -324,6 +324,11 @@ void MainWindowTest::leavingAFieldChecksIt_data()
     QTest::newRow("pasted fraction") << "txtSNUM" << "1.5" << "";
     QTest::newRow("pasted blank") << "txtSNUM" << " 12" << "";
     QTest::newRow("pasted sign") << "txtSNUM" << "+5" << "";
+    QTest::newRow("pasted letters") << "txtETIM" << "1a" << "";
+    QTest::newRow("pasted wide digits") << "txtPTIM" << "１２" << "";
+    QTest::newRow("MYID 200") << "txtMYID" << "200" << "200";
+    QTest::newRow("SNUM 0") << "txtSNUM" << "0" << "";
+    QTest::newRow("SNUM 201") << "txtSNUM" << "201" << "";
 }
 
 void MainWindowTest::leavingAFieldChecksIt()

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+Q_DECLARE_METATYPE(ParameterKey)
+
 // Parameter rules that need no window.
 class RulesTest : public QObject
 {
@@ -18,6 +20,8 @@ private slots:
     void rangeCheck_data();
     void rangeCheck();
     void zeroFill();
+    void fieldRule_data();
+    void fieldRule();
     void plainNumberText();
     void listValues_data();
     void listValues();
@@ -72,6 +76,36 @@ void RulesTest::zeroFill()
     QCOMPARE(padWithZeros(QStringLiteral("200")), QStringLiteral("200"));
     QCOMPARE(padWithZeros(QString()), QStringLiteral("000"));
     QCOMPARE(padWithZeros(QStringLiteral("1234")), QStringLiteral("1234"));
+    QCOMPARE(ownIdText(7), QStringLiteral("007"));
+    QCOMPARE(ownIdText(220), QStringLiteral("220"));
+}
+
+void RulesTest::fieldRule_data()
+{
+    QTest::addColumn<ParameterKey>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("value");  // empty: refused
+    QTest::newRow("padded") << ParameterKey::MYID << "5" << "005";
+    QTest::newRow("own ID upper bound") << ParameterKey::MYID << "200" << "200";
+    QTest::newRow("own ID above") << ParameterKey::MYID << "201" << "";
+    QTest::newRow("master's own ID") << ParameterKey::MYID << "000" << "";
+    QTest::newRow("zero allowed") << ParameterKey::PTIM << "0" << "000";
+    QTest::newRow("above 100") << ParameterKey::PTIM << "101" << "";
+    QTest::newRow("255") << ParameterKey::ETIM << "255" << "255";
+    QTest::newRow("four digits inside") << ParameterKey::SNUM << "0012" << "";
+    QTest::newRow("fraction inside") << ParameterKey::SNUM << "1.5" << "";
+    QTest::newRow("empty") << ParameterKey::SNUM << "" << "";
+}
+
+void RulesTest::fieldRule()
+{
+    QFETCH(ParameterKey, key);
+    QFETCH(QString, text);
+    QFETCH(QString, value);
+    QCOMPARE(fieldValue(key, text).value_or(QString()), value);
+    // A line to the model follows the same rule (no role is selected that fixes an own ID).
+    UnitSettings values;
+    QCOMPARE(values.applyLine(keyName(key) + QLatin1Char('=') + text), !value.isEmpty());
 }
 
 void RulesTest::plainNumberText()
@@ -362,6 +396,7 @@ void RulesTest::roleRuleSetsTheOwnId()
     QCOMPARE(values.setOwnId(12), editable);
     QCOMPARE(values.fieldText(ParameterKey::MYID), editable ? QStringLiteral("012") : ownId);
     QCOMPARE(roleOwnId(role).text, ownId);
+    QCOMPARE(isRoleOwnId(ownId.toInt()), !editable);
     // A line does what a pick does.
     UnitSettings fromLine;
     QVERIFY(fromLine.applyLine(u"MYID=123"));

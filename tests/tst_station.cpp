@@ -580,10 +580,23 @@ void StationTest::ownIdsFollowTheRecordAndTheLabels()
     QCOMPARE(station.counters().nextOwnId, std::nullopt);
     QVERIFY(!station.queueLabel(QStringLiteral("LOT7-015"), &why));
     QVERIFY(!station.queueLabel(QStringLiteral("LOT7-201"), &why));
+    QCOMPARE(why, QStringLiteral("「LOT7-201」は自己ID（001～200）ではありません"));
     QVERIFY(!station.queueLabel(QStringLiteral("no digits"), &why));
     QVERIFY2(station.queueLabel(QStringLiteral("LOT7-016"), &why), qPrintable(why));
     QVERIFY(!station.queueLabel(QStringLiteral("016"), &why));  // queued already
     QCOMPARE(station.counters().nextOwnId, std::optional<int>(16));
+
+    // A sequence ends at the highest own ID; a role's own ID is given whatever the rule.
+    OwnIdAllocator ids;
+    ids.setRule(OwnIdRule::Sequence, 200, std::nullopt);
+    QCOMPARE(ids.take(&why).value_or(OwnIdAllocator::Taken{}).ownId, 200);
+    QVERIFY(!ids.take(&why));
+    QCOMPARE(why, QStringLiteral("自己IDが200を超えます"));
+    for (int fixed : {0, 220}) {
+        ids.setRule(OwnIdRule::PerUnit, 1, fixed);
+        QCOMPARE(ids.next(), std::optional<int>(fixed));
+        QCOMPARE(ids.take(&why).value_or(OwnIdAllocator::Taken{-1, {}}).ownId, fixed);
+    }
 }
 
 // A record begun before the reason code keeps its header; rows appended to it have its columns.

@@ -380,8 +380,8 @@
         <translation>The own IDs go past %1</translation>
     </message>
     <message>
-        <source>「%1」は自己ID（001～200）ではありません</source>
-        <translation>&quot;%1&quot; is not an own ID (001-200)</translation>
+        <source>「%1」は自己ID（%2～%3）ではありません</source>
+        <translation>&quot;%1&quot; is not an own ID (%2-%3)</translation>
     </message>
     <message>
         <source>自己ID %1 はこの記録で既に使われています</source>

@@ -480,15 +480,14 @@ void MainWindow::choosePort()
 void MainWindow::checkField(ParameterKey key)
 {
     NumberField *field = m_fields.value(key).field;
-    const QString text = field->text();
-    // Pasted text bypasses the key filter, so plain digits are checked here as well.
-    const FieldBounds bounds = fieldBounds(key);
-    if (!isPlainNumberText(text) || isOutOfRange(text, bounds.minimum, bounds.maximum)) {
+    // Pasted text bypasses the key filter, so the whole field rule is asked, digits included.
+    const std::optional<QString> value = fieldValue(key, field->text());
+    if (!value) {
         m_prompter->show(Texts::invalidInput());
         selectFieldText(field);
         return;
     }
-    field->setText(padWithZeros(text));
+    field->setText(*value);
 }
 
 void MainWindow::selectFieldText(NumberField *field)
