@@ -60,7 +60,6 @@ void AdapterSlot::configure(const JobSettings &job, int ownId, bool verify)
     m_view.step = 0;
     m_view.steps = 0;
     m_view.ownIdReusable = false;
-    m_view.removed = false;
     show(SlotView::State::Writing, tr("設定中"));
     m_hold.reset();
     m_run.start(m_adapter.path, job, ownId, verify);
@@ -70,7 +69,6 @@ void AdapterSlot::settle(SlotView::State state, const QString &message, bool own
 {
     m_waitGone = true;
     m_view.ownIdReusable = ownIdReusable;
-    m_view.removed = false;
     show(state, message);
     if (m_gone || !m_active) {
         emit idle();
@@ -129,8 +127,7 @@ void AdapterSlot::onFinished(const RunResult &result)
             return;
         }
         m_view.model = QStringLiteral("ZRT") + result.model;
-        m_view.removed = false;
-        emit unitFound(result);
+            emit unitFound(result);
         return;
     case RunOutcome::InUse:
     case RunOutcome::OpenFailed:
@@ -152,8 +149,7 @@ void AdapterSlot::onFinished(const RunResult &result)
         if (!m_waitGone && !m_view.ownIdReusable) {
             m_view.model.clear();
             m_view.ownId.clear();
-            m_view.removed = false;
-            show(SlotView::State::Unreadable, tr("通信速度・配線を確認してください"));
+                    show(SlotView::State::Unreadable, tr("通信速度・配線を確認してください"));
         }
         poll();
         return;
@@ -163,7 +159,6 @@ void AdapterSlot::onFinished(const RunResult &result)
         // unit's own ID may still be given back from it.
         if (m_waitGone) {
             m_waitGone = false;
-            m_view.removed = true;
             emit changed();
         } else if (!showsResult() && m_view.state != SlotView::State::Waiting) {
             m_view.model.clear();
@@ -175,13 +170,28 @@ void AdapterSlot::onFinished(const RunResult &result)
     }
 }
 
-bool AdapterSlot::showsResult() const
+namespace {
+
+bool isResult(SlotView::State state)
 {
     using State = SlotView::State;
-    const State state = m_view.state;
-    return m_waitGone || (m_view.removed
-                          && (state == State::Done || state == State::Failed
-                              || state == State::Interrupted));
+    return state == State::Done || state == State::Failed || state == State::Interrupted;
+}
+
+} // namespace
+
+// A result stays on the tile until the next unit answers; once its unit has been seen gone,
+// the tile says so.
+SlotView AdapterSlot::view() const
+{
+    SlotView view = m_view;
+    view.removed = !m_waitGone && isResult(m_view.state);
+    return view;
+}
+
+bool AdapterSlot::showsResult() const
+{
+    return m_waitGone || isResult(m_view.state);
 }
 
 void AdapterSlot::setUnreadable(bool on)

@@ -34,7 +34,7 @@ struct SlotView
     QString message;  // the reason in words
     bool ownIdReusable = false;  // interrupted after its own ID went out
     // The unit whose result is shown has gone: the result stays until the next unit answers.
-    bool removed = false;
+    bool removed = false;  // filled in by AdapterSlot::view()
 };
 
 // One adapter of the bench and the unit on it, hands-free: while active it asks once a second
@@ -49,7 +49,7 @@ public:
     explicit AdapterSlot(const Adapter &adapter, QObject *parent = nullptr);
 
     const Adapter &adapter() const { return m_adapter; }
-    const SlotView &view() const { return m_view; }
+    SlotView view() const;
     // True while a unit's write or read-back is in progress.
     bool isRunning() const { return m_run.isRunning(); }
 

@@ -67,16 +67,6 @@ QString resultReason(const RunResult &result, ReasonLanguage language)
     return {};
 }
 
-QString resultReasonCode(const RunResult &result)
-{
-    return reasonCode(result.outcome);
-}
-
-QString resultWord(const RunResult &result)
-{
-    return recordWord(result.outcome, result.writeStarted);
-}
-
 RecordRow recordRow(const RunResult &result, const Adapter &adapter,
                     const QString &operatorName, const JobSettings &job, const QString &label)
 {
@@ -93,8 +83,8 @@ RecordRow recordRow(const RunResult &result, const Adapter &adapter,
     row.ownId = result.ownIdSent ? result.ownId : QString();
     row.settingsFile = QFileInfo(job.path).fileName();
     row.settingsSha256 = job.sha256;
-    row.result = resultWord(result);
-    row.reasonCode = resultReasonCode(result);
+    row.result = recordWord(result.outcome, result.writeStarted);
+    row.reasonCode = reasonCode(result.outcome);
     row.reason = resultReason(result, ReasonLanguage::Record);
     row.readBack = result.readBack;
     row.values = result.values;
@@ -293,7 +283,7 @@ void Station::onConfigured(AdapterSlot *slot, const RunResult &result)
     else if (!m_ownIds.fixed())
         m_ownIds.giveBack(taken.ownId);
 
-    const QString word = resultWord(result);
+    const QString word = recordWord(result.outcome, result.writeStarted);
     const SlotView::State state = word == QLatin1String("done") ? SlotView::State::Done
         : word == QLatin1String("interrupted")                   ? SlotView::State::Interrupted
                                                                  : SlotView::State::Failed;

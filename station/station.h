@@ -114,10 +114,6 @@ private:
 // the record keeps it, in Japanese whatever the language.
 enum class ReasonLanguage { Shown, Record };
 QString resultReason(const RunResult &result, ReasonLanguage language = ReasonLanguage::Shown);
-// The record's one word for it: done, failed, interrupted, wrong-model.
-QString resultWord(const RunResult &result);
-// The record's reason for machines: no-answer, unreadable, refused, port-lost, in-use, ...
-QString resultReasonCode(const RunResult &result);
 RecordRow recordRow(const RunResult &result, const Adapter &adapter,
                     const QString &operatorName, const JobSettings &job,
                     const QString &label = {});
