@@ -8,31 +8,11 @@
 #include "link/unitmodels.h"
 #include "settings/commandset.h"
 
-#include <QCryptographicHash>
-#include <QFile>
 #include <QRegularExpression>
 
 #include <algorithm>
 
 namespace {
-
-// loadPlanSettings for the file at `path`, read once into `bytes`.
-QString readPlanSettings(const QString &path, UnitSettings &values, QByteArray &bytes)
-{
-    // A settings file is a few hundred bytes; a large file given by mistake is not taken in.
-    constexpr qint64 MaxBytes = 64 * 1024;
-    if (!fileExists(path))
-        return QStringLiteral("%1: no such file").arg(path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("%1: %2").arg(path, file.errorString());
-    bytes = file.read(MaxBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        return QStringLiteral("%1: %2").arg(path, file.errorString());
-    if (bytes.size() > MaxBytes)
-        return QStringLiteral("%1: larger than a settings file can be").arg(path);
-    return loadPlanSettings(path, values, &bytes);
-}
 
 int writeOrder(ParameterKey key)
 {
@@ -103,14 +83,13 @@ PlanResult planUnits(const CliCommand &command, const PortMap &ports)
     QList<UnitSettings> files;
     QStringList hashes;
     for (const QString &path : command.files) {
-        UnitSettings values;
-        QByteArray bytes;
-        result.error = readPlanSettings(path, values, bytes);
-        if (!result.error.isEmpty())
-            return result;
-        files << values;
-        hashes << QString::fromLatin1(
-            QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+        if (!fileExists(path))
+            return {{}, QStringLiteral("%1: no such file").arg(path)};
+        const JobSettings job = loadJobSettings(path);
+        if (!job.error.isEmpty())
+            return {{}, job.error};
+        files << job.values;
+        hashes << job.sha256;
     }
     UnitSettings assigned;
     QList<ParameterKey> keys;

@@ -74,9 +74,8 @@ void UnitRun::start(const QString &device, const JobSettings &job, std::optional
                     bool verify)
 {
     Work work;
-    work.values = std::make_shared<UnitSettings>();
+    work.values = std::make_shared<UnitSettings>(job.values);
     UnitSettings &values = *work.values;
-    loadPlanSettings(job.path, values, &job.bytes);
     if (ownId)
         values.setOwnId(*ownId);  // a master's and a repeater's own ID stay as their role fixes
     const std::shared_ptr<UnitSettings> kept = work.values;

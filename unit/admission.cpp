@@ -56,14 +56,20 @@ JobSettings loadJobSettings(const QString &path)
         job.error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return job;
     }
-    job.bytes = file.readAll();
+    // A settings file is a few hundred bytes; a large file given by mistake is not taken in.
+    constexpr qint64 MaxBytes = 64 * 1024;
+    job.bytes = file.read(MaxBytes + 1);
     if (file.error() != QFileDevice::NoError) {
         job.error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return job;
     }
+    if (job.bytes.size() > MaxBytes) {
+        job.error = QStringLiteral("%1: larger than a settings file can be").arg(path);
+        return job;
+    }
     job.sha256 = QString::fromLatin1(
         QCryptographicHash::hash(job.bytes, QCryptographicHash::Sha256).toHex());
-    UnitSettings values;
+    UnitSettings &values = job.values;
     job.error = loadPlanSettings(path, values, &job.bytes);
     if (!job.error.isEmpty())
         return job;

@@ -24,6 +24,7 @@ struct JobSettings
 {
     QString path;
     QByteArray bytes;
+    UnitSettings values;  // as loaded from the bytes
     QString sha256;    // of the bytes, lower-case hex
     QString error;     // why the file cannot be used (with its line); empty when it can
     bool analog = false;
@@ -32,4 +33,5 @@ struct JobSettings
     QString fileOwnId;   // the file's MYID
     QString frequency;   // "2402.0MHz"
 };
+// Reads the file once; a file larger than a settings file can be is refused unread.
 JobSettings loadJobSettings(const QString &path);
