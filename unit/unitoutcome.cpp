@@ -1,5 +1,7 @@
 #include "unit/unitoutcome.h"
 
+#include <iterator>
+
 UnitOutcome outcomeOf(const UnitJob::Result &result)
 {
     switch (result.outcome) {
@@ -27,57 +29,56 @@ UnitOutcome outcomeOf(const UnitJob::Result &result)
     return UnitOutcome::NoAnswer;
 }
 
+namespace {
+
+// Each outcome's words and status, in the enum's order.
+struct Meaning
+{
+    UnitOutcome outcome;
+    int exitStatus;
+    const char *name;        // the command line's word
+    const char *reasonCode;  // the record's
+};
+
+constexpr Meaning Meanings[] = {
+    {UnitOutcome::Done, ExitStatus::Done, "done", "done"},
+    {UnitOutcome::Refused, ExitStatus::Refused, "refused", "refused"},
+    {UnitOutcome::Different, ExitStatus::Refused, "different", "different"},
+    {UnitOutcome::WrongModel, ExitStatus::Refused, "wrong model", "wrong-model"},
+    {UnitOutcome::InUse, ExitStatus::LinkFailed, "port not opened", "in-use"},
+    {UnitOutcome::OpenFailed, ExitStatus::LinkFailed, "port not opened", "open-failed"},
+    {UnitOutcome::NoAnswer, ExitStatus::LinkFailed, "no answer", "no-answer"},
+    {UnitOutcome::Unreadable, ExitStatus::LinkFailed, "unreadable answer", "unreadable"},
+    {UnitOutcome::PortLost, ExitStatus::LinkFailed, "port lost", "port-lost"},
+    {UnitOutcome::BadReadBack, ExitStatus::LinkFailed, "bad read-back", "bad-read-back"},
+    {UnitOutcome::OutputFailed, ExitStatus::LinkFailed, "not saved", "not-saved"},
+    {UnitOutcome::Interrupted, ExitStatus::Interrupted, "interrupted", "stopped"},
+};
+constexpr bool inEnumOrder()
+{
+    for (size_t i = 0; i < std::size(Meanings); ++i) {
+        if (size_t(Meanings[i].outcome) != i)
+            return false;
+    }
+    return std::size(Meanings) == size_t(UnitOutcome::Interrupted) + 1;
+}
+static_assert(inEnumOrder(), "one row per outcome, in the enum's order");
+
+const Meaning &meaningOf(UnitOutcome outcome)
+{
+    return Meanings[size_t(outcome)];
+}
+
+} // namespace
+
 int exitStatus(UnitOutcome outcome)
 {
-    switch (outcome) {
-    case UnitOutcome::Done:
-        return ExitStatus::Done;
-    case UnitOutcome::Refused:
-    case UnitOutcome::Different:
-    case UnitOutcome::WrongModel:
-        return ExitStatus::Refused;
-    case UnitOutcome::InUse:
-    case UnitOutcome::OpenFailed:
-    case UnitOutcome::NoAnswer:
-    case UnitOutcome::Unreadable:
-    case UnitOutcome::PortLost:
-    case UnitOutcome::BadReadBack:
-    case UnitOutcome::OutputFailed:
-        return ExitStatus::LinkFailed;
-    case UnitOutcome::Interrupted:
-        return ExitStatus::Interrupted;
-    }
-    return ExitStatus::LinkFailed;
+    return meaningOf(outcome).exitStatus;
 }
 
 QString outcomeName(UnitOutcome outcome)
 {
-    switch (outcome) {
-    case UnitOutcome::Done:
-        return QStringLiteral("done");
-    case UnitOutcome::Refused:
-        return QStringLiteral("refused");
-    case UnitOutcome::Different:
-        return QStringLiteral("different");
-    case UnitOutcome::WrongModel:
-        return QStringLiteral("wrong model");
-    case UnitOutcome::InUse:
-    case UnitOutcome::OpenFailed:
-        return QStringLiteral("port not opened");
-    case UnitOutcome::NoAnswer:
-        return QStringLiteral("no answer");
-    case UnitOutcome::Unreadable:
-        return QStringLiteral("unreadable answer");
-    case UnitOutcome::PortLost:
-        return QStringLiteral("port lost");
-    case UnitOutcome::BadReadBack:
-        return QStringLiteral("bad read-back");
-    case UnitOutcome::OutputFailed:
-        return QStringLiteral("not saved");
-    case UnitOutcome::Interrupted:
-        return QStringLiteral("interrupted");
-    }
-    return {};
+    return QString::fromLatin1(meaningOf(outcome).name);
 }
 
 QString recordWord(UnitOutcome outcome, bool writeStarted)
@@ -100,31 +101,5 @@ QString recordWord(UnitOutcome outcome, bool writeStarted)
 
 QString reasonCode(UnitOutcome outcome)
 {
-    switch (outcome) {
-    case UnitOutcome::Done:
-        return QStringLiteral("done");
-    case UnitOutcome::Refused:
-        return QStringLiteral("refused");
-    case UnitOutcome::Different:
-        return QStringLiteral("different");
-    case UnitOutcome::WrongModel:
-        return QStringLiteral("wrong-model");
-    case UnitOutcome::InUse:
-        return QStringLiteral("in-use");
-    case UnitOutcome::OpenFailed:
-        return QStringLiteral("open-failed");
-    case UnitOutcome::NoAnswer:
-        return QStringLiteral("no-answer");
-    case UnitOutcome::Unreadable:
-        return QStringLiteral("unreadable");
-    case UnitOutcome::PortLost:
-        return QStringLiteral("port-lost");
-    case UnitOutcome::BadReadBack:
-        return QStringLiteral("bad-read-back");
-    case UnitOutcome::OutputFailed:
-        return QStringLiteral("not-saved");
-    case UnitOutcome::Interrupted:
-        return QStringLiteral("stopped");
-    }
-    return {};
+    return QString::fromLatin1(meaningOf(outcome).reasonCode);
 }
