@@ -14,7 +14,7 @@ if [ -z "${BENCH_BUILT:-}" ]; then
   scripts/build.sh build
 fi
 if [ -z "${DISPLAY:-}" ]; then
-  BENCH_BUILT=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$@"
+  BENCH_BUILT=1 exec xvfb-run -a -s "-noreset -screen 0 1024x768x24 -dpi 96" "$0" "$@"
 fi
 idle="${IDLE_SECONDS:-10}"
 cycles="${CYCLES:-30}"

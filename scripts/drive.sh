@@ -17,10 +17,11 @@ under_xvfb() {
   unset QT_QPA_PLATFORM
   [ -z "${ZRT_UNDER_XVFB:-}" ] || return 0
   # The server picks a free display number itself and says which: two tests started side by
-  # side never take the same one, as they can with xvfb-run -a.
+  # side never take the same one, as they can with xvfb-run -a. Without -noreset the server resets
+  # whenever its last client leaves (each xdotool call) and drops a program connecting meanwhile.
   local ready server status=0
   ready=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3> "$ready" 2> /dev/null &
+  Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3> "$ready" 2> /dev/null &
   server=$!
   for _ in $(seq 1000); do
     [ -s "$ready" ] && break

@@ -8,7 +8,7 @@ export LC_ALL=C.UTF-8
 cd "$(dirname "$0")/.."
 out="${1:-build/screenshots}"
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$out"
+  exec xvfb-run -a -s "-noreset -screen 0 1024x768x24 -dpi 96" "$0" "$out"
 fi
 mkdir -p "$out"
 . scripts/unitsim.sh
