@@ -1,13 +1,15 @@
 #pragma once
 
 #include "cli/clioptions.h"
-#include "unit/unitoutcome.h"
+#include "unit/unitsummary.h"
 #include "settings/parameters.h"
 #include "settings/verify.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
+
+#include <optional>
 
 // How a unit's work ended, as every front end tells it.
 using Outcome = UnitOutcome;
@@ -33,6 +35,7 @@ struct UnitReport
     QString errorCode;     // error
     QString errorMessage;  // error: lines joined by CR LF, as the window shows them
     QString outputPath;    // read -o: the file written
+    std::optional<UnitSummary> summary;  // what the record takes; none when no job ran
 };
 
 // The worst status of all units decides.

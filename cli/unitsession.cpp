@@ -5,6 +5,7 @@
 #include "file/settingsfile.h"
 #include "settings/unitsettings.h"
 #include "unit/admission.h"
+#include "unit/unitsummary.h"
 
 UnitSession::UnitSession(const UnitPlan &plan, const PortSettings &lineSettings,
                          SerialChannel *channel, QObject *parent)
@@ -108,7 +109,6 @@ QString UnitSession::kindMismatch(const UnitModel &unit) const
 
 void UnitSession::onJobFinished(const UnitJob::Result &result)
 {
-    using JobOutcome = UnitJob::Outcome;
     m_report.model = result.model;
     if (result.unit)
         m_report.kind = result.unit->kind;
@@ -117,70 +117,19 @@ void UnitSession::onJobFinished(const UnitJob::Result &result)
     m_report.sent = result.sent;
     m_report.ownIdSent = result.ownIdSent;
     m_report.written = result.written;
+    m_report.summary = summarize(result, m_interrupted);
     if (!result.errorLine.isEmpty()) {
         m_report.errorCode = unitErrorCode(result.errorLine);
         m_report.errorMessage = unitErrorMessage(m_report.errorCode);
     }
-    const QString written = m_report.toWrite > 0 && result.step == UnitJob::Step::Writing
-        ? QStringLiteral(" (%1 of %2 written)").arg(m_report.written).arg(m_report.toWrite)
-        : QString();
-
     if (m_interrupted) {
-        finish(Outcome::Interrupted,
-               m_report.toWrite > 0 ? QStringLiteral("Ctrl-C after %1 of %2 written")
-                                          .arg(m_report.written).arg(m_report.toWrite)
-                                    : QStringLiteral("Ctrl-C"));
+        finish(Outcome::Interrupted, interruptedDetail(m_report.written, m_report.toWrite));
         return;
     }
-    switch (result.outcome) {
-    case JobOutcome::OpenFailed: {
-        QString detail = QStringLiteral("cannot open %1: %2").arg(m_plan.device, result.port.reason);
-        // What the window's port dialog tells such a user too.
-        if (result.port.failure == PortFailure::NoPermission)
-            detail += QStringLiteral("; serial ports belong to the group dialout: run "
-                                     "'sudo usermod -aG dialout $USER', then log out and in "
-                                     "again");
-        finish(outcomeOf(result), detail);
+    if (result.outcome != UnitJob::Outcome::Done
+        && result.outcome != UnitJob::Outcome::Different) {
+        finish(outcomeOf(result), commandLineDetail(result, m_plan.device));
         return;
-    }
-    case JobOutcome::PortLost:
-        finish(Outcome::PortLost,
-               QStringLiteral("the port went away: %1%2").arg(result.port.reason, written));
-        return;
-    case JobOutcome::Stopped:
-        finish(Outcome::PortLost, QStringLiteral("the port was closed"));
-        return;
-    case JobOutcome::NoAnswer:
-        finish(Outcome::NoAnswer, QStringLiteral("no answer to %1, sent %2 times%3")
-                                      .arg(result.command).arg(Link::MaxResends + 1)
-                                      .arg(written));
-        return;
-    case JobOutcome::Unreadable:
-        finish(Outcome::Unreadable,
-               QStringLiteral("unreadable answer to %1, sent %2 times: bytes came back, but "
-                              "no line could be read (check the line's speed and parity, and "
-                              "the cable)%3")
-                   .arg(result.command).arg(Link::MaxResends + 1).arg(written));
-        return;
-    case JobOutcome::Unidentified:
-        finish(Outcome::NoAnswer, QStringLiteral("no identification in the answer to UVER"));
-        return;
-    case JobOutcome::WrongModel:
-        finish(Outcome::WrongModel, result.detail);
-        return;
-    case JobOutcome::Refused:
-        finish(Outcome::Refused,
-               QStringLiteral("the unit refused %1%2").arg(result.command, written));
-        return;
-    case JobOutcome::Unacknowledged:
-        // Every command went out and none was refused, yet the last was not acknowledged: the
-        // unit answered it with something else, such as an error line.
-        finish(Outcome::Refused,
-               QStringLiteral("the unit did not acknowledge %1%2").arg(result.command, written));
-        return;
-    case JobOutcome::Different:
-    case JobOutcome::Done:
-        break;
     }
     if (result.read)
         afterRead(result);
@@ -227,11 +176,7 @@ void UnitSession::afterRead(const UnitJob::Result &result)
         QStringList keys;
         for (const Mismatch &mismatch : std::as_const(m_report.mismatches))
             keys << keyName(mismatch.key);
-        finish(Outcome::Different, QStringLiteral("%1 %2: %3")
-                                       .arg(keys.size())
-                                       .arg(keys.size() == 1 ? QStringLiteral("parameter differs")
-                                                             : QStringLiteral("parameters differ"),
-                                            keys.join(QLatin1String(", "))));
+        finish(Outcome::Different, differencesDetail(keys));
         return;
     }
     m_report.verified = result.verified;

@@ -35,29 +35,6 @@ void say(const QString &line)
     }
 }
 
-// The station's result for a write this tool ran, for its record.
-RunResult resultOfWrite(const UnitReport &report, const UnitPlan &plan)
-{
-    RunResult result;
-    result.outcome = report.outcome;
-    result.model = report.model;
-    result.kind = report.kind;
-    result.version = report.version;
-    result.detail = report.detail;
-    result.written = report.written;
-    result.toWrite = report.toWrite;
-    for (const Mismatch &mismatch : report.mismatches)
-        result.mismatchedKeys << keyName(mismatch.key);
-    for (const auto &[key, value] : report.values)
-        result.values << std::pair{keyName(key), value};
-    result.readBack = !result.values.isEmpty();
-    const QStringList commands = planCommands(plan, plan.values.tab());
-    takeWrite(result, commands, report.sent, report.ownIdSent);
-    if (result.outcome == RunOutcome::Refused && report.sent > 0)
-        result.refusedKey = commands.value(report.sent - 1).left(4);
-    return result;
-}
-
 } // namespace
 
 int runWatch(const CliCommand &command,
@@ -146,7 +123,12 @@ bool recordWrites(const CliCommand &command, const QList<UnitPlan> &plans,
         JobSettings job;
         job.path = plans.at(i).settingsPath;
         job.sha256 = plans.at(i).settingsSha256;
-        const RunResult result = resultOfWrite(reports.at(i), plans.at(i));
+        // A port with no device behind it ran no job: its outcome and detail are all there is.
+        const UnitReport &report = reports.at(i);
+        UnitSummary result = report.summary.value_or(UnitSummary());
+        result.outcome = report.outcome;
+        if (!report.summary)
+            result.detail = report.detail;
         Adapter adapter;
         adapter.path = plans.at(i).device;
         for (const SystemPort &port : system) {

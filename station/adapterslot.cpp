@@ -101,7 +101,7 @@ void AdapterSlot::clearReuse()
     emit changed();
 }
 
-void AdapterSlot::onFinished(const RunResult &result)
+void AdapterSlot::onFinished(const UnitSummary &result)
 {
     if (m_active && !m_gone)
         holdPort();
@@ -118,38 +118,35 @@ void AdapterSlot::onFinished(const RunResult &result)
         emit idle();
         return;
     }
-    setUnreadable(result.outcome == RunOutcome::Unreadable);
+    setUnreadable(result.outcome == UnitOutcome::Unreadable);
     switch (result.outcome) {
-    case RunOutcome::Done:
-    case RunOutcome::WrongModel:
+    case UnitOutcome::Done:
+    case UnitOutcome::WrongModel:
         if (m_waitGone) {
             m_pollTimer.start(1000);
             return;
         }
         m_view.model = QStringLiteral("ZRT") + result.model;
-            emit unitFound(result);
+        emit unitFound(result);
         return;
-    case RunOutcome::InUse:
-    case RunOutcome::OpenFailed:
+    case UnitOutcome::InUse:
+    case UnitOutcome::OpenFailed:
         // A unit's outcome stays in sight (a pulled adapter cannot be opened either).
-        if (!showsResult()) {
-            show(SlotView::State::InUse, result.outcome == RunOutcome::InUse
-                                             ? tr("他のプログラムが使用中です")
-                                             : tr("開けません: %1").arg(result.detail));
-        }
+        if (!showsResult())
+            show(SlotView::State::InUse, reasonOf(result));
         m_pollTimer.start(PortWatcher::IntervalMs);
         return;
-    case RunOutcome::PortLost:
+    case UnitOutcome::PortLost:
         m_pollTimer.start(PortWatcher::IntervalMs);
         return;
-    case RunOutcome::Unreadable:
+    case UnitOutcome::Unreadable:
         // The settled unit itself may babble now: its result stays. Once it was seen gone,
         // whatever babbles is another unit, and the tile says that something is there; but an
         // own ID that may still be given back keeps its tile until the operator decides.
         if (!m_waitGone && !m_view.ownIdReusable) {
             m_view.model.clear();
             m_view.ownId.clear();
-                    show(SlotView::State::Unreadable, tr("通信速度・配線を確認してください"));
+            show(SlotView::State::Unreadable, tr("通信速度・配線を確認してください"));
         }
         poll();
         return;

@@ -35,6 +35,14 @@ struct SlotView
     bool ownIdReusable = false;  // interrupted after its own ID went out
     // The unit whose result is shown has gone: the result stays until the next unit answers.
     bool removed = false;  // filled in by AdapterSlot::view()
+
+    // Where a tile settles once its unit's work is recorded: the wrong model is a failure.
+    static State settledBy(Verdict verdict)
+    {
+        return verdict == Verdict::Done ? State::Done
+            : verdict == Verdict::Interrupted ? State::Interrupted
+                                              : State::Failed;
+    }
 };
 
 // One adapter of the bench and the unit on it, hands-free: while active it asks once a second
@@ -66,8 +74,8 @@ public:
 
 signals:
     // A unit that was not there before answered (one of ours or not).
-    void unitFound(const RunResult &poll);
-    void configured(const RunResult &result);
+    void unitFound(const UnitSummary &poll);
+    void configured(const UnitSummary &result);
     void changed();
     // The adapter began or ceased to answer with bytes nobody can read.
     void unreadableChanged(bool unreadable);
@@ -76,7 +84,7 @@ signals:
 
 private:
     void poll();
-    void onFinished(const RunResult &result);
+    void onFinished(const UnitSummary &result);
     void show(SlotView::State state, const QString &message = {});
     void setUnreadable(bool on);
     // A unit's result is on the tile: kept until the next unit answers.

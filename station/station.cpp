@@ -16,58 +16,7 @@ struct Words
 
 } // namespace
 
-QString resultReason(const RunResult &result, ReasonLanguage language)
-{
-    // The record keeps the Japanese words whatever the window speaks, like every file written.
-    const auto text = [language](const char *source) {
-        return language == ReasonLanguage::Shown
-            ? QCoreApplication::translate("Station", source)
-            : QString::fromUtf8(source);
-    };
-    const QString progress =
-        text(QT_TRANSLATE_NOOP("Station", "%1/%2 書込済み")).arg(result.written).arg(result.toWrite);
-    switch (result.outcome) {
-    case RunOutcome::Done:
-        return result.readBack ? text(QT_TRANSLATE_NOOP("Station", "書込と照合が完了しました"))
-                               : text(QT_TRANSLATE_NOOP("Station", "書込完了（照合なし）"));
-    case RunOutcome::NoAnswer:
-        return result.writeStarted
-            ? text(QT_TRANSLATE_NOOP("Station", "ユニットが応答しなくなりました（%1）")).arg(progress)
-            : text(QT_TRANSLATE_NOOP("Station", "エラー：ユニットと通信できません。"));
-    case RunOutcome::Unreadable:
-        return result.writeStarted
-            ? text(QT_TRANSLATE_NOOP("Station", "ユニットの応答を読み取れなくなりました（%1）"))
-                  .arg(progress)
-            : text(QT_TRANSLATE_NOOP("Station", "応答を読み取れません"));
-    case RunOutcome::WrongModel:
-        return result.kind.isEmpty()
-            ? text(QT_TRANSLATE_NOOP("Station", "エラー：接続されているユニットが違います（ZRT%1）"))
-                  .arg(result.model)
-            : text(QT_TRANSLATE_NOOP("Station", "ユニットの種類が設定ファイルと違います（ZRT%1 %2）"))
-                  .arg(result.model, result.kind);
-    case RunOutcome::InUse:
-        return text(QT_TRANSLATE_NOOP("Station", "他のプログラムが使用中です"));
-    case RunOutcome::OpenFailed:
-        return text(QT_TRANSLATE_NOOP("Station", "開けません: %1")).arg(result.detail);
-    case RunOutcome::PortLost:
-        return text(QT_TRANSLATE_NOOP("Station", "アダプタが抜かれました（%1）")).arg(progress);
-    case RunOutcome::Refused:
-        return text(QT_TRANSLATE_NOOP("Station", "ユニットが %1 を受け付けませんでした（%2）"))
-            .arg(result.refusedKey, progress);
-    case RunOutcome::Different:
-        return text(QT_TRANSLATE_NOOP("Station", "照合失敗: %1"))
-            .arg(result.mismatchedKeys.join(QLatin1String(", ")));
-    case RunOutcome::Interrupted:
-        return text(QT_TRANSLATE_NOOP("Station", "停止しました（%1）")).arg(progress);
-    case RunOutcome::BadReadBack:
-        return text(QT_TRANSLATE_NOOP("Station", "読み戻した値が使えません: %1")).arg(result.detail);
-    case RunOutcome::OutputFailed:
-        return text(QT_TRANSLATE_NOOP("Station", "保存できません: %1")).arg(result.detail);
-    }
-    return {};
-}
-
-RecordRow recordRow(const RunResult &result, const Adapter &adapter,
+RecordRow recordRow(const UnitSummary &result, const Adapter &adapter,
                     const QString &operatorName, const JobSettings &job, const QString &label)
 {
     RecordRow row;
@@ -83,9 +32,9 @@ RecordRow recordRow(const RunResult &result, const Adapter &adapter,
     row.ownId = result.ownIdSent ? result.ownId : QString();
     row.settingsFile = QFileInfo(job.path).fileName();
     row.settingsSha256 = job.sha256;
-    row.result = recordWord(result.outcome, result.writeStarted);
+    row.result = recordWord(verdictOf(result.outcome, result.writeStarted));
     row.reasonCode = reasonCode(result.outcome);
-    row.reason = resultReason(result, ReasonLanguage::Record);
+    row.reason = reasonOf(result, ReasonLanguage::Record);
     row.readBack = result.readBack;
     row.values = result.values;
     return row;
@@ -222,9 +171,9 @@ void Station::onAdded(const Adapter &adapter)
     auto *slot = new AdapterSlot(adapter);
     m_slots.insert(position, slot);
     connect(slot, &AdapterSlot::unitFound, this,
-            [this, slot](const RunResult &poll) { onUnitFound(slot, poll); });
+            [this, slot](const UnitSummary &poll) { onUnitFound(slot, poll); });
     connect(slot, &AdapterSlot::configured, this,
-            [this, slot](const RunResult &result) { onConfigured(slot, result); });
+            [this, slot](const UnitSummary &result) { onConfigured(slot, result); });
     connect(slot, &AdapterSlot::unreadableChanged, this,
             [this, slot](bool unreadable) { emit unreadableChanged(slot, unreadable); });
     connect(slot, &AdapterSlot::idle, this, [this, slot] {
@@ -246,12 +195,12 @@ void Station::onRemoved(const QString &path)
     }
 }
 
-void Station::onUnitFound(AdapterSlot *slot, const RunResult &poll)
+void Station::onUnitFound(AdapterSlot *slot, const UnitSummary &poll)
 {
     emit unitFound(slot, QStringLiteral("ZRT") + poll.model);
     if (!m_active)
         return;
-    if (poll.outcome == RunOutcome::WrongModel) {
+    if (poll.outcome == UnitOutcome::WrongModel) {
         // Not one of ours: it was asked who it is and gets nothing more.
         record(slot, poll, SlotView::State::Failed, false);
         return;
@@ -272,7 +221,7 @@ void Station::onUnitFound(AdapterSlot *slot, const RunResult &poll)
     emit countersChanged();
 }
 
-void Station::onConfigured(AdapterSlot *slot, const RunResult &result)
+void Station::onConfigured(AdapterSlot *slot, const UnitSummary &result)
 {
     const OwnIdAllocator::Taken taken = m_taken.take(slot);
     bool sentIsOurs = false;
@@ -283,10 +232,8 @@ void Station::onConfigured(AdapterSlot *slot, const RunResult &result)
     else if (!m_ownIds.fixed())
         m_ownIds.giveBack(taken.ownId);
 
-    const QString word = recordWord(result.outcome, result.writeStarted);
-    const SlotView::State state = word == QLatin1String("done") ? SlotView::State::Done
-        : word == QLatin1String("interrupted")                   ? SlotView::State::Interrupted
-                                                                 : SlotView::State::Failed;
+    const SlotView::State state =
+        SlotView::settledBy(verdictOf(result.outcome, result.writeStarted));
     // Only a sequence's own ID is offered back: a file's or a role's is everyone's anyway, and
     // a scanned one belongs to its label.
     const bool reusable = state == SlotView::State::Interrupted && sentIsOurs
@@ -295,7 +242,7 @@ void Station::onConfigured(AdapterSlot *slot, const RunResult &result)
     record(slot, result, state, reusable);
 }
 
-void Station::record(AdapterSlot *slot, const RunResult &result, SlotView::State state,
+void Station::record(AdapterSlot *slot, const UnitSummary &result, SlotView::State state,
                      bool reusable)
 {
     const RecordRow row = recordRow(result, slot->adapter(), m_setup.operatorName, m_job,
@@ -311,7 +258,7 @@ void Station::record(AdapterSlot *slot, const RunResult &result, SlotView::State
         ++m_sessionDone;
     else
         ++m_sessionFailed;
-    slot->settle(state, resultReason(result), reusable);
+    slot->settle(state, reasonOf(result), reusable);
     emit recorded(slot, row);
     emit countersChanged();
 }

@@ -88,9 +88,9 @@ signals:
 private:
     void onAdded(const Adapter &adapter);
     void onRemoved(const QString &path);
-    void onUnitFound(AdapterSlot *slot, const RunResult &poll);
-    void onConfigured(AdapterSlot *slot, const RunResult &result);
-    void record(AdapterSlot *slot, const RunResult &result, SlotView::State state,
+    void onUnitFound(AdapterSlot *slot, const UnitSummary &poll);
+    void onConfigured(AdapterSlot *slot, const UnitSummary &result);
+    void record(AdapterSlot *slot, const UnitSummary &result, SlotView::State state,
                 bool reusable);
     void halt(const QString &why);
     void checkStopped();
@@ -110,10 +110,7 @@ private:
     int m_sessionFailed = 0;
 };
 
-// The reason for a result, in words: as the tile shows it, in the program's language, or as
-// the record keeps it, in Japanese whatever the language.
-enum class ReasonLanguage { Shown, Record };
-QString resultReason(const RunResult &result, ReasonLanguage language = ReasonLanguage::Shown);
-RecordRow recordRow(const RunResult &result, const Adapter &adapter,
+// The record's row for a unit's work on an adapter.
+RecordRow recordRow(const UnitSummary &result, const Adapter &adapter,
                     const QString &operatorName, const JobSettings &job,
                     const QString &label = {});

@@ -36,24 +36,7 @@ QString deviceBehind(const QString &path)
     return device.isEmpty() ? path : device;
 }
 
-// Without a read-back, the values as written: the commands the unit acknowledged.
-void takeWrittenValues(RunResult &result, const QStringList &commands)
-{
-    if (result.readBack)
-        return;
-    for (const QString &command : commands.mid(0, result.written))
-        result.values << std::pair{command.left(4), command.mid(4)};
-}
-
 } // namespace
-
-void takeWrite(RunResult &result, const QStringList &commands, int sent, const QString &ownIdSent)
-{
-    result.writeStarted = sent > 0;
-    result.ownIdSent = !ownIdSent.isEmpty();
-    result.ownId = ownIdSent;
-    takeWrittenValues(result, commands);
-}
 
 UnitRun::UnitRun(QObject *parent)
     : QObject(parent)
@@ -128,37 +111,7 @@ void UnitRun::interrupt()
 
 void UnitRun::onFinished(const QVariant &value)
 {
-    const auto job = value.value<UnitJob::Result>();
-    RunResult result;
-    result.outcome = m_interrupted ? RunOutcome::Interrupted : outcomeOf(job);
-    result.model = job.model;
-    if (job.unit)
-        result.kind = job.unit->kind;
-    result.version = job.version;
-    result.toWrite = static_cast<int>(job.commands.size());
-    result.written = job.written;
-    if (job.outcome == UnitJob::Outcome::Refused || job.outcome == UnitJob::Outcome::Unacknowledged)
-        result.refusedKey = job.command.left(4);
-    for (const Mismatch &mismatch : job.mismatches)
-        result.mismatchedKeys << keyName(mismatch.key);
-    if (job.read) {
-        result.readBack = true;
-        for (ParameterKey key : AllParameterKeys) {
-            if (job.values.has(key))
-                result.values << std::pair{keyName(key), job.values.value(key)};
-        }
-    }
-    switch (job.outcome) {
-    case UnitJob::Outcome::OpenFailed:
-        result.detail = job.port.reason;
-        break;
-    case UnitJob::Outcome::WrongModel:
-        result.detail = job.detail;
-        break;
-    default:
-        break;
-    }
-    takeWrite(result, job.commands, job.sent, job.ownIdSent);
+    const UnitSummary result = summarize(value.value<UnitJob::Result>(), m_interrupted);
     if (m_line->link.state().portOpen)
         m_line->link.disconnectUnit();
     m_line.reset();

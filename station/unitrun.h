@@ -1,7 +1,7 @@
 #pragma once
 
 #include "unit/admission.h"
-#include "unit/unitoutcome.h"
+#include "unit/unitsummary.h"
 
 #include <QByteArray>
 #include <QList>
@@ -18,32 +18,6 @@
 // The one place where the station meets the engine that runs a unit's work (the unit job on a
 // link of its own). Everything else of the station sees only what is declared here: a settings
 // file taken once, a poll, a configure run with its progress, a typed result.
-
-// How a unit's poll or configure run ended.
-using RunOutcome = UnitOutcome;
-
-struct RunResult
-{
-    RunOutcome outcome = RunOutcome::NoAnswer;
-    QString model;    // "48210"; the raw text after "ZRT" for a model of another family
-    QString kind;     // "デジタルユニット" ...
-    QString version;  // the version line as received
-    QString detail;   // what went wrong, in English
-    int written = 0;  // parameters acknowledged
-    int toWrite = 0;
-    bool writeStarted = false;  // a parameter command went out
-    bool ownIdSent = false;     // the MYID command went out
-    QString ownId;              // the own ID that command carried
-    QString refusedKey;
-    QStringList mismatchedKeys;
-    bool readBack = false;  // `values` are as read back; otherwise as written
-    QList<std::pair<QString, QString>> values;  // key, value
-};
-
-// What of a write went out: whether anything did, the own ID if its command did, and, without
-// a read-back, the values as written (the commands acknowledged).
-void takeWrite(RunResult &result, const QStringList &commands, int sent,
-               const QString &ownIdSent);
 
 class UnitRun : public QObject
 {
@@ -70,7 +44,7 @@ public:
 signals:
     // k of n parameters written; `verifying` once the read-back has started.
     void progress(int k, int n, bool verifying);
-    void finished(const RunResult &result);
+    void finished(const UnitSummary &result);
 
 private:
     struct Line;

@@ -619,9 +619,9 @@ void StationTest::recordKeepsItsColumnsAndItsLanguage()
     QTranslator english;
     QVERIFY(english.load(QStringLiteral(":/i18n/zrt48210_en.qm")));
     QCoreApplication::installTranslator(&english);
-    RunResult silent;
-    silent.outcome = RunOutcome::NoAnswer;
-    const QString shown = resultReason(silent);
+    UnitSummary silent;
+    silent.outcome = UnitOutcome::NoAnswer;
+    const QString shown = reasonOf(silent);
     const RecordRow row = recordRow(silent, Adapter(), QStringLiteral("Sato"), JobSettings());
     QCoreApplication::removeTranslator(&english);
     QVERIFY2(!shown.contains(QStringLiteral("ユニット")), qPrintable(shown));

@@ -12,14 +12,6 @@
         <translation>Configuring</translation>
     </message>
     <message>
-        <source>他のプログラムが使用中です</source>
-        <translation>In use by another program</translation>
-    </message>
-    <message>
-        <source>開けません: %1</source>
-        <translation>Cannot be opened: %1</translation>
-    </message>
-    <message>
         <source>通信速度・配線を確認してください</source>
         <translation>Check the line speed and the cabling</translation>
     </message>

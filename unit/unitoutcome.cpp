@@ -81,22 +81,28 @@ QString outcomeName(UnitOutcome outcome)
     return QString::fromLatin1(meaningOf(outcome).name);
 }
 
-QString recordWord(UnitOutcome outcome, bool writeStarted)
+Verdict verdictOf(UnitOutcome outcome, bool writeStarted)
 {
     switch (outcome) {
     case UnitOutcome::Done:
-        return QStringLiteral("done");
+        return Verdict::Done;
     case UnitOutcome::WrongModel:
-        return QStringLiteral("wrong-model");
+        return Verdict::WrongModel;
     case UnitOutcome::PortLost:
     case UnitOutcome::Interrupted:
-        return QStringLiteral("interrupted");
+        return Verdict::Interrupted;
     case UnitOutcome::NoAnswer:
     case UnitOutcome::Unreadable:
-        return writeStarted ? QStringLiteral("interrupted") : QStringLiteral("failed");
+        return writeStarted ? Verdict::Interrupted : Verdict::Failed;
     default:
-        return QStringLiteral("failed");
+        return Verdict::Failed;
     }
+}
+
+QString recordWord(Verdict verdict)
+{
+    static const char *const words[] = {"done", "failed", "interrupted", "wrong-model"};
+    return QString::fromLatin1(words[size_t(verdict)]);
 }
 
 QString reasonCode(UnitOutcome outcome)

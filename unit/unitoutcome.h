@@ -37,8 +37,11 @@ UnitOutcome outcomeOf(const UnitJob::Result &result);
 int exitStatus(UnitOutcome outcome);
 // The command line's word: "done", "no answer", "port not opened" ...
 QString outcomeName(UnitOutcome outcome);
-// The record's one word: done, failed, interrupted (cut short once the write had started, or
-// stopped), wrong-model.
-QString recordWord(UnitOutcome outcome, bool writeStarted);
+// What the record and the station's tile make of it: done, failed, interrupted (cut short once
+// the write had started, or stopped), or the wrong model.
+enum class Verdict { Done, Failed, Interrupted, WrongModel };
+Verdict verdictOf(UnitOutcome outcome, bool writeStarted);
+// The record's one word: done, failed, interrupted, wrong-model.
+QString recordWord(Verdict verdict);
 // The record's reason for machines: done, no-answer, unreadable, refused, port-lost, ...
 QString reasonCode(UnitOutcome outcome);
