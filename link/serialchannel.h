@@ -7,6 +7,9 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+#include <memory>
+
 // What kind of failure the last open, read or write was: enough to tell the user what to do.
 enum class PortFailure {
     None,
@@ -56,3 +59,6 @@ signals:
     // The port went away under us (an unplugged adapter); the channel has closed it already.
     void lost();
 };
+
+// Makes the channel for a port a front end opens: the real port, or a test's line in memory.
+using SerialChannelFactory = std::function<std::unique_ptr<SerialChannel>()>;

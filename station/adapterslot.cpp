@@ -6,9 +6,11 @@
 #include <QDir>
 #include <QFileInfo>
 
-AdapterSlot::AdapterSlot(const Adapter &adapter, QObject *parent)
+AdapterSlot::AdapterSlot(const Adapter &adapter, SerialChannelFactory channels,
+                         QObject *parent)
     : QObject(parent)
     , m_adapter(adapter)
+    , m_run(std::move(channels))
 {
     m_pollTimer.setSingleShot(true);
     connect(&m_pollTimer, &QTimer::timeout, this, &AdapterSlot::poll);

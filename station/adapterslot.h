@@ -54,7 +54,9 @@ class AdapterSlot : public QObject
 {
     Q_OBJECT
 public:
-    explicit AdapterSlot(const Adapter &adapter, QObject *parent = nullptr);
+    // Without a factory the slot's runs open the real port.
+    explicit AdapterSlot(const Adapter &adapter, SerialChannelFactory channels = {},
+                         QObject *parent = nullptr);
 
     const Adapter &adapter() const { return m_adapter; }
     SlotView view() const;

@@ -40,9 +40,10 @@ RecordRow recordRow(const UnitSummary &result, const Adapter &adapter,
     return row;
 }
 
-Station::Station(const QStringList &patterns, QObject *parent)
+Station::Station(const QStringList &patterns, SerialChannelFactory channels, QObject *parent)
     : QObject(parent)
     , m_watcher(patterns)
+    , m_channels(std::move(channels))
 {
     connect(&m_watcher, &PortWatcher::added, this, &Station::onAdded);
     connect(&m_watcher, &PortWatcher::removed, this, &Station::onRemoved);
@@ -168,7 +169,7 @@ void Station::onAdded(const Adapter &adapter)
     const int position = static_cast<int>(std::count_if(
         m_slots.cbegin(), m_slots.cend(),
         [&](const AdapterSlot *s) { return s->adapter().sortKey < adapter.sortKey; }));
-    auto *slot = new AdapterSlot(adapter);
+    auto *slot = new AdapterSlot(adapter, m_channels);
     m_slots.insert(position, slot);
     connect(slot, &AdapterSlot::unitFound, this,
             [this, slot](const UnitSummary &poll) { onUnitFound(slot, poll); });

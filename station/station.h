@@ -41,7 +41,9 @@ class Station : public QObject
 {
     Q_OBJECT
 public:
-    explicit Station(const QStringList &patterns, QObject *parent = nullptr);
+    // Without a factory the adapters' runs open the real ports.
+    explicit Station(const QStringList &patterns, SerialChannelFactory channels = {},
+                     QObject *parent = nullptr);
     ~Station() override;
 
     // Shows the adapters; nothing is sent before start().
@@ -97,6 +99,7 @@ private:
     void dropSlot(AdapterSlot *slot);
 
     PortWatcher m_watcher;
+    SerialChannelFactory m_channels;
     StationSetup m_setup;
     JobSettings m_job;
     StationRecord m_record;

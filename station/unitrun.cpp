@@ -14,8 +14,12 @@
 // One unit's line: the port, the link on it and the job that runs the work.
 struct UnitRun::Line
 {
-    QtSerialChannel channel;
-    Link link{&channel};
+    explicit Line(std::unique_ptr<SerialChannel> port)
+        : channel(std::move(port))
+    {
+    }
+    std::unique_ptr<SerialChannel> channel;
+    Link link{channel.get()};
     UnitJob job{&link};
 };
 
@@ -38,8 +42,9 @@ QString deviceBehind(const QString &path)
 
 } // namespace
 
-UnitRun::UnitRun(QObject *parent)
+UnitRun::UnitRun(SerialChannelFactory channels, QObject *parent)
     : QObject(parent)
+    , m_channels(std::move(channels))
 {
 }
 
@@ -78,7 +83,8 @@ void UnitRun::start(const QString &device, const JobSettings &job, std::optional
 
 void UnitRun::launch(const QString &device, const Work &work)
 {
-    m_line = std::make_unique<Line>();
+    m_line = std::make_unique<Line>(m_channels ? m_channels()
+                                               : std::make_unique<QtSerialChannel>());
     m_running = true;
     m_interrupted = false;
     Link &link = m_line->link;
@@ -95,7 +101,7 @@ void UnitRun::launch(const QString &device, const Work &work)
     });
     // After the job's own signal has returned: the line may go then.
     connect(&job, &UnitJob::finished, this,
-            [this](const UnitJob::Result &result) { onFinished(QVariant::fromValue(result)); },
+            [this](const UnitJob::Result &result) { onFinished(result); },
             Qt::QueuedConnection);
     m_toWrite = work.request.work == UnitJob::Work::Write ? 17 : 0;
     job.start(work.request);
@@ -109,9 +115,9 @@ void UnitRun::interrupt()
     m_line->job.stop();
 }
 
-void UnitRun::onFinished(const QVariant &value)
+void UnitRun::onFinished(const UnitJob::Result &job)
 {
-    const UnitSummary result = summarize(value.value<UnitJob::Result>(), m_interrupted);
+    const UnitSummary result = summarize(job, m_interrupted);
     if (m_line->link.state().portOpen)
         m_line->link.disconnectUnit();
     m_line.reset();

@@ -8,7 +8,6 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QVariant>
 
 #include <memory>
 #include <optional>
@@ -23,7 +22,8 @@ class UnitRun : public QObject
 {
     Q_OBJECT
 public:
-    explicit UnitRun(QObject *parent = nullptr);
+    // Without a factory each run opens the real port.
+    explicit UnitRun(SerialChannelFactory channels = {}, QObject *parent = nullptr);
     ~UnitRun() override;
 
     // Asks the unit on `device` who it is, through the same link as every other exchange: the
@@ -50,9 +50,9 @@ private:
     struct Line;
     struct Work;
     void launch(const QString &device, const Work &work);
-    // The job's result, carried in a QVariant so that this header names no engine type.
-    void onFinished(const QVariant &result);
+    void onFinished(const UnitJob::Result &job);
 
+    SerialChannelFactory m_channels;
     std::unique_ptr<Line> m_line;
     bool m_running = false;
     bool m_configuring = false;

@@ -19,7 +19,7 @@
 #include <QTest>
 
 // The tool against the unit simulator over a real pseudo-terminal.
-class ConnectionTest : public QObject
+class ConnectionTest : public PtyWindowTest
 {
     Q_OBJECT
 
@@ -52,43 +52,20 @@ private slots:
     void commissioningSheetNamesTheUnitAndItsValues();
 
 private:
-    // False on a failure, for the caller's QVERIFY.
-    bool startUnit(const UnitOptions &options = {});
-    bool connectUnit();
-    void click(const char *name) { QTest::mouseClick(m_app->button(name), Qt::LeftButton); }
     QString statusText() const { return m_app->label("lblStat")->text(); }
     QList<QByteArray> received() const { return m_unit->simulator().receivedLines(); }
     QByteArray lastReceived(int count) const;
     MainWindow *window() const { return m_app->window(); }
-
-    std::unique_ptr<UnitOnPty> m_bench;
-    PtyUnit *m_unit = nullptr;
-    AppFixture *m_app = nullptr;
 };
 
 void ConnectionTest::init()
 {
-    m_bench = std::make_unique<UnitOnPty>();
+    newBench();
 }
 
 void ConnectionTest::cleanup()
 {
-    m_bench.reset();
-    m_app = nullptr;
-    m_unit = nullptr;
-}
-
-bool ConnectionTest::startUnit(const UnitOptions &options)
-{
-    const bool started = m_bench->start(options);
-    m_unit = m_bench->unit;
-    m_app = m_bench->app;
-    return started;
-}
-
-bool ConnectionTest::connectUnit()
-{
-    return m_bench->connect();
+    endBench();
 }
 
 QByteArray ConnectionTest::lastReceived(int count) const

@@ -1,3 +1,4 @@
+#include "fakes/fakechannel.h"
 #include "fakes/heldport.h"
 #include "fakes/scratchdisk.h"
 #include "fakes/scriptedprompter.h"
@@ -48,6 +49,8 @@ private slots:
     void unwritableRecordStopsWithNothingDone_data();
     void unwritableRecordStopsWithNothingDone();
     void portHeldByAnotherProgramIsSkipped();
+    void tileSaysWhyALineCannotServe_data();
+    void tileSaysWhyALineCannotServe();
     void secondStationSeesTheAdaptersInUse();
     void ownIdsFollowTheRecordAndTheLabels();
     void recordKeepsItsColumnsAndItsLanguage();
@@ -63,7 +66,8 @@ private:
     std::unique_ptr<Station> startStation(const QString &record, int from = 11,
                                           OwnIdRule rule = OwnIdRule::Sequence,
                                           const QByteArray &fileOwnId = "001",
-                                          const SyncToDisk &sync = {});
+                                          const SyncToDisk &sync = {},
+                                          const SerialChannelFactory &channels = {});
     static AdapterSlot *slotOf(const Station &station, const QString &path);
     static int count(const PtyUnit *unit, const QByteArray &keyword);
     static QList<QStringList> rows(const QString &record);
@@ -122,11 +126,12 @@ QString StationTest::settingsFile(const QString &kind, const QByteArray &extra,
 
 std::unique_ptr<Station> StationTest::startStation(const QString &record, int from,
                                                   OwnIdRule rule, const QByteArray &fileOwnId,
-                                                  const SyncToDisk &sync)
+                                                  const SyncToDisk &sync,
+                                                  const SerialChannelFactory &channels)
 {
     QDir().mkpath(m_dir.filePath(QStringLiteral("bench")));
     auto station = std::make_unique<Station>(
-        QStringList{m_dir.filePath(QStringLiteral("bench/*"))});
+        QStringList{m_dir.filePath(QStringLiteral("bench/*"))}, channels);
     station->setRecordSync(sync);
     StationSetup setup;
     setup.settingsPath = settingsFile(QStringLiteral("デジタルユニット"), {}, fileOwnId);
@@ -525,6 +530,51 @@ void StationTest::portHeldByAnotherProgramIsSkipped()
     holder.reset();
     QTRY_COMPARE_WITH_TIMEOUT(recorded.count(), 1, UnitTimeoutMs);
     QCOMPARE(slot->view().state, SlotView::State::Done);
+}
+
+// Where the wire does not matter the station runs on lines in memory: a port that cannot be
+// opened, or a line of noise, is said on the tile and never recorded.
+void StationTest::tileSaysWhyALineCannotServe_data()
+{
+    QTest::addColumn<int>("failure");  // None: the port opens and answers with noise
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("in use") << int(PortFailure::InUse) << int(SlotView::State::InUse)
+                            << QStringLiteral("他のプログラムが使用中です");
+    QTest::newRow("no permission") << int(PortFailure::NoPermission)
+                                   << int(SlotView::State::InUse)
+                                   << QStringLiteral("開けません: Permission denied");
+    QTest::newRow("noise") << int(PortFailure::None) << int(SlotView::State::Unreadable)
+                           << QStringLiteral("通信速度・配線を確認してください");
+}
+
+void StationTest::tileSaysWhyALineCannotServe()
+{
+    QFETCH(int, failure);
+    QFETCH(int, state);
+    QFETCH(QString, message);
+    QDir().mkpath(m_dir.filePath(QStringLiteral("bench")));
+    QFile adapter(m_dir.filePath(QStringLiteral("bench/u1")));
+    QVERIFY(adapter.open(QIODevice::WriteOnly));
+    adapter.close();
+    const QString record = m_dir.filePath(QStringLiteral("r.csv"));
+    std::unique_ptr<Station> station =
+        startStation(record, 11, OwnIdRule::Sequence, "001", {}, [failure] {
+            auto channel = std::make_unique<FakeChannel>();
+            channel->failureKind = PortFailure(failure);
+            channel->error = QStringLiteral("Permission denied");
+            channel->refuseOpen = channel->failureKind != PortFailure::None;
+            FakeChannel *line = channel.get();
+            QObject::connect(line, &FakeChannel::wrote, line,
+                             [line] { line->receive("\x15\xfe\x81~\x07\r\n"); });
+            return channel;
+        });
+    AdapterSlot *slot = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((slot = slotOf(*station, QStringLiteral("u1")))
+                                 && int(slot->view().state) == state,
+                             UnitTimeoutMs);
+    QCOMPARE(slot->view().message, message);
+    QVERIFY(rows(record).isEmpty());
 }
 
 void StationTest::secondStationSeesTheAdaptersInUse()

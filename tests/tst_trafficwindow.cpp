@@ -19,7 +19,7 @@
 
 // 情報 → 通信ログ against the unit simulator over a real pseudo-terminal: what the window shows
 // of the line, its bound, and what its buttons do.
-class TrafficWindowTest : public QObject
+class TrafficWindowTest : public PtyWindowTest
 {
     Q_OBJECT
 
@@ -35,10 +35,6 @@ private slots:
     void logFileFailureIsReportedOnce();
 
 private:
-    // False on a failure, for the caller's QVERIFY.
-    bool startUnit(const UnitOptions &options = {});
-    bool connectUnit();
-    void click(const char *name) { QTest::mouseClick(m_app->button(name), Qt::LeftButton); }
     bool openLog();  // false on a failure, for the caller's QVERIFY
     QStringList shownRows(int from = 0) const;
     QPushButton *logButton(const char *name) const
@@ -46,38 +42,20 @@ private:
         return m_log->findChild<QPushButton *>(QString::fromLatin1(name));
     }
 
-    std::unique_ptr<UnitOnPty> m_bench;
-    PtyUnit *m_unit = nullptr;
-    AppFixture *m_app = nullptr;
     TrafficWindow *m_log = nullptr;
     QTreeView *m_view = nullptr;
 };
 
 void TrafficWindowTest::init()
 {
-    m_bench = std::make_unique<UnitOnPty>();
+    newBench();
 }
 
 void TrafficWindowTest::cleanup()
 {
-    m_bench.reset();
-    m_app = nullptr;
-    m_unit = nullptr;
+    endBench();
     m_log = nullptr;
     m_view = nullptr;
-}
-
-bool TrafficWindowTest::startUnit(const UnitOptions &options)
-{
-    const bool started = m_bench->start(options);
-    m_unit = m_bench->unit;
-    m_app = m_bench->app;
-    return started;
-}
-
-bool TrafficWindowTest::connectUnit()
-{
-    return m_bench->connect();
 }
 
 bool TrafficWindowTest::openLog()

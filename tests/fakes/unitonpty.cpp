@@ -37,3 +37,28 @@ bool UnitOnPty::connect()
                [this] { return app->label("lblStat")->text() == StatusText::Connected; }, 3000)
         && QTest::qWaitFor([this] { return !app->link()->state().awaitingReply; });
 }
+
+void PtyWindowTest::newBench()
+{
+    m_bench = std::make_unique<UnitOnPty>();
+}
+
+void PtyWindowTest::endBench()
+{
+    m_bench.reset();
+    m_app = nullptr;
+    m_unit = nullptr;
+}
+
+bool PtyWindowTest::startUnit(const UnitOptions &options)
+{
+    const bool started = m_bench->start(options);
+    m_unit = m_bench->unit;
+    m_app = m_bench->app;
+    return started;
+}
+
+void PtyWindowTest::click(const char *name)
+{
+    QTest::mouseClick(m_app->button(name), Qt::LeftButton);
+}

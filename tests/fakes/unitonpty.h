@@ -3,6 +3,10 @@
 #include "link/qtserialchannel.h"
 #include "unitsim/unitsimulator.h"
 
+#include <QObject>
+
+#include <memory>
+
 class AppFixture;
 class PtyUnit;
 
@@ -25,4 +29,21 @@ public:
     QtSerialChannel channel;
     PtyUnit *unit = nullptr;
     AppFixture *app = nullptr;
+};
+
+// What the window's tests against a unit on a pseudo-terminal share: a bench made anew for each
+// test function (newBench() from init(), endBench() from cleanup()) and the first steps.
+class PtyWindowTest : public QObject
+{
+    Q_OBJECT
+protected:
+    void newBench();
+    void endBench();
+    bool startUnit(const UnitOptions &options = {});  // false on a failure, for QVERIFY
+    bool connectUnit() { return m_bench->connect(); }
+    void click(const char *name);
+
+    std::unique_ptr<UnitOnPty> m_bench;
+    PtyUnit *m_unit = nullptr;
+    AppFixture *m_app = nullptr;
 };
