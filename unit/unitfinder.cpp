@@ -2,6 +2,7 @@
 
 #include "link/qtserialchannel.h"
 #include "unit/unitjob.h"
+#include "unit/unitoutcome.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -40,21 +41,22 @@ public:
 private:
     void settle(const UnitJob::Result &result)
     {
-        using Outcome = UnitJob::Outcome;
-        switch (result.outcome) {
-        case Outcome::Done:
-        case Outcome::WrongModel:
+        // What the search says of a port is what the unit's outcome means for finding it.
+        switch (outcomeOf(result)) {
+        case UnitOutcome::Done:
+        case UnitOutcome::WrongModel:
             m_result.model = result.model;
             m_result.version = result.version;
             m_result.outcome = m_isOurs(QStringLiteral("ZRT") + result.model)
                 ? FoundUnit::Outcome::Unit
                 : FoundUnit::Outcome::OtherModel;
             break;
-        case Outcome::OpenFailed:
+        case UnitOutcome::InUse:
+        case UnitOutcome::OpenFailed:
             m_result.outcome = FoundUnit::Outcome::NotOpened;
             m_result.failure = result.port;
             break;
-        case Outcome::Unreadable:
+        case UnitOutcome::Unreadable:
             m_result.outcome = FoundUnit::Outcome::Unreadable;
             break;
         default:

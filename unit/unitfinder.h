@@ -13,7 +13,8 @@
 #include <memory>
 #include <vector>
 
-// What one port answered to the identification command.
+// What one port answered to the identification command: the unit outcome, in the terms of a
+// search.
 struct FoundUnit
 {
     enum class Outcome {
