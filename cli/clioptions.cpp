@@ -17,9 +17,9 @@ constexpr unsigned bit(Verb verb)
     return 1u << static_cast<unsigned>(verb);
 }
 
-// Which verbs an option or an exit status concerns, for the help of one verb (Watch is the
+// Which verbs an option or an exit status concerns, for the help of one verb (Record is the
 // last verb).
-constexpr unsigned AllVerbs = bit(Verb::Watch) * 2 - 1;
+constexpr unsigned AllVerbs = bit(Verb::Record) * 2 - 1;
 constexpr unsigned UnitVerbs = bit(Verb::Identify) | bit(Verb::Read) | bit(Verb::Write)
     | bit(Verb::Set) | bit(Verb::Diff) | bit(Verb::Error);
 
@@ -67,6 +67,9 @@ constexpr VerbRow Verbs[] = {
      "every 2 s) is watched; each unit plugged in is\n"
      "written, verified and recorded in CSV, once. One line\n"
      "per unit and event; Ctrl-C stops (status 130)."},
+    {Verb::Record, "record", "record export --record URL -o FILE",
+     "Write the rows of a plant's job (every station's, or\n"
+     "with --job NAME that job's) as the CSV a station keeps."},
 };
 
 struct HelpRow
@@ -82,7 +85,8 @@ constexpr HelpRow Options[] = {
      "/dev/serial/by-id/...) or COMn as the window maps it.\n"
      "Repeat for several units; they run in parallel.",
      AllVerbs & ~bit(Verb::Ports)},
-    {"-o, --output FILE", "read: save a settings file instead of printing.", bit(Verb::Read)},
+    {"-o, --output FILE", "read: save a settings file instead of printing; record\n"
+     "export: the CSV to write.", bit(Verb::Read) | bit(Verb::Record)},
     {"--verify", "write, set: read back afterwards and compare.",
      bit(Verb::Write) | bit(Verb::Set)},
     {"--myid N",
@@ -91,15 +95,22 @@ constexpr HelpRow Options[] = {
      bit(Verb::Write) | bit(Verb::Set) | bit(Verb::Diff)},
     {"--myid-from N", "The same with several ports: N, N+1, ... in --port order.",
      bit(Verb::Write) | bit(Verb::Set) | bit(Verb::Diff) | bit(Verb::Watch)},
-    {"--json", "Print one JSON document instead of text.", AllVerbs & ~bit(Verb::Watch)},
+    {"--json", "Print one JSON document instead of text.",
+     AllVerbs & ~bit(Verb::Watch) & ~bit(Verb::Record)},
     {"--log FILE",
      "Append every line sent and received, resends, give-ups\n"
      "and port errors to FILE, with millisecond timestamps.",
-     AllVerbs & ~bit(Verb::Ports) & ~bit(Verb::Watch)},
+     AllVerbs & ~bit(Verb::Ports) & ~bit(Verb::Watch) & ~bit(Verb::Record)},
     {"--record CSV",
      "write, watch: append one row per unit to the station's\n"
-     "record (UTF-8 CSV, as zrt48210-station keeps it).",
-     bit(Verb::Write) | bit(Verb::Watch)},
+     "record (UTF-8 CSV, as zrt48210-station keeps it), or to\n"
+     "a plant's database: postgresql://user@host:port/dbname\n"
+     "(the password from ~/.pgpass or PGPASSWORD).",
+     bit(Verb::Write) | bit(Verb::Watch) | bit(Verb::Record)},
+    {"--job NAME",
+     "write, watch, record: the plant's job the stations share\n"
+     "(default: the settings file's name).",
+     bit(Verb::Write) | bit(Verb::Watch) | bit(Verb::Record)},
     {"--operator NAME", "write, watch: the operator's name for the record.",
      bit(Verb::Write) | bit(Verb::Watch)},
     {"-h, --help", "Print this help and exit.", AllVerbs},
@@ -107,7 +118,8 @@ constexpr HelpRow Options[] = {
 };
 
 constexpr HelpRow ExitStatuses[] = {
-    {"0", "every unit done (and verified, with --verify)", UnitVerbs | bit(Verb::Ports)},
+    {"0", "every unit done (and verified, with --verify)",
+     UnitVerbs | bit(Verb::Ports) | bit(Verb::Record)},
     {"1",
      "a unit refused a parameter, a verify or diff found a difference, or a\n"
      "unit is of the wrong model",
@@ -116,8 +128,8 @@ constexpr HelpRow ExitStatuses[] = {
     {"3",
      "a port could not be opened, a unit stopped answering, or the result\n"
      "could not be saved",
-     UnitVerbs | bit(Verb::Watch)},
-    {"130", "interrupted by Ctrl-C", AllVerbs & ~bit(Verb::Ports)},
+     UnitVerbs | bit(Verb::Watch) | bit(Verb::Record)},
+    {"130", "interrupted by Ctrl-C", AllVerbs & ~bit(Verb::Ports) & ~bit(Verb::Record)},
 };
 
 // "  left  text", the text's lines from `column` on; a left side too wide for that stands on
@@ -256,8 +268,9 @@ CliCommand parseCliCommandLine(const QStringList &arguments)
     const QCommandLineOption record(QStringLiteral("record"), QString(), QStringLiteral("CSV"));
     const QCommandLineOption operatorName(QStringLiteral("operator"), QString(),
                                           QStringLiteral("NAME"));
+    const QCommandLineOption job(QStringLiteral("job"), QString(), QStringLiteral("NAME"));
     parser.addOptions({help, version, port, output, verify, myId, myIdFrom, json, log, record,
-                       operatorName});
+                       operatorName, job});
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
 
@@ -287,17 +300,31 @@ CliCommand parseCliCommandLine(const QStringList &arguments)
     command.logPath = parser.value(log);
     command.recordPath = parser.value(record);
     command.operatorName = parser.value(operatorName);
+    command.jobName = parser.value(job);
     const QString name = verbName(command.verb);
 
     auto notWith = [&](const QCommandLineOption &option, std::initializer_list<Verb> allowed) {
         return parser.isSet(option)
             && std::find(allowed.begin(), allowed.end(), command.verb) == allowed.end();
     };
-    if (notWith(output, {Verb::Read}))
-        return refuse(QStringLiteral("-o is for read only"));
+    if (notWith(output, {Verb::Read, Verb::Record}))
+        return refuse(QStringLiteral("-o is for read and record export only"));
+    if (notWith(job, {Verb::Write, Verb::Watch, Verb::Record}))
+        return refuse(QStringLiteral("--job is for write, watch and record only"));
+    if (parser.isSet(job) && command.recordPath.isEmpty())
+        return refuse(QStringLiteral("--job goes with --record"));
+    if (command.verb == Verb::Record) {
+        if (positional != QStringList{QStringLiteral("export")} || command.recordPath.isEmpty()
+            || command.outputPath.isEmpty() || !command.ports.isEmpty() || parser.isSet(json)
+            || parser.isSet(log) || parser.isSet(operatorName)) {
+            return refuse(QStringLiteral("record takes: export --record URL [--job NAME] "
+                                         "-o FILE.csv"));
+        }
+        return command;
+    }
     if (notWith(verify, {Verb::Write, Verb::Set}))
         return refuse(QStringLiteral("--verify is for write and set only"));
-    if (notWith(record, {Verb::Write, Verb::Watch})
+    if (notWith(record, {Verb::Write, Verb::Watch, Verb::Record})
         || notWith(operatorName, {Verb::Write, Verb::Watch})) {
         return refuse(QStringLiteral("--record and --operator are for write and watch only"));
     }

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-enum class Verb { Ports, Identify, Read, Write, Set, Diff, Error, Find, Watch };
+enum class Verb { Ports, Identify, Read, Write, Set, Diff, Error, Find, Watch, Record };
 
 // The command line of zrt48210-cli as given, checked for form only: which verb, which ports,
 // which files and assignments. Whether a file or a value is acceptable is decided later, by the
@@ -25,7 +25,8 @@ struct CliCommand : ProgramOptions::Outcome
     bool verify = false;
     bool json = false;
     QString logPath;
-    QString recordPath;    // write, watch: the station's record
+    QString recordPath;    // write, watch, record: the station's record, a file or a database
+    QString jobName;       // write, watch, record: the plant's job; the settings file's name
     QString operatorName;  // write, watch: for the record
 };
 

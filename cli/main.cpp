@@ -184,6 +184,8 @@ int main(int argc, char *argv[])
     }
     if (command.verb == Verb::Ports)
         return listPorts(command.json);
+    if (command.verb == Verb::Record)
+        return exportRecord(command);
     if (command.verb == Verb::Watch) {
         return runWatch(command, [&app](const std::function<void()> &stop) {
             watchSignals(&app, stop);

@@ -53,6 +53,7 @@ QString unitBody(Verb verb, const UnitReport &report)
     case Verb::Ports:
     case Verb::Find:
     case Verb::Watch:
+    case Verb::Record:
         break;
     case Verb::Identify:
         if (done) {
@@ -109,6 +110,7 @@ QString summaryDetail(Verb verb, const UnitReport &report)
     case Verb::Ports:
     case Verb::Find:
     case Verb::Watch:
+    case Verb::Record:
         break;
     }
     return {};

@@ -47,6 +47,7 @@ void UnitSession::start()
     case Verb::Ports:
     case Verb::Find:
     case Verb::Watch:
+    case Verb::Record:
         request.work = UnitJob::Work::Identify;
         break;
     case Verb::Write:

@@ -44,6 +44,7 @@ int runWatch(const CliCommand &command,
     setup.settingsPath = command.files.value(0);
     setup.recordPath = command.recordPath;
     setup.operatorName = command.operatorName;
+    setup.jobName = command.jobName;
     setup.verify = true;
     if (command.myIdFrom) {
         setup.rule = OwnIdRule::Sequence;
@@ -98,8 +99,11 @@ int runWatch(const CliCommand &command,
     });
     station.watchAdapters();
     station.start();
-    say(QStringLiteral("watching %1 with %2; record %3")
-            .arg(command.ports.join(QLatin1Char(' ')), setup.settingsPath, setup.recordPath));
+    const QString sharedJob = station.counters().sharedJob;
+    say(QStringLiteral("watching %1 with %2; record %3%4")
+            .arg(command.ports.join(QLatin1Char(' ')), setup.settingsPath, setup.recordPath,
+                 sharedJob.isEmpty() ? QString()
+                                     : QStringLiteral(" (job %1, shared)").arg(sharedJob)));
     QCoreApplication::exec();
     const StationCounters counters = station.counters();
     say(QStringLiteral("this session: %1 done, %2 not done; the record: %3 done, %4 not done")
@@ -111,9 +115,24 @@ int runWatch(const CliCommand &command,
 bool recordWrites(const CliCommand &command, const QList<UnitPlan> &plans,
                   const QList<UnitReport> &reports)
 {
-    StationRecord record;
     QString why;
-    if (!record.open(command.recordPath, &why)) {
+    if (plans.isEmpty())
+        return true;
+    // A plant's job is one settings file.
+    const UnitPlan &first = plans.constFirst();
+    for (const UnitPlan &plan : plans) {
+        if (isPlantRecord(command.recordPath) && plan.settingsSha256 != first.settingsSha256) {
+            complain(QStringLiteral("--record: a database's job takes one settings file"));
+            return false;
+        }
+    }
+    PlantJob plant;
+    plant.settingsFile = QFileInfo(first.settingsPath).fileName();
+    plant.name = command.jobName.isEmpty() ? plant.settingsFile : command.jobName;
+    plant.sha256 = first.settingsSha256;
+    plant.kind = first.values.tab() == 0 ? QStringLiteral("digital") : QStringLiteral("analog");
+    const std::unique_ptr<RecordStore> record = openRecord(command.recordPath, plant, {}, &why);
+    if (!record) {
         complain(QStringLiteral("--record: %1").arg(why));
         return false;
     }
@@ -137,10 +156,34 @@ bool recordWrites(const CliCommand &command, const QList<UnitPlan> &plans,
                 adapter.serialNumber = port.serialNumber;
         }
         const RecordRow row = recordRow(result, adapter, command.operatorName, job);
-        if (!record.append(row, &why)) {
+        if (!record->append(row, &why)) {
             complain(QStringLiteral("--record: %1").arg(why));
             return false;
         }
     }
+    // Rows kept aside while the database was away are not lost, but not where asked either.
+    if (record->isOffline()) {
+        complain(QStringLiteral("--record: %1").arg(record->offlineReason()));
+        return false;
+    }
     return true;
+}
+
+int exportRecord(const CliCommand &command)
+{
+    QList<QStringList> rows;
+    QString why;
+    if (!readRecordRows(command.recordPath, command.jobName, &rows, &why)) {
+        complain(QStringLiteral("record export: %1").arg(why));
+        return ExitStatus::LinkFailed;
+    }
+    const FileWriteResult saved =
+        replaceFile(command.outputPath, StationRecord::fileBytes(rows));
+    if (!saved.ok) {
+        complain(QStringLiteral("record export: cannot save %1: %2")
+                     .arg(command.outputPath, saved.reason));
+        return ExitStatus::LinkFailed;
+    }
+    say(QStringLiteral("%1 rows written to %2").arg(rows.size()).arg(command.outputPath));
+    return ExitStatus::Done;
 }

@@ -19,3 +19,7 @@ int runWatch(const CliCommand &command,
 // error, when the record could not take them.
 bool recordWrites(const CliCommand &command, const QList<UnitPlan> &plans,
                   const QList<UnitReport> &reports);
+
+// `record export`: the rows of a record (a plant job's, from every station) as the CSV a
+// station writes.
+int exportRecord(const CliCommand &command);

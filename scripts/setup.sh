@@ -13,6 +13,7 @@ packages=(
   librsvg2-bin dpkg-dev groff-base desktop-file-utils appstream lintian
   mmdebstrap
   poppler-utils python3
+  postgresql-15 libqt6sql6-psql
 )
 
 as_root() {

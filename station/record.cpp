@@ -35,6 +35,7 @@ constexpr int TimeColumn = 0;
 constexpr int OwnIdColumn = 8;
 constexpr int ResultColumn = 11;
 constexpr int ReasonCodeColumn = 12;  // absent from a record begun before it existed
+constexpr int ValuesColumn = 14;       // how the values were had; the values follow
 
 QString systemReason()
 {
@@ -93,6 +94,44 @@ QStringList StationRecord::fields(const RecordRow &row)
         fields << value;
     }
     return fields;
+}
+
+QByteArray StationRecord::fileBytes(const QList<QStringList> &rows)
+{
+    QByteArray bytes = ByteOrderMark + csvLine(header());
+    for (const QStringList &row : rows)
+        bytes += csvLine(row);
+    return bytes;
+}
+
+RecordRow StationRecord::rowOf(const QStringList &fields)
+{
+    RecordRow row;
+    row.time = QDateTime::fromString(fields.value(TimeColumn), Qt::ISODateWithMs);
+    row.station = fields.value(1);
+    row.operatorName = fields.value(2);
+    row.adapter = fields.value(3);
+    row.adapterSerial = fields.value(4);
+    row.model = fields.value(5);
+    row.version = fields.value(6);
+    row.label = fields.value(7);
+    row.ownId = fields.value(OwnIdColumn);
+    row.settingsFile = fields.value(9);
+    row.settingsSha256 = fields.value(10);
+    row.result = fields.value(ResultColumn);
+    row.reasonCode = fields.value(ReasonCodeColumn);
+    row.reason = fields.value(13);
+    const QString kind = fields.value(ValuesColumn);
+    row.readBack = kind == QLatin1String("read back");
+    if (!kind.isEmpty()) {
+        const QStringList keys = valueKeys();
+        for (int i = 0; i < keys.size(); ++i) {
+            const QString value = fields.value(ValuesColumn + 1 + i);
+            if (!value.isEmpty())
+                row.values << std::pair{keys.at(i), value};
+        }
+    }
+    return row;
 }
 
 QByteArray StationRecord::csvLine(const QStringList &fields)
@@ -285,4 +324,10 @@ bool StationRecord::append(const RecordRow &row, QString *why)
     m_exists = true;
     m_rows << rowFields;
     return true;
+}
+
+std::optional<int> RecordStore::reserveOwnId(int from, std::optional<int> exactly, QString *why)
+{
+    Q_UNUSED(why);
+    return exactly ? exactly : std::optional<int>(from);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "file/filewriter.h"
+#include "station/recordstore.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -13,61 +14,35 @@
 #include <memory>
 #include <utility>
 
-// One attempt on one unit, as the record keeps it.
-struct RecordRow
-{
-    QDateTime time;
-    QString station;  // host name
-    QString operatorName;
-    QString adapter;
-    QString adapterSerial;
-    QString model;
-    QString version;
-    QString label;  // as scanned
-    QString ownId;  // given: the command carrying it went out; empty otherwise
-    QString settingsFile;
-    QString settingsSha256;
-    QString result;  // done, failed, interrupted, wrong-model
-    QString reasonCode;  // for machines: no-answer, unreadable, refused, port-lost, ...
-    QString reason;  // in words, Japanese
-    bool readBack = false;  // the values are as read back; otherwise as written
-    QList<std::pair<QString, QString>> values;
-};
-
-// What a record file holds so far.
-struct RecordSummary
-{
-    int done = 0;
-    int failed = 0;  // everything that is not done
-    QSet<int> ownIds;
-    QDateTime first;
-    QDateTime last;
-};
-
 // The station's record: a CSV file that Excel opens as it is (UTF-8 with a byte order mark,
 // CR LF, fields quoted where needed). A new file gets one header row; after that rows are only
 // appended, each on the disk (written, synced, closed, every step checked) before the caller
 // may say the unit is done. The file is locked for the station's lifetime.
-class StationRecord
+class StationRecord : public RecordStore
 {
 public:
     // Takes an existing record (for its summary) or notes that a new one starts. False, with
     // why, when it cannot be read or another station holds it.
     bool open(const QString &path, QString *why);
-    bool append(const RecordRow &row, QString *why);
+    bool append(const RecordRow &row, QString *why) override;
     // How a row is put on the disk; tests hand in one that fails.
     void setSync(SyncToDisk sync) { m_sync = std::move(sync); }
 
     QString path() const { return m_path; }
-    const QList<QStringList> &rows() const { return m_rows; }
-    RecordSummary summary() const;
+    QString target() const override { return m_path; }
+    QList<QStringList> rows() const override { return m_rows; }
+    RecordSummary summary() const override;
 
     // The columns of a new record. A record begun before the reason code existed keeps its
     // header, and rows appended to it leave that column out; read back, its rows have the
     // column, empty.
     static QStringList header();
     static QStringList fields(const RecordRow &row);
+    // The row those fields came from (a row of this program's header).
+    static RecordRow rowOf(const QStringList &fields);
     static QByteArray csvLine(const QStringList &fields);
+    // A whole record file of these rows: byte order mark, header, rows.
+    static QByteArray fileBytes(const QList<QStringList> &rows);
     // The rows of a CSV text (byte order mark, quotes, CR LF or LF); the header row included.
     static QList<QStringList> parseCsv(const QByteArray &bytes);
     static RecordSummary summarize(const QList<QStringList> &rows);

@@ -47,6 +47,35 @@ Station::Station(const QStringList &patterns, SerialChannelFactory channels, QOb
 {
     connect(&m_watcher, &PortWatcher::added, this, &Station::onAdded);
     connect(&m_watcher, &PortWatcher::removed, this, &Station::onRemoved);
+    // Another station of a plant's job may have recorded a unit or taken an own ID.
+    m_refresh.setInterval(3000);
+    connect(&m_refresh, &QTimer::timeout, this, [this] {
+        if (m_record && m_record->refresh()) {
+            m_ownIds.setGiven(m_record->summary().ownIds);
+            emit countersChanged();
+        }
+    });
+}
+
+QString Station::jobNameOf(const StationSetup &setup)
+{
+    const QString name = setup.jobName.trimmed();
+    return name.isEmpty() ? QFileInfo(setup.settingsPath).fileName() : name;
+}
+
+bool Station::drawsOwnIdsFromRecord() const
+{
+    return m_record && m_record->sharesOwnIds() && m_job.fixedOwnId.isEmpty()
+        && m_setup.rule != OwnIdRule::FromFile;
+}
+
+void Station::giveBack(int ownId)
+{
+    if (m_ownIds.fixed())
+        return;
+    m_ownIds.giveBack(ownId);
+    if (drawsOwnIdsFromRecord())
+        m_record->releaseOwnId(ownId);
 }
 
 Station::~Station()
@@ -70,8 +99,32 @@ bool Station::prepare(const StationSetup &setup, QString *why)
         *why = Words::tr("記録ファイルを選んでください");
         return false;
     }
-    if (setup.recordPath != m_record.path() && !m_record.open(setup.recordPath, why))
-        return false;
+    PlantJob plant;
+    plant.name = jobNameOf(setup);
+    plant.settingsFile = QFileInfo(setup.settingsPath).fileName();
+    plant.sha256 = job.sha256;
+    plant.kind = job.analog ? QStringLiteral("analog") : QStringLiteral("digital");
+    plant.ownIdRule = setup.rule == OwnIdRule::Sequence ? QStringLiteral("sequence")
+        : setup.rule == OwnIdRule::PerUnit              ? QStringLiteral("per-unit")
+                                                        : QStringLiteral("file");
+    plant.sequenceFrom = setup.rule == OwnIdRule::Sequence ? setup.sequenceFrom : 0;
+    const bool sameRecord = m_record && m_record->target() == setup.recordPath
+        && (!isPlantRecord(setup.recordPath)
+            || (plant.name == m_plantJob.name && plant.sha256 == m_plantJob.sha256
+                && plant.ownIdRule == m_plantJob.ownIdRule
+                && plant.sequenceFrom == m_plantJob.sequenceFrom));
+    if (!sameRecord) {
+        std::unique_ptr<RecordStore> record =
+            openRecord(setup.recordPath, plant, m_recordSync, why);
+        if (!record)
+            return false;
+        m_record = std::move(record);
+        m_plantJob = plant;
+    }
+    if (m_record->sharesOwnIds())
+        m_refresh.start();
+    else
+        m_refresh.stop();
     m_setup = setup;
     m_job = job;
     std::optional<int> fixed;
@@ -80,15 +133,25 @@ bool Station::prepare(const StationSetup &setup, QString *why)
     else if (setup.rule == OwnIdRule::FromFile)
         fixed = job.fileOwnId.toInt();
     m_ownIds.setRule(setup.rule, setup.sequenceFrom, fixed);
-    m_ownIds.setGiven(m_record.summary().ownIds);
+    m_ownIds.setGiven(m_record->summary().ownIds);
     emit countersChanged();
     return true;
 }
 
 void Station::start()
 {
-    if (m_active || m_job.bytes.isEmpty())
+    if (m_active || m_job.bytes.isEmpty() || !m_record)
         return;
+    // After the plant's database was away: its rows kept aside go first.
+    if (m_record->isOffline()) {
+        QString why;
+        if (!m_record->resume(&why)) {
+            emit halted(why);
+            return;
+        }
+        m_ownIds.setGiven(m_record->summary().ownIds);
+        emit countersChanged();
+    }
     m_active = true;
     m_stopping = false;
     emit activeChanged(true);
@@ -124,8 +187,9 @@ void Station::checkStopped()
 
 StationCounters Station::counters() const
 {
-    const RecordSummary summary = m_record.summary();
-    return {m_sessionDone, m_sessionFailed, summary.done, summary.failed, m_ownIds.next()};
+    const RecordSummary summary = m_record ? m_record->summary() : RecordSummary();
+    return {m_sessionDone, m_sessionFailed, summary.done, summary.failed, m_ownIds.next(),
+            m_record && m_record->sharesOwnIds() ? m_plantJob.name : QString()};
 }
 
 bool Station::queueLabel(const QString &label, QString *why)
@@ -140,7 +204,7 @@ void Station::reuseOwnId(AdapterSlot *slot)
     bool ok = false;
     const int ownId = slot->view().ownId.toInt(&ok);
     if (ok && slot->view().ownIdReusable)
-        m_ownIds.giveBack(ownId);
+        giveBack(ownId);
     slot->clearReuse();
     emit countersChanged();
     // The tile of a pulled adapter stayed only for this choice.
@@ -207,7 +271,29 @@ void Station::onUnitFound(AdapterSlot *slot, const UnitSummary &poll)
         return;
     }
     QString why;
-    const std::optional<OwnIdAllocator::Taken> taken = m_ownIds.take(&why);
+    std::optional<OwnIdAllocator::Taken> taken = m_ownIds.take(&why);
+    if (taken && drawsOwnIdsFromRecord()) {
+        // This station's pick says where to look; the plant's database gives the own ID, and
+        // none is given without it.
+        const int picked = taken->ownId;
+        m_ownIds.giveBack(picked);
+        std::optional<int> exactly;
+        if (m_setup.rule == OwnIdRule::PerUnit)
+            exactly = picked;
+        const std::optional<int> drawn =
+            m_record->reserveOwnId(m_setup.sequenceFrom, exactly, &why);
+        if (drawn) {
+            taken->ownId = *drawn;
+            m_ownIds.markGiven(*drawn);  // as far as this station can tell, taken
+        } else {
+            taken.reset();
+            if (m_record->isOffline()) {
+                slot->settle(SlotView::State::Failed, why);
+                halt(why);
+                return;
+            }
+        }
+    }
     if (!taken) {
         if (m_setup.rule == OwnIdRule::PerUnit) {
             slot->holdForOwnId(why);
@@ -230,8 +316,8 @@ void Station::onConfigured(AdapterSlot *slot, const UnitSummary &result)
         sentIsOurs = result.ownId.toInt() == taken.ownId;
     if (sentIsOurs)
         m_ownIds.markGiven(taken.ownId);
-    else if (!m_ownIds.fixed())
-        m_ownIds.giveBack(taken.ownId);
+    else
+        giveBack(taken.ownId);
 
     const SlotView::State state =
         SlotView::settledBy(verdictOf(result.outcome, result.writeStarted));
@@ -249,7 +335,7 @@ void Station::record(AdapterSlot *slot, const UnitSummary &result, SlotView::Sta
     const RecordRow row = recordRow(result, slot->adapter(), m_setup.operatorName, m_job,
                                     m_labels.take(slot));
     QString why;
-    if (!m_record.append(row, &why)) {
+    if (!m_record->append(row, &why)) {
         // Nothing is reported done that is not in the record.
         slot->settle(SlotView::State::Failed, Words::tr("記録できません: %1").arg(why));
         halt(Words::tr("記録できないため停止しました: %1").arg(why));
@@ -262,6 +348,9 @@ void Station::record(AdapterSlot *slot, const UnitSummary &result, SlotView::Sta
     slot->settle(state, reasonOf(result), reusable);
     emit recorded(slot, row);
     emit countersChanged();
+    // The row waits on this PC: no unit starts until the database has it.
+    if (m_record->isOffline())
+        halt(m_record->offlineReason());
 }
 
 void Station::halt(const QString &why)

@@ -4,6 +4,7 @@
 #include "station/ownids.h"
 #include "station/portwatcher.h"
 #include "station/record.h"
+#include "station/recordstore.h"
 #include "station/unitrun.h"
 
 #include <QHash>
@@ -11,6 +12,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <optional>
 
@@ -21,7 +23,9 @@ struct StationSetup
     OwnIdRule rule = OwnIdRule::FromFile;
     int sequenceFrom = 1;
     QString operatorName;
-    QString recordPath;
+    QString recordPath;  // a CSV file, or a plant's database (postgresql://...)
+    // What the stations of a plant share; without it, the settings file's name.
+    QString jobName;
     bool verify = true;
 };
 
@@ -32,6 +36,7 @@ struct StationCounters
     int recordDone = 0;
     int recordFailed = 0;
     std::optional<int> nextOwnId;
+    QString sharedJob;  // the plant's job this station has joined; empty with a CSV record
 };
 
 // The production station without a screen: the adapters of the bench (PortWatcher), one
@@ -52,9 +57,11 @@ public:
     bool prepare(const StationSetup &setup, QString *why);
     const JobSettings &job() const { return m_job; }
     const StationSetup &setup() const { return m_setup; }
-    QString recordPath() const { return m_record.path(); }
-    // How the record's rows are put on the disk; tests hand in one that fails.
-    void setRecordSync(SyncToDisk sync) { m_record.setSync(std::move(sync)); }
+    QString recordPath() const { return m_record ? m_record->target() : QString(); }
+    // How a CSV record's rows are put on the disk; tests hand in one that fails.
+    void setRecordSync(SyncToDisk sync) { m_recordSync = std::move(sync); }
+    // The job's name as the record knows it: the given one, or the settings file's name.
+    static QString jobNameOf(const StationSetup &setup);
 
     void start();
     // Units in progress finish the line in progress (their rows are written); nothing new
@@ -97,12 +104,17 @@ private:
     void halt(const QString &why);
     void checkStopped();
     void dropSlot(AdapterSlot *slot);
+    bool drawsOwnIdsFromRecord() const;
+    void giveBack(int ownId);
 
     PortWatcher m_watcher;
     SerialChannelFactory m_channels;
     StationSetup m_setup;
     JobSettings m_job;
-    StationRecord m_record;
+    std::unique_ptr<RecordStore> m_record;
+    SyncToDisk m_recordSync;
+    PlantJob m_plantJob;  // what the record was opened for
+    QTimer m_refresh;     // a plant's record: what the other stations have done
     OwnIdAllocator m_ownIds;
     QList<AdapterSlot *> m_slots;
     QHash<AdapterSlot *, OwnIdAllocator::Taken> m_taken;

@@ -19,7 +19,11 @@ const char *const Help =
     "  --port PATTERN      Watch the paths this glob matches (/dev/serial/by-id/*)\n"
     "                      instead of the system's serial ports; repeatable.\n"
     "  --settings FILE     The settings file to start with.\n"
-    "  --record CSV        The record file to start with.\n"
+    "  --record CSV        The record file to start with, or a plant's database:\n"
+    "                      postgresql://user@host:port/dbname (the password from\n"
+    "                      ~/.pgpass or PGPASSWORD).\n"
+    "  --job NAME          The plant's job the stations share (default: the\n"
+    "                      settings file's name).\n"
     "  --operator NAME     The operator's name.\n"
     "  --myid-from N       Own IDs from a sequence starting at N.\n"
     "  --start             Start work (開始) as soon as the window is up.\n"
@@ -48,7 +52,8 @@ StationCommandLine parseStationCommandLine(const QStringList &arguments)
     const QCommandLineOption from(QStringLiteral("myid-from"), QString(), QStringLiteral("N"));
     const QCommandLineOption lang = ProgramOptions::languageOption();
     const QCommandLineOption startNow(QStringLiteral("start"));
-    parser.addOptions({help, version, port, settings, record, who, from, lang, startNow});
+    const QCommandLineOption job(QStringLiteral("job"), QString(), QStringLiteral("NAME"));
+    parser.addOptions({help, version, port, settings, record, who, from, lang, startNow, job});
     // The station names no way to try --help: a mistyped option gets the whole help.
     if (!parser.parse(arguments)) {
         return stopWith(Action::Refuse, ProgramOptions::complaint(Program, parser.errorText())
@@ -68,6 +73,7 @@ StationCommandLine parseStationCommandLine(const QStringList &arguments)
     line.start.settingsPath = parser.value(settings);
     line.start.recordPath = parser.value(record);
     line.start.operatorName = parser.value(who);
+    line.start.jobName = parser.value(job);
     line.start.startAtOnce = parser.isSet(startNow);
     if (parser.isSet(from)) {
         const FieldBounds ownIds = fieldBounds(ParameterKey::MYID);

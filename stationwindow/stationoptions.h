@@ -13,6 +13,7 @@ struct StationStart
     QStringList patterns;
     QString settingsPath;
     QString recordPath;
+    QString jobName;  // the plant's job, with a record in a database
     QString operatorName;
     std::optional<int> sequenceFrom;
     bool startAtOnce = false;  // 開始 as soon as the window is up (an unattended bench)

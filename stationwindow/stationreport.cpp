@@ -23,10 +23,11 @@ int column(const char *name)
 
 } // namespace
 
-bool writeStationReport(const QString &recordPath, const QString &pdfPath, QString *why)
+bool writeStationReport(const QString &recordPath, const QString &jobName,
+                        const QString &pdfPath, QString *why)
 {
     QList<QStringList> rows;
-    if (!StationRecord::readRows(recordPath, &rows, why, false))
+    if (!readRecordRows(recordPath, jobName, &rows, why))
         return false;
     const RecordSummary summary = StationRecord::summarize(rows);
     QSet<QString> jobs;

@@ -47,6 +47,7 @@ StationWindow::StationWindow(const StationStart &start, Prompter *prompter, QWid
     , m_scan(new QLineEdit)
     , m_operator(new QLineEdit(start.operatorName))
     , m_record(new QLineEdit(start.recordPath))
+    , m_jobName(new QLineEdit(start.jobName))
     , m_start(new QPushButton(tr("開始")))
     , m_stop(new QPushButton(tr("停止")))
     , m_report(new QPushButton(tr("報告書を保存")))
@@ -96,6 +97,10 @@ StationWindow::StationWindow(const StationStart &start, Prompter *prompter, QWid
     recordRow->addWidget(m_record, 1);
     recordRow->addWidget(chooseRecord);
     form->addRow(tr("記録ファイル"), recordRow);
+    m_jobName->setObjectName(QStringLiteral("jobName"));
+    m_jobName->setPlaceholderText(tr("データベースの記録で複数のステーションが共有する作業の名前"
+                                     "（空なら設定ファイル名）"));
+    form->addRow(tr("作業名"), m_jobName);
     outer->addWidget(jobBox);
 
     auto *buttons = new QHBoxLayout;
@@ -126,7 +131,7 @@ StationWindow::StationWindow(const StationStart &start, Prompter *prompter, QWid
     resize(1000, 720);
 
     m_jobControls = {m_settings, chooseSettings, fromFile, sequence, perUnit, m_from,
-                     m_operator, m_record, chooseRecord};
+                     m_operator, m_record, chooseRecord, m_jobName};
     connect(chooseSettings, &QPushButton::clicked, this, &StationWindow::chooseSettings);
     connect(chooseRecord, &QPushButton::clicked, this, &StationWindow::chooseRecord);
     connect(m_settings, &QLineEdit::editingFinished, this, &StationWindow::showJob);
@@ -212,6 +217,7 @@ void StationWindow::startWork()
     StationSetup setup;
     setup.settingsPath = m_settings->text();
     setup.recordPath = m_record->text();
+    setup.jobName = m_jobName->text();
     setup.operatorName = m_operator->text().trimmed();
     setup.rule = static_cast<OwnIdRule>(m_rule->checkedId());
     setup.sequenceFrom = m_from->value();
@@ -243,7 +249,10 @@ void StationWindow::saveReport()
     if (!path)
         return;
     QString why;
-    if (writeStationReport(m_record->text(), *path, &why))
+    StationSetup shown;
+    shown.settingsPath = m_settings->text();
+    shown.jobName = m_jobName->text();
+    if (writeStationReport(m_record->text(), Station::jobNameOf(shown), *path, &why))
         say(tr("報告書を保存しました: %1").arg(*path), false);
     else
         say(why, true);
@@ -294,9 +303,13 @@ void StationWindow::showCounters()
 {
     const StationCounters c = m_station.counters();
     const QString next = c.nextOwnId ? ownIdText(*c.nextOwnId) : QStringLiteral("-");
-    m_counters->setText(tr("今回: 完了 %1  失敗 %2 ｜ 記録: 完了 %3  失敗 %4 ｜ 次の自己ID %5")
-                            .arg(c.sessionDone).arg(c.sessionFailed)
-                            .arg(c.recordDone).arg(c.recordFailed).arg(next));
+    const QString text = tr("今回: 完了 %1  失敗 %2 ｜ 記録: 完了 %3  失敗 %4 ｜ 次の自己ID %5")
+                             .arg(c.sessionDone).arg(c.sessionFailed)
+                             .arg(c.recordDone).arg(c.recordFailed).arg(next);
+    // A plant's job counts every station's units.
+    m_counters->setText(c.sharedJob.isEmpty()
+                            ? text
+                            : tr("作業「%1」（全ステーション）｜ %2").arg(c.sharedJob, text));
 }
 
 void StationWindow::say(const QString &message, bool error)

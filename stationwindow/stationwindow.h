@@ -57,6 +57,7 @@ private:
     QLineEdit *m_scan;
     QLineEdit *m_operator;
     QLineEdit *m_record;
+    QLineEdit *m_jobName;
     QPushButton *m_start;
     QPushButton *m_stop;
     QPushButton *m_report;

@@ -232,7 +232,7 @@ void StationTest::unitsInARowGetConsecutiveOwnIdsOnce()
     // The printable report holds every unit's own ID.
     const QString pdf = m_dir.filePath(QStringLiteral("report.pdf"));
     QString why;
-    QVERIFY2(writeStationReport(record, pdf, &why), qPrintable(why));
+    QVERIFY2(writeStationReport(record, QString(), pdf, &why), qPrintable(why));
     QProcess text;
     text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
     if (!text.waitForFinished(10000) || text.exitCode() != 0)

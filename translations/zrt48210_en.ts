@@ -483,6 +483,78 @@
         <source>保存できません: %1</source>
         <translation>Cannot save: %1</translation>
     </message>
+    <message>
+        <source>データベースの URL が読めません: %1（postgresql://ユーザー@ホスト:ポート/データベース）</source>
+        <translation>Cannot read the database URL: %1 (postgresql://user@host:port/database)</translation>
+    </message>
+    <message>
+        <source>データベースの URL にパスワードを書かないでください。パスワードは ~/.pgpass（または環境変数 PGPASSWORD）に置きます</source>
+        <translation>Do not put a password in the database URL. Keep it in ~/.pgpass (or the environment variable PGPASSWORD)</translation>
+    </message>
+    <message>
+        <source>PostgreSQL のドライバ（QPSQL）がありません: パッケージ libqt6sql6-psql を入れてください</source>
+        <translation>The PostgreSQL driver (QPSQL) is missing: install the package libqt6sql6-psql</translation>
+    </message>
+    <message>
+        <source>データベース %1 に接続できません: %2</source>
+        <translation>Cannot connect to the database %1: %2</translation>
+    </message>
+    <message>
+        <source>データベースに表を作れません: %1</source>
+        <translation>Cannot make the tables in the database: %1</translation>
+    </message>
+    <message>
+        <source>データベースの記録は新しい版（%1）です。このプログラムは版 %2 までを扱えます。プログラムを更新してください</source>
+        <translation>The database holds the record in a newer version (%1). This program handles versions up to %2: update the program</translation>
+    </message>
+    <message>
+        <source>データベースから記録を読めません: %1</source>
+        <translation>Cannot read the record from the database: %1</translation>
+    </message>
+    <message>
+        <source>作業「%1」をデータベースに登録できません: %2</source>
+        <translation>Cannot enter the job "%1" in the database: %2</translation>
+    </message>
+    <message>
+        <source>作業「%1」は別の設定ファイル（SHA-256 が違う）で進んでいます。作業の設定は途中で変えられません: 新しい作業名で始めてください</source>
+        <translation>The job "%1" runs with another settings file (its SHA-256 differs). A job's settings cannot change under it: start a new job name</translation>
+    </message>
+    <message>
+        <source>作業「%1」は別の自己IDの決め方（%2、開始番号 %3）で進んでいます</source>
+        <translation>The job "%1" runs with another own-ID rule (%2, starting at %3)</translation>
+    </message>
+    <message>
+        <source>データベースに記録できません: %1。記録は %2 に預けました。サーバーが戻ったら開始を押してください</source>
+        <translation>Cannot record in the database: %1. The row is kept in %2. Press Start once the server is back</translation>
+    </message>
+    <message>
+        <source>記録を預けるフォルダ %1 を作れません</source>
+        <translation>Cannot make the folder %1 to keep rows in</translation>
+    </message>
+    <message>
+        <source>自己ID %1 はこの作業で既に使われています</source>
+        <translation>Own ID %1 is already used in this job</translation>
+    </message>
+    <message>
+        <source>データベースから自己IDを取れません: %1。サーバーが戻ったら開始を押してください</source>
+        <translation>Cannot take an own ID from the database: %1. Press Start once the server is back</translation>
+    </message>
+    <message>
+        <source>預けた記録を送れません: %1</source>
+        <translation>Cannot send the kept rows: %1</translation>
+    </message>
+    <message>
+        <source>送った記録 %1 を消せません</source>
+        <translation>Cannot remove the sent rows %1</translation>
+    </message>
+    <message>
+        <source>データベースに接続できません: %1</source>
+        <translation>Cannot connect to the database: %1</translation>
+    </message>
+    <message>
+        <source>このプログラムはデータベースの記録に対応していません（CSV ファイルのみ）</source>
+        <translation>This program keeps the record in CSV files only, not in a database</translation>
+    </message>
 </context>
 <context>
     <name>StationReport</name>
@@ -664,6 +736,18 @@
     <message>
         <source>PDFファイル（*.pdf）|*.pdf</source>
         <translation>PDF files (*.pdf)|*.pdf</translation>
+    </message>
+    <message>
+        <source>データベースの記録で複数のステーションが共有する作業の名前（空なら設定ファイル名）</source>
+        <translation>The job's name that the stations share in a database record (empty: the settings file's name)</translation>
+    </message>
+    <message>
+        <source>作業名</source>
+        <translation>Job name</translation>
+    </message>
+    <message>
+        <source>作業「%1」（全ステーション）｜ %2</source>
+        <translation>Job "%1" (all stations) | %2</translation>
     </message>
 </context>
 <context>

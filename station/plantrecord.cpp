@@ -1,0 +1,590 @@
+#include "station/plantrecord.h"
+
+#include "settings/parameters.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QUrlQuery>
+#include <QUuid>
+#include <QVariant>
+
+namespace {
+
+// The texts' translation context.
+struct Words
+{
+    Q_DECLARE_TR_FUNCTIONS(Station)
+};
+
+// PostgreSQL's code for a row that a unique constraint refuses.
+const QString UniqueViolation = QStringLiteral("23505");
+// Held while one station makes the tables, so that two at their first start do not collide.
+constexpr int SchemaLock = 48210;
+
+struct Server
+{
+    QString host;
+    int port = -1;
+    QString database;
+    QString user;
+    QString options;  // libpq's other parameters, "name=value;..."
+};
+
+bool parseUrl(const QString &url, Server *server, QString *why)
+{
+    const QUrl parsed(url, QUrl::TolerantMode);
+    const QString scheme = parsed.scheme();
+    if (!parsed.isValid()
+        || (scheme != QLatin1String("postgresql") && scheme != QLatin1String("postgres"))) {
+        *why = Words::tr("データベースの URL が読めません: %1"
+                         "（postgresql://ユーザー@ホスト:ポート/データベース）")
+                   .arg(url);
+        return false;
+    }
+    const QString passwordHint = Words::tr(
+        "データベースの URL にパスワードを書かないでください。パスワードは ~/.pgpass"
+        "（または環境変数 PGPASSWORD）に置きます");
+    if (!parsed.password().isEmpty()) {
+        *why = passwordHint;
+        return false;
+    }
+    server->user = parsed.userName(QUrl::FullyDecoded);
+    server->host = parsed.host(QUrl::FullyDecoded);
+    server->port = parsed.port(-1);
+    server->database = parsed.path(QUrl::FullyDecoded).mid(1);
+    QStringList options;
+    bool timeout = false;
+    const auto items = QUrlQuery(parsed).queryItems(QUrl::FullyDecoded);
+    for (const auto &[name, value] : items) {
+        if (name == QLatin1String("password")) {
+            *why = passwordHint;
+            return false;
+        }
+        if (name == QLatin1String("host"))
+            server->host = value;
+        else if (name == QLatin1String("port"))
+            server->port = value.toInt();
+        else if (name == QLatin1String("user"))
+            server->user = value;
+        else if (name == QLatin1String("dbname"))
+            server->database = value;
+        else
+            options << name + QLatin1Char('=') + value;
+        timeout = timeout || name == QLatin1String("connect_timeout");
+    }
+    // An unreachable server is said within seconds, not after the system's TCP timeout.
+    if (!timeout)
+        options << QStringLiteral("connect_timeout=5");
+    server->options = options.join(QLatin1Char(';'));
+    return true;
+}
+
+bool openDatabase(const QString &url, const QString &connection, QString *why)
+{
+    Server server;
+    if (!parseUrl(url, &server, why))
+        return false;
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection);
+    if (!db.isValid()) {
+        *why = Words::tr("PostgreSQL のドライバ（QPSQL）がありません: パッケージ "
+                         "libqt6sql6-psql を入れてください");
+        return false;
+    }
+    db.setHostName(server.host);
+    db.setPort(server.port);
+    db.setDatabaseName(server.database);
+    db.setUserName(server.user);
+    db.setConnectOptions(server.options);
+    if (!db.open()) {
+        *why = Words::tr("データベース %1 に接続できません: %2")
+                   .arg(url, db.lastError().text().trimmed());
+        return false;
+    }
+    return true;
+}
+
+void closeDatabase(const QString &connection)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(connection, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+}
+
+// The connection of one record or one read, closed when it ends.
+class Session
+{
+public:
+    Session() : name(QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
+    ~Session() { closeDatabase(name); }
+    QSqlDatabase db() const { return QSqlDatabase::database(name, false); }
+    const QString name;
+};
+
+bool exec(QSqlQuery &query, const QString &sql, const QVariantList &values = {})
+{
+    // The tables' statements cannot be prepared; they take no values either.
+    if (values.isEmpty())
+        return query.exec(sql);
+    if (!query.prepare(sql))
+        return false;
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    return query.exec();
+}
+
+// An empty field is an empty text in the database, not NULL, as it is in the CSV.
+QVariant text(const QString &field)
+{
+    return field.isNull() ? QVariant(QStringLiteral("")) : QVariant(field);
+}
+
+QString errorOf(const QSqlQuery &query)
+{
+    return query.lastError().text().trimmed();
+}
+
+const char *const CreateTables[] = {
+    "CREATE TABLE zrt_jobs ("
+    " id serial PRIMARY KEY,"
+    " name text NOT NULL UNIQUE,"
+    " settings_file text NOT NULL,"
+    " settings_sha256 text NOT NULL,"
+    " model_kind text NOT NULL,"
+    " own_id_rule text NOT NULL,"
+    " own_id_from integer NOT NULL,"
+    " own_id_to integer NOT NULL,"
+    " created timestamptz NOT NULL DEFAULT now())",
+    // One own ID of a job at a time: reserved while its unit is written, then given.
+    "CREATE TABLE zrt_own_ids ("
+    " job_id integer NOT NULL REFERENCES zrt_jobs (id),"
+    " own_id integer NOT NULL,"
+    " state text NOT NULL CHECK (state IN ('reserved', 'given')),"
+    " session text NOT NULL,"
+    " PRIMARY KEY (job_id, own_id))",
+    // An attempt sent twice (a spool sent again after a lost answer) is kept once.
+    "CREATE TABLE zrt_attempts ("
+    " id bigserial PRIMARY KEY,"
+    " job_id integer NOT NULL REFERENCES zrt_jobs (id),"
+    " time timestamptz NOT NULL,"
+    " time_text text NOT NULL,"
+    " station text NOT NULL,"
+    " operator text NOT NULL,"
+    " adapter text NOT NULL,"
+    " adapter_serial text NOT NULL,"
+    " model text NOT NULL,"
+    " version text NOT NULL,"
+    " label text NOT NULL,"
+    " own_id integer,"
+    " settings_file text NOT NULL,"
+    " settings_sha256 text NOT NULL,"
+    " result text NOT NULL,"
+    " reason_code text NOT NULL,"
+    " reason text NOT NULL,"
+    " read_back boolean NOT NULL,"
+    " parameters jsonb NOT NULL,"
+    " UNIQUE (job_id, station, adapter, time_text))",
+    "CREATE INDEX zrt_attempts_own_id ON zrt_attempts (job_id, own_id)",
+};
+
+// Makes the tables on first use; refuses tables of a version this program does not know.
+bool ensureSchema(QSqlDatabase db, QString *why)
+{
+    QSqlQuery query(db);
+    if (!exec(query, QStringLiteral("SELECT pg_advisory_lock(%1)").arg(SchemaLock))) {
+        *why = errorOf(query);
+        return false;
+    }
+    const auto unlock = qScopeGuard([&db] {
+        QSqlQuery(db).exec(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(SchemaLock));
+    });
+    if (!exec(query, QStringLiteral("CREATE TABLE IF NOT EXISTS zrt_schema"
+                                    " (version integer NOT NULL)"))
+        || !exec(query, QStringLiteral("SELECT max(version) FROM zrt_schema"))
+        || !query.next()) {
+        *why = Words::tr("データベースに表を作れません: %1").arg(errorOf(query));
+        return false;
+    }
+    if (!query.value(0).isNull()) {
+        const int version = query.value(0).toInt();
+        if (version > PlantRecord::SchemaVersion) {
+            *why = Words::tr("データベースの記録は新しい版（%1）です。このプログラムは版 %2 "
+                             "までを扱えます。プログラムを更新してください")
+                       .arg(version).arg(PlantRecord::SchemaVersion);
+            return false;
+        }
+        return true;
+    }
+    bool made = db.transaction();
+    for (const char *sql : CreateTables)
+        made = made && exec(query, QString::fromLatin1(sql));
+    made = made && exec(query, QStringLiteral("INSERT INTO zrt_schema VALUES (?)"),
+                        {PlantRecord::SchemaVersion});
+    if (!made || !db.commit()) {
+        *why = Words::tr("データベースに表を作れません: %1").arg(errorOf(query));
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+const QString RowColumns = QStringLiteral(
+    "a.time_text, a.station, a.operator, a.adapter, a.adapter_serial, a.model, a.version,"
+    " a.label, a.own_id, a.settings_file, a.settings_sha256, a.result, a.reason_code, a.reason,"
+    " a.read_back, a.parameters::text");
+
+QStringList fieldsOf(const QSqlQuery &query)
+{
+    RecordRow row;
+    row.time = QDateTime::fromString(query.value(0).toString(), Qt::ISODateWithMs);
+    row.station = query.value(1).toString();
+    row.operatorName = query.value(2).toString();
+    row.adapter = query.value(3).toString();
+    row.adapterSerial = query.value(4).toString();
+    row.model = query.value(5).toString();
+    row.version = query.value(6).toString();
+    row.label = query.value(7).toString();
+    if (!query.value(8).isNull())
+        row.ownId = ownIdText(query.value(8).toInt());
+    row.settingsFile = query.value(9).toString();
+    row.settingsSha256 = query.value(10).toString();
+    row.result = query.value(11).toString();
+    row.reasonCode = query.value(12).toString();
+    row.reason = query.value(13).toString();
+    row.readBack = query.value(14).toBool();
+    const QJsonObject values = QJsonDocument::fromJson(query.value(15).toString().toUtf8()).object();
+    for (auto it = values.begin(); it != values.end(); ++it)
+        row.values << std::pair{it.key(), it.value().toString()};
+    return StationRecord::fields(row);
+}
+
+bool selectRows(QSqlDatabase db, const QString &jobName, QList<QStringList> *rows, QString *why)
+{
+    QSqlQuery query(db);
+    const QString sql = QStringLiteral("SELECT %1 FROM zrt_attempts a JOIN zrt_jobs j"
+                                       " ON j.id = a.job_id WHERE ? = '' OR j.name = ?"
+                                       " ORDER BY a.time, a.id")
+                            .arg(RowColumns);
+    if (!exec(query, sql, {jobName, jobName})) {
+        *why = Words::tr("データベースから記録を読めません: %1").arg(errorOf(query));
+        return false;
+    }
+    rows->clear();
+    while (query.next())
+        *rows << fieldsOf(query);
+    return true;
+}
+
+QString spoolFolder()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (folder.isEmpty())
+        folder = QDir::homePath() + QLatin1String("/.local/share");
+    return folder + QLatin1String("/zrt48210/spool");
+}
+
+} // namespace
+
+PlantRecord::~PlantRecord()
+{
+    if (!m_connection.isEmpty())
+        closeDatabase(m_connection);
+}
+
+std::unique_ptr<PlantRecord> PlantRecord::open(const QString &url, const PlantJob &job,
+                                               QString *why)
+{
+    std::unique_ptr<PlantRecord> record(new PlantRecord);
+    record->m_url = url;
+    record->m_job = job;
+    record->m_session = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9._-]"));
+    record->m_spoolPath = spoolFolder() + QLatin1Char('/') + job.sha256.left(12)
+        + QLatin1Char('-') + QString(job.name).replace(unsafe, QStringLiteral("_"))
+        + QLatin1String(".csv");
+    if (!record->connect(why) || !record->joinJob(why))
+        return nullptr;
+    // Rows kept aside by an earlier run that lost the database go first.
+    if (QFile::exists(record->m_spoolPath) && !record->sendSpool(why))
+        return nullptr;
+    record->refresh();
+    return record;
+}
+
+bool PlantRecord::readRows(const QString &url, const QString &jobName, QList<QStringList> *rows,
+                           QString *why)
+{
+    const Session session;
+    return openDatabase(url, session.name, why) && selectRows(session.db(), jobName, rows, why);
+}
+
+bool PlantRecord::connect(QString *why)
+{
+    if (!m_connection.isEmpty())
+        closeDatabase(m_connection);
+    m_connection = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    return openDatabase(m_url, m_connection, why)
+        && ensureSchema(QSqlDatabase::database(m_connection, false), why);
+}
+
+bool PlantRecord::joinJob(QString *why)
+{
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    const int last = fieldBounds(ParameterKey::MYID).maximum;
+    // Whoever starts the job first writes it; everyone else takes it as it is.
+    if (!exec(query,
+              QStringLiteral("INSERT INTO zrt_jobs (name, settings_file, settings_sha256,"
+                             " model_kind, own_id_rule, own_id_from, own_id_to)"
+                             " VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT (name) DO NOTHING"),
+              {m_job.name, m_job.settingsFile, m_job.sha256, m_job.kind,
+               m_job.ownIdRule.isEmpty() ? QStringLiteral("file") : m_job.ownIdRule,
+               m_job.sequenceFrom, last})
+        || !exec(query, QStringLiteral("SELECT id, settings_sha256, own_id_rule, own_id_from"
+                                       " FROM zrt_jobs WHERE name = ?"),
+                 {m_job.name})
+        || !query.next()) {
+        *why = Words::tr("作業「%1」をデータベースに登録できません: %2")
+                   .arg(m_job.name, errorOf(query));
+        return false;
+    }
+    if (query.value(1).toString() != m_job.sha256) {
+        *why = Words::tr("作業「%1」は別の設定ファイル（SHA-256 が違う）で進んでいます。作業の設定"
+                         "は途中で変えられません: 新しい作業名で始めてください")
+                   .arg(m_job.name);
+        return false;
+    }
+    // A write from the command line gives its own IDs itself: any rule will do.
+    if (m_job.ownIdRule.isEmpty()) {
+        m_jobId = query.value(0).toInt();
+        return true;
+    }
+    if (query.value(2).toString() != m_job.ownIdRule
+        || (m_job.ownIdRule == QLatin1String("sequence")
+            && query.value(3).toInt() != m_job.sequenceFrom)) {
+        *why = Words::tr("作業「%1」は別の自己IDの決め方（%2、開始番号 %3）で進んでいます")
+                   .arg(m_job.name, query.value(2).toString(), query.value(3).toString());
+        return false;
+    }
+    m_jobId = query.value(0).toInt();
+    return true;
+}
+
+bool PlantRecord::insertRow(const RecordRow &row, QString *why)
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QJsonObject values;
+    for (const auto &[key, value] : row.values)
+        values.insert(key, value);
+    bool isNumber = false;
+    const int ownId = row.ownId.toInt(&isNumber);
+    const QVariant ownIdValue = isNumber ? QVariant(ownId) : QVariant(QMetaType::fromType<int>());
+    const QString time = row.time.toString(Qt::ISODateWithMs);
+    QSqlQuery query(db);
+    bool kept = db.transaction()
+        && exec(query,
+                QStringLiteral("INSERT INTO zrt_attempts (job_id, time, time_text, station,"
+                               " operator, adapter, adapter_serial, model, version, label, own_id,"
+                               " settings_file, settings_sha256, result, reason_code, reason,"
+                               " read_back, parameters) VALUES (?, CAST(? AS timestamptz), ?, ?,"
+                               " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, CAST(? AS jsonb))"
+                               " ON CONFLICT (job_id, station, adapter, time_text) DO NOTHING"),
+                {m_jobId, time, time, text(row.station), text(row.operatorName),
+                 text(row.adapter), text(row.adapterSerial), text(row.model), text(row.version),
+                 text(row.label), ownIdValue, text(row.settingsFile), text(row.settingsSha256),
+                 text(row.result), text(row.reasonCode), text(row.reason), row.readBack,
+                 QString::fromUtf8(QJsonDocument(values).toJson(QJsonDocument::Compact))});
+    // Its command went out: the own ID reserved for it is given.
+    if (kept && isNumber)
+        kept = exec(query, QStringLiteral("UPDATE zrt_own_ids SET state = 'given'"
+                                          " WHERE job_id = ? AND own_id = ?"),
+                    {m_jobId, ownId});
+    if (!kept || !db.commit()) {
+        *why = errorOf(query).isEmpty() ? db.lastError().text().trimmed() : errorOf(query);
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+void PlantRecord::goOffline(const QString &reason)
+{
+    m_offline = true;
+    m_offlineReason = reason;
+}
+
+bool PlantRecord::append(const RecordRow &row, QString *why)
+{
+    QString reason;
+    if (!m_offline && insertRow(row, &reason)) {
+        refresh();
+        return true;
+    }
+    if (!m_offline)
+        goOffline(Words::tr("データベースに記録できません: %1。記録は %2 に預けました。"
+                            "サーバーが戻ったら開始を押してください")
+                      .arg(reason, m_spoolPath));
+    // Nothing is lost: the row waits on this PC, on the disk, before the unit is reported.
+    if (!m_spool) {
+        if (!QDir().mkpath(QFileInfo(m_spoolPath).path())) {
+            *why = Words::tr("記録を預けるフォルダ %1 を作れません")
+                       .arg(QFileInfo(m_spoolPath).path());
+            return false;
+        }
+        auto spool = std::make_unique<StationRecord>();
+        if (!spool->open(m_spoolPath, why))
+            return false;
+        m_spool = std::move(spool);
+    }
+    if (!m_spool->append(row, why))
+        return false;
+    ++(row.result == QLatin1String("done") ? m_summary.done : m_summary.failed);
+    return true;
+}
+
+QList<QStringList> PlantRecord::rows() const
+{
+    QList<QStringList> rows;
+    QString why;
+    if (!selectRows(QSqlDatabase::database(m_connection, false), m_job.name, &rows, &why))
+        qWarning("%s", qPrintable(why));
+    return rows;
+}
+
+std::optional<int> PlantRecord::reserveOwnId(int from, std::optional<int> exactly, QString *why)
+{
+    if (m_offline) {
+        *why = m_offlineReason;
+        return std::nullopt;
+    }
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    const int last = fieldBounds(ParameterKey::MYID).maximum;
+    // Two stations may pick the same free ID at once: the primary key lets one of them have it,
+    // and the other tries the next.
+    for (int attempt = 0; attempt < 2 * last; ++attempt) {
+        const bool done = exactly
+            ? exec(query,
+                   QStringLiteral("INSERT INTO zrt_own_ids (job_id, own_id, state, session)"
+                                  " VALUES (?, ?, 'reserved', ?) RETURNING own_id"),
+                   {m_jobId, *exactly, m_session})
+            : exec(query,
+                   QStringLiteral("INSERT INTO zrt_own_ids (job_id, own_id, state, session)"
+                                  " SELECT ?, g, 'reserved', ? FROM generate_series(CAST(? AS integer),"
+                                  " CAST(? AS integer)) g"
+                                  " WHERE NOT EXISTS (SELECT 1 FROM zrt_own_ids o"
+                                  " WHERE o.job_id = ? AND o.own_id = g)"
+                                  " ORDER BY g LIMIT 1 RETURNING own_id"),
+                   {m_jobId, m_session, from, last, m_jobId});
+        if (done) {
+            if (query.next()) {
+                const int ownId = query.value(0).toInt();
+                m_summary.ownIds.insert(ownId);
+                return ownId;
+            }
+            *why = Words::tr("自己IDが%1を超えます").arg(last);
+            return std::nullopt;
+        }
+        if (query.lastError().nativeErrorCode() != UniqueViolation)
+            break;
+        if (exactly) {
+            *why = Words::tr("自己ID %1 はこの作業で既に使われています").arg(ownIdText(*exactly));
+            return std::nullopt;
+        }
+    }
+    goOffline(Words::tr("データベースから自己IDを取れません: %1。サーバーが戻ったら開始を"
+                        "押してください")
+                  .arg(errorOf(query)));
+    *why = m_offlineReason;
+    return std::nullopt;
+}
+
+void PlantRecord::releaseOwnId(int ownId)
+{
+    m_summary.ownIds.remove(ownId);
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    if (m_offline
+        || !exec(query, QStringLiteral("DELETE FROM zrt_own_ids WHERE job_id = ? AND own_id = ?"),
+                 {m_jobId, ownId}))
+        m_releases << ownId;  // once the database is back
+}
+
+bool PlantRecord::sendSpool(QString *why)
+{
+    m_spool.reset();  // lets go of its lock
+    QList<QStringList> spooled;
+    if (!StationRecord::readRows(m_spoolPath, &spooled, why, true))
+        return false;
+    for (const QStringList &fields : std::as_const(spooled)) {
+        QString reason;
+        if (!insertRow(StationRecord::rowOf(fields), &reason)) {
+            *why = Words::tr("預けた記録を送れません: %1").arg(reason);
+            return false;
+        }
+    }
+    // Sent: an attempt sent again would be kept once, but the file is done with.
+    if (!QFile::remove(m_spoolPath)) {
+        *why = Words::tr("送った記録 %1 を消せません").arg(m_spoolPath);
+        return false;
+    }
+    return true;
+}
+
+bool PlantRecord::resume(QString *why)
+{
+    if (!m_offline)
+        return true;
+    if (!connect(why))
+        return false;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    while (!m_releases.isEmpty()) {
+        if (!exec(query, QStringLiteral("DELETE FROM zrt_own_ids WHERE job_id = ? AND own_id = ?"),
+                  {m_jobId, m_releases.constFirst()})) {
+            *why = Words::tr("データベースに接続できません: %1").arg(errorOf(query));
+            return false;
+        }
+        m_releases.removeFirst();
+    }
+    if (QFile::exists(m_spoolPath) && !sendSpool(why))
+        return false;
+    m_offline = false;
+    m_offlineReason.clear();
+    refresh();
+    return true;
+}
+
+bool PlantRecord::refresh()
+{
+    if (m_offline)
+        return false;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    RecordSummary summary;
+    if (!exec(query, QStringLiteral("SELECT count(*) FILTER (WHERE result = 'done'),"
+                                    " count(*) FILTER (WHERE result <> 'done'), min(time),"
+                                    " max(time) FROM zrt_attempts WHERE job_id = ?"),
+              {m_jobId})
+        || !query.next())
+        return false;
+    summary.done = query.value(0).toInt();
+    summary.failed = query.value(1).toInt();
+    summary.first = query.value(2).toDateTime();
+    summary.last = query.value(3).toDateTime();
+    if (!exec(query, QStringLiteral("SELECT own_id FROM zrt_own_ids WHERE job_id = ?"),
+              {m_jobId}))
+        return false;
+    while (query.next())
+        summary.ownIds.insert(query.value(0).toInt());
+    const bool changed = summary.done != m_summary.done || summary.failed != m_summary.failed
+        || summary.ownIds != m_summary.ownIds;
+    m_summary = summary;
+    return changed;
+}
