@@ -1,5 +1,6 @@
 #include "fakes/fakechannel.h"
 #include "fakes/heldport.h"
+#include "fakes/pgserver.h"
 #include "fakes/scratchdisk.h"
 #include "fakes/scriptedprompter.h"
 #include "link/portholder.h"
@@ -55,6 +56,7 @@ private slots:
     void ownIdsFollowTheRecordAndTheLabels();
     void recordKeepsItsColumnsAndItsLanguage();
     void windowShowsDoneWithTheOwnId();
+    void windowGivesAnInterruptedOwnIdBackWhenAsked_data();
     void windowGivesAnInterruptedOwnIdBackWhenAsked();
     void windowTakesATypedOwnIdPerUnit();
     void windowKeepsAResultAndShowsAnUnreadableUnit();
@@ -71,10 +73,14 @@ private:
     static AdapterSlot *slotOf(const Station &station, const QString &path);
     static int count(const PtyUnit *unit, const QByteArray &keyword);
     static QList<QStringList> rows(const QString &record);
-    std::unique_ptr<StationWindow> openWindow(ScriptedPrompter *prompter, QList<StationCue> *cues);
+    // With a record, a job name: the window filled in as from the command line.
+    std::unique_ptr<StationWindow> openWindow(ScriptedPrompter *prompter, QList<StationCue> *cues,
+                                              const QString &record = {},
+                                              const QString &jobName = {});
 
     QTemporaryDir m_dir;
     std::map<QString, std::unique_ptr<PtyUnit>> m_units;
+    std::unique_ptr<PgServer> m_server;  // started by the first test that needs one
 };
 
 namespace {
@@ -733,13 +739,16 @@ void StationTest::windowShowsDoneWithTheOwnId()
 }
 
 std::unique_ptr<StationWindow> StationTest::openWindow(ScriptedPrompter *prompter,
-                                                      QList<StationCue> *cues)
+                                                      QList<StationCue> *cues,
+                                                      const QString &record,
+                                                      const QString &jobName)
 {
     QDir().mkpath(m_dir.filePath(QStringLiteral("bench")));
     StationStart start;
     start.patterns = {m_dir.filePath(QStringLiteral("bench/*"))};
     start.settingsPath = settingsFile();
-    start.recordPath = m_dir.filePath(QStringLiteral("record.csv"));
+    start.recordPath = record.isEmpty() ? m_dir.filePath(QStringLiteral("record.csv")) : record;
+    start.jobName = jobName;
     start.sequenceFrom = 42;
     auto window = std::make_unique<StationWindow>(start, prompter);
     window->setSoundHook([cues](StationCue cue) { *cues << cue; });
@@ -747,11 +756,39 @@ std::unique_ptr<StationWindow> StationTest::openWindow(ScriptedPrompter *prompte
     return window;
 }
 
+// In a CSV file, and in a plant's database shared with other stations under a job's name.
+void StationTest::windowGivesAnInterruptedOwnIdBackWhenAsked_data()
+{
+    QTest::addColumn<bool>("database");
+    QTest::newRow("record file") << false;
+#ifdef ZRT_PLANT_RECORD
+    QTest::newRow("plant's database") << true;
+#endif
+}
+
 void StationTest::windowGivesAnInterruptedOwnIdBackWhenAsked()
 {
+    QFETCH(bool, database);
+    QString record = m_dir.filePath(QStringLiteral("record.csv"));
+    const QString job = QStringLiteral("bench job");
+    if (database) {
+        if (!m_server) {
+            m_server = std::make_unique<PgServer>();
+            QVERIFY2(m_server->start(), qPrintable(m_server->errorString()));
+        }
+        record = m_server->url();
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("data"))));
+    }
+    const auto recordRows = [&] {
+        QList<QStringList> rows;
+        QString why;
+        if (!readRecordRows(record, job, &rows, &why))
+            qWarning("%s", qPrintable(why));
+        return rows;
+    };
     ScriptedPrompter prompter;
     QList<StationCue> cues;
-    std::unique_ptr<StationWindow> window = openWindow(&prompter, &cues);
+    std::unique_ptr<StationWindow> window = openWindow(&prompter, &cues, record, job);
     auto *counters = window->findChild<QLabel *>(QStringLiteral("counters"));
     QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("start")), Qt::LeftButton);
     // Pulled out once its own ID has gone out.
@@ -768,6 +805,8 @@ void StationTest::windowGivesAnInterruptedOwnIdBackWhenAsked()
     QCOMPARE(cues, QList<StationCue>{StationCue::Failed});
     // Not given again unless the operator says so; the tile of the pulled adapter stays for it.
     QVERIFY(counters->text().contains(QStringLiteral("次の自己ID 043")));
+    QCOMPARE(counters->text().startsWith(QStringLiteral("作業「bench job」（全ステーション）")),
+             database);
     QTRY_VERIFY_WITH_TIMEOUT(tile->adapterSlot()->isGone(), UnitTimeoutMs);
     QCOMPARE(window->tile(path), tile);
     auto *reuse = tile->findChild<QPushButton *>(QStringLiteral("tileReuse"));
@@ -778,10 +817,9 @@ void StationTest::windowGivesAnInterruptedOwnIdBackWhenAsked()
 
     PtyUnit *next = plug(QStringLiteral("u2"));
     QTRY_COMPARE_WITH_TIMEOUT(next->simulator().value("MYID"), QByteArray("042"), UnitTimeoutMs);
-    QTRY_COMPARE_WITH_TIMEOUT(rows(m_dir.filePath(QStringLiteral("record.csv"))).size(), 2,
-                              UnitTimeoutMs);
-    QCOMPARE(rows(m_dir.filePath(QStringLiteral("record.csv"))).value(1).value(ResultColumn),
-             QStringLiteral("done"));
+    QTRY_COMPARE_WITH_TIMEOUT(recordRows().size(), 2, UnitTimeoutMs);
+    QCOMPARE(recordRows().value(1).value(ResultColumn), QStringLiteral("done"));
+    QCOMPARE(recordRows().value(1).value(OwnIdColumn), QStringLiteral("042"));
     QTRY_COMPARE(cues, (QList<StationCue>{StationCue::Failed, StationCue::Done}));
 }
 
