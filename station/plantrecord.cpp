@@ -309,14 +309,16 @@ std::unique_ptr<PlantRecord> PlantRecord::open(const QString &url, const PlantJo
     record->m_url = url;
     record->m_job = job;
     record->m_session = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    // One spool file per station run: two stations on one PC never share one.
     static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9._-]"));
-    record->m_spoolPath = spoolFolder() + QLatin1Char('/') + job.sha256.left(12)
-        + QLatin1Char('-') + QString(job.name).replace(unsafe, QStringLiteral("_"))
-        + QLatin1String(".csv");
+    record->m_spoolPrefix = job.sha256.left(12) + QLatin1Char('-')
+        + QString(job.name).replace(unsafe, QStringLiteral("_")) + QLatin1Char('-');
+    record->m_spoolPath = spoolFolder() + QLatin1Char('/') + record->m_spoolPrefix
+        + record->m_session.left(8) + QLatin1String(".csv");
     if (!record->connect(why) || !record->joinJob(why))
         return nullptr;
-    // Rows kept aside by an earlier run that lost the database go first.
-    if (QFile::exists(record->m_spoolPath) && !record->sendSpool(why))
+    // Rows kept aside by an earlier run of this job that lost the database go first.
+    if (!record->sendSpools(why))
         return nullptr;
     record->refresh();
     return record;
@@ -518,23 +520,31 @@ void PlantRecord::releaseOwnId(int ownId)
         m_releases << ownId;  // once the database is back
 }
 
-bool PlantRecord::sendSpool(QString *why)
+bool PlantRecord::sendSpools(QString *why)
 {
     m_spool.reset();  // lets go of its lock
-    QList<QStringList> spooled;
-    if (!StationRecord::readRows(m_spoolPath, &spooled, why, true))
-        return false;
-    for (const QStringList &fields : std::as_const(spooled)) {
-        QString reason;
-        if (!insertRow(StationRecord::rowOf(fields), &reason)) {
-            *why = Words::tr("預けた記録を送れません: %1").arg(reason);
+    const QDir folder(spoolFolder());
+    const QStringList files = folder.entryList({m_spoolPrefix + QLatin1String("*.csv")},
+                                               QDir::Files, QDir::Name);
+    for (const QString &name : files) {
+        const QString path = folder.filePath(name);
+        // Another station of this job on this PC still holds its own.
+        auto spool = std::make_unique<StationRecord>();
+        QString held;
+        if (!spool->open(path, &held))
+            continue;
+        for (const QStringList &fields : spool->rows()) {
+            QString reason;
+            if (!insertRow(StationRecord::rowOf(fields), &reason)) {
+                *why = Words::tr("預けた記録を送れません: %1").arg(reason);
+                return false;
+            }
+        }
+        // Sent: an attempt sent again would be kept once, but the file is done with.
+        if (!QFile::remove(path)) {
+            *why = Words::tr("送った記録 %1 を消せません").arg(path);
             return false;
         }
-    }
-    // Sent: an attempt sent again would be kept once, but the file is done with.
-    if (!QFile::remove(m_spoolPath)) {
-        *why = Words::tr("送った記録 %1 を消せません").arg(m_spoolPath);
-        return false;
     }
     return true;
 }
@@ -554,7 +564,7 @@ bool PlantRecord::resume(QString *why)
         }
         m_releases.removeFirst();
     }
-    if (QFile::exists(m_spoolPath) && !sendSpool(why))
+    if (!sendSpools(why))
         return false;
     m_offline = false;
     m_offlineReason.clear();

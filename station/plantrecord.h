@@ -46,15 +46,13 @@ public:
     bool resume(QString *why) override;
     bool refresh() override;
 
-    // Where rows wait while the database is away.
-    QString spoolPath() const { return m_spoolPath; }
-
 private:
     PlantRecord() = default;
     bool connect(QString *why);
     bool joinJob(QString *why);
     bool insertRow(const RecordRow &row, QString *why);
-    bool sendSpool(QString *why);
+    // Sends every spool file of this job on this PC that no running station holds.
+    bool sendSpools(QString *why);
     void goOffline(const QString &reason);
 
     QString m_url;
@@ -65,7 +63,8 @@ private:
     RecordSummary m_summary;
     bool m_offline = false;
     QString m_offlineReason;
-    QString m_spoolPath;
+    QString m_spoolPrefix;  // of this job's spool files
+    QString m_spoolPath;    // this run's
     std::unique_ptr<StationRecord> m_spool;
     QList<int> m_releases;  // own IDs to release once the database is back
 };
