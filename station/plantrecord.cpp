@@ -263,7 +263,8 @@ QStringList fieldsOf(const QSqlQuery &query)
     row.reasonCode = query.value(12).toString();
     row.reason = query.value(13).toString();
     row.readBack = query.value(14).toBool();
-    const QJsonObject values = QJsonDocument::fromJson(query.value(15).toString().toUtf8()).object();
+    const QJsonObject values =
+        QJsonDocument::fromJson(query.value(15).toString().toUtf8()).object();
     for (auto it = values.begin(); it != values.end(); ++it)
         row.values << std::pair{it.key(), it.value().toString()};
     return StationRecord::fields(row);
@@ -481,8 +482,8 @@ std::optional<int> PlantRecord::reserveOwnId(int from, std::optional<int> exactl
                    {m_jobId, *exactly, m_session})
             : exec(query,
                    QStringLiteral("INSERT INTO zrt_own_ids (job_id, own_id, state, session)"
-                                  " SELECT ?, g, 'reserved', ? FROM generate_series(CAST(? AS integer),"
-                                  " CAST(? AS integer)) g"
+                                  " SELECT ?, g, 'reserved', ?"
+                                  " FROM generate_series(CAST(? AS integer), CAST(? AS integer)) g"
                                   " WHERE NOT EXISTS (SELECT 1 FROM zrt_own_ids o"
                                   " WHERE o.job_id = ? AND o.own_id = g)"
                                   " ORDER BY g LIMIT 1 RETURNING own_id"),
