@@ -150,7 +150,6 @@ int main(int argc, char *argv[])
     QDateTime last;
     QElapsedTimer clock;
     for (int i = 0; i < units; ++i) {
-        // A station's adapters take turns; one adapter never records twice in a millisecond.
         RecordRow row = doneRow(station, QStringLiteral("/dev/ttyUSB%1").arg(i % 8), job);
         clock.start();
         int ownId = i + 1;
@@ -164,6 +163,8 @@ int main(int argc, char *argv[])
             return fail(QStringLiteral("unit %1: own ID %2 twice").arg(i + 1).arg(ownId));
         ownIds.insert(ownId);
         row.ownId = ownIdText(ownId);
+        // A plant's record keeps one row per station, adapter and millisecond, as no real
+        // unit is done quicker: this station's rows are a millisecond apart at least.
         row.time = QDateTime::currentDateTime();
         if (last.isValid() && row.time <= last)
             row.time = last.addMSecs(1);
