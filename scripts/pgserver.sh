@@ -5,6 +5,8 @@
 #   pgserver.sh stop FOLDER     stops it (the folder stays; a start again keeps the data)
 #   pgserver.sh restart FOLDER  stops and starts it again, on the same socket
 # The server refuses to run as root: as root it runs as the user postgres, who owns the folder.
+# It skips fsync, as the tests need no durability; PGSERVER_FSYNC=on makes it sync every commit,
+# as a plant's server does (the benchmark).
 set -euo pipefail
 command=$1
 folder=$2
@@ -25,8 +27,8 @@ start() {
       > "$folder/initdb.log" 2>&1 || { cat "$folder/initdb.log" >&2; exit 1; }
     fresh=1
   fi
-  as_owner "$bin/pg_ctl" -D "$data" -l "$log" -w -t 60 \
-    -o "-c listen_addresses='' -k $folder -c fsync=off -c max_connections=100" start \
+  local options="-c listen_addresses='' -k $folder -c fsync=${PGSERVER_FSYNC:-off}"
+  as_owner "$bin/pg_ctl" -D "$data" -l "$log" -w -t 60 -o "$options -c max_connections=100" start \
     > /dev/null || { cat "$log" >&2; exit 1; }
   if [ -n "${fresh:-}" ]; then
     as_owner "$bin/psql" -h "$folder" -U postgres -d postgres -v ON_ERROR_STOP=1 -q \
