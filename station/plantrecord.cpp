@@ -27,8 +27,9 @@ struct Words
 
 // PostgreSQL's code for a row that a unique constraint refuses.
 const QString UniqueViolation = QStringLiteral("23505");
-// Held while one station makes the tables, so that two at their first start do not collide.
-constexpr int SchemaLock = 48210;
+// This program's advisory locks: (48210) while a station makes the tables, so that two at their
+// first start do not collide; (48210, job) while a station draws an own ID of that job.
+constexpr int LockSpace = 48210;
 
 struct Server
 {
@@ -109,6 +110,8 @@ bool openDatabase(const QString &url, const QString &connection, QString *why)
                    .arg(url, db.lastError().text().trimmed());
         return false;
     }
+    // The server's notices ("already exists, skipping") are not for the operator.
+    QSqlQuery(db).exec(QStringLiteral("SET client_min_messages TO warning"));
     return true;
 }
 
@@ -202,12 +205,12 @@ const char *const CreateTables[] = {
 bool ensureSchema(QSqlDatabase db, QString *why)
 {
     QSqlQuery query(db);
-    if (!exec(query, QStringLiteral("SELECT pg_advisory_lock(%1)").arg(SchemaLock))) {
+    if (!exec(query, QStringLiteral("SELECT pg_advisory_lock(%1)").arg(LockSpace))) {
         *why = errorOf(query);
         return false;
     }
     const auto unlock = qScopeGuard([&db] {
-        QSqlQuery(db).exec(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(SchemaLock));
+        QSqlQuery(db).exec(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(LockSpace));
     });
     if (!exec(query, QStringLiteral("CREATE TABLE IF NOT EXISTS zrt_schema"
                                     " (version integer NOT NULL)"))
@@ -430,7 +433,8 @@ bool PlantRecord::append(const RecordRow &row, QString *why)
 {
     QString reason;
     if (!m_offline && insertRow(row, &reason)) {
-        refresh();
+        // The other stations' units come in with the next refresh().
+        ++(row.result == QLatin1String("done") ? m_summary.done : m_summary.failed);
         return true;
     }
     if (!m_offline)
@@ -470,17 +474,22 @@ std::optional<int> PlantRecord::reserveOwnId(int from, std::optional<int> exactl
         *why = m_offlineReason;
         return std::nullopt;
     }
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlQuery query(db);
     const int last = fieldBounds(ParameterKey::MYID).maximum;
-    // Two stations may pick the same free ID at once: the primary key lets one of them have it,
-    // and the other tries the next.
+    // The stations of a job take their turns for the lowest free own ID, instead of all trying
+    // the same one; should two still pick one at once, the primary key lets one of them have
+    // it, and the other tries the next.
     for (int attempt = 0; attempt < 2 * last; ++attempt) {
         const bool done = exactly
             ? exec(query,
                    QStringLiteral("INSERT INTO zrt_own_ids (job_id, own_id, state, session)"
                                   " VALUES (?, ?, 'reserved', ?) RETURNING own_id"),
                    {m_jobId, *exactly, m_session})
-            : exec(query,
+            : db.transaction()
+                && exec(query, QStringLiteral("SELECT pg_advisory_xact_lock(?, ?)"),
+                        {LockSpace, m_jobId})
+                && exec(query,
                    QStringLiteral("INSERT INTO zrt_own_ids (job_id, own_id, state, session)"
                                   " SELECT ?, g, 'reserved', ?"
                                   " FROM generate_series(CAST(? AS integer), CAST(? AS integer)) g"
@@ -488,11 +497,13 @@ std::optional<int> PlantRecord::reserveOwnId(int from, std::optional<int> exactl
                                   " WHERE o.job_id = ? AND o.own_id = g)"
                                   " ORDER BY g LIMIT 1 RETURNING own_id"),
                    {m_jobId, m_session, from, last, m_jobId});
-        if (done) {
-            if (query.next()) {
-                const int ownId = query.value(0).toInt();
-                m_summary.ownIds.insert(ownId);
-                return ownId;
+        const std::optional<int> drawn =
+            done && query.next() ? std::optional(query.value(0).toInt()) : std::nullopt;
+        const bool kept = exactly || db.commit();  // the next station's turn
+        if (done && kept) {
+            if (drawn) {
+                m_summary.ownIds.insert(*drawn);
+                return drawn;
             }
             *why = Words::tr("自己IDが%1を超えます").arg(last);
             return std::nullopt;
