@@ -397,27 +397,24 @@ bool PlantRecord::insertRow(const RecordRow &row, QString *why)
     const QVariant ownIdValue = isNumber ? QVariant(ownId) : QVariant(QMetaType::fromType<int>());
     const QString time = row.time.toString(Qt::ISODateWithMs);
     QSqlQuery query(db);
-    bool kept = db.transaction()
-        && exec(query,
-                QStringLiteral("INSERT INTO zrt_attempts (job_id, time, time_text, station,"
-                               " operator, adapter, adapter_serial, model, version, label, own_id,"
-                               " settings_file, settings_sha256, result, reason_code, reason,"
-                               " read_back, parameters) VALUES (?, CAST(? AS timestamptz), ?, ?,"
-                               " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, CAST(? AS jsonb))"
-                               " ON CONFLICT (job_id, station, adapter, time_text) DO NOTHING"),
-                {m_jobId, time, time, text(row.station), text(row.operatorName),
-                 text(row.adapter), text(row.adapterSerial), text(row.model), text(row.version),
-                 text(row.label), ownIdValue, text(row.settingsFile), text(row.settingsSha256),
-                 text(row.result), text(row.reasonCode), text(row.reason), row.readBack,
-                 QString::fromUtf8(QJsonDocument(values).toJson(QJsonDocument::Compact))});
-    // Its command went out: the own ID reserved for it is given.
-    if (kept && isNumber)
-        kept = exec(query, QStringLiteral("UPDATE zrt_own_ids SET state = 'given'"
-                                          " WHERE job_id = ? AND own_id = ?"),
-                    {m_jobId, ownId});
-    if (!kept || !db.commit()) {
-        *why = errorOf(query).isEmpty() ? db.lastError().text().trimmed() : errorOf(query);
-        db.rollback();
+    // One statement, so one transaction and one round trip: the row, and the own ID its command
+    // carried counted as given.
+    if (!exec(query,
+              QStringLiteral("WITH added AS (INSERT INTO zrt_attempts (job_id, time, time_text,"
+                             " station, operator, adapter, adapter_serial, model, version, label,"
+                             " own_id, settings_file, settings_sha256, result, reason_code,"
+                             " reason, read_back, parameters) VALUES (?, CAST(? AS timestamptz),"
+                             " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, CAST(? AS jsonb))"
+                             " ON CONFLICT (job_id, station, adapter, time_text) DO NOTHING"
+                             " RETURNING job_id, own_id)"
+                             " UPDATE zrt_own_ids o SET state = 'given' FROM added"
+                             " WHERE o.job_id = added.job_id AND o.own_id = added.own_id"),
+              {m_jobId, time, time, text(row.station), text(row.operatorName),
+               text(row.adapter), text(row.adapterSerial), text(row.model), text(row.version),
+               text(row.label), ownIdValue, text(row.settingsFile), text(row.settingsSha256),
+               text(row.result), text(row.reasonCode), text(row.reason), row.readBack,
+               QString::fromUtf8(QJsonDocument(values).toJson(QJsonDocument::Compact))})) {
+        *why = errorOf(query);
         return false;
     }
     return true;
