@@ -332,7 +332,8 @@ watch_run() {  # TAG RECORD [--job NAME]
   shift 2
   mkdir "$rec/$tag"
   for i in $(seq 16); do
-    build/tools/zrt-unitsim --quiet --link "$rec/$tag/u$i" > /dev/null 2>&1 &
+    build/tools/zrt-unitsim --quiet --delay "$unit_delay" --link "$rec/$tag/u$i" \
+      > /dev/null 2>&1 &
     unit_pids+=("$!")
     record_pids+=("$!")
   done
@@ -362,23 +363,30 @@ watch_run() {  # TAG RECORD [--job NAME]
   wait "${unit_pids[@]}" 2> /dev/null || true
   watch_ms=$(( ($(date -d "$last" +%s%3N) - start + 8) / 16 ))
   open_ms=$(( $(date -d "$watching" +%s%3N) - start ))
+  steady_ms=$(( ($(date -d "$last" +%s%3N) - $(date -d "$watching" +%s%3N) + 8) / 16 ))
 }
+unit_delay=0
 build/tools/zrt-unitsim --quiet --link "$rec/first" > /dev/null 2>&1 &
 record_pids+=("$!")
 for _ in $(seq 100); do [ -e "$rec/first" ] && break; sleep 0.05; done
 build/zrt48210-cli read -o "$rec/site.txt" --port "$rec/first" > /dev/null 2>&1 \
   || fail "cannot read the settings file from a simulated unit"
-csv_watch=(); pg_watch=(); csv_open=(); pg_open=()
+# At the pace of the pseudo-terminal, and with units that take 20 ms before each answer, nearer
+# a real unit on a 38400 baud line.
+for unit_delay in 0 20; do
+csv_watch=(); pg_watch=(); csv_open=(); pg_open=(); csv_steady=(); pg_steady=()
 for round in $(seq "$watch_rounds"); do
-  watch_run "csv$round" "$rec/watch$round.csv"
-  csv_watch+=("$watch_ms"); csv_open+=("$open_ms")
-  watch_run "pg$round" "$url" --job "watch $round"
-  pg_watch+=("$watch_ms"); pg_open+=("$open_ms")
+  watch_run "csv$unit_delay-$round" "$rec/watch$unit_delay-$round.csv"
+  csv_watch+=("$watch_ms"); csv_open+=("$open_ms"); csv_steady+=("$steady_ms")
+  watch_run "pg$unit_delay-$round" "$url" --job "watch $unit_delay-$round"
+  pg_watch+=("$watch_ms"); pg_open+=("$open_ms"); pg_steady+=("$steady_ms")
 done
 csv_unit=$(printf '%s\n' "${csv_watch[@]}" | median)
 pg_unit=$(printf '%s\n' "${pg_watch[@]}" | median)
-printf '| zrt48210-cli watch, 16 units at once (median of %d) | CSV | PostgreSQL | target |\n' \
-  "$watch_rounds"
+echo
+printf '| zrt48210-cli watch, 16 units at once answering after %d ms (median of %d) | CSV |' \
+  "$unit_delay" "$watch_rounds"
+printf ' PostgreSQL | target |\n'
 printf '|---|---|---|---|\n'
 printf '| start to the 16th row recorded, per unit (each round) | %d ms (%s) | %d ms (%s) | |\n' \
   "$csv_unit" "${csv_watch[*]}" "$pg_unit" "${pg_watch[*]}"
@@ -388,3 +396,10 @@ printf '| start until it watches, the record open (each round; not per unit) |'
 printf ' %d ms (%s) | %d ms (%s) | |\n' \
   "$(printf '%s\n' "${csv_open[@]}" | median)" "${csv_open[*]}" \
   "$(printf '%s\n' "${pg_open[@]}" | median)" "${pg_open[*]}"
+steady_csv=$(printf '%s\n' "${csv_steady[@]}" | median)
+steady_pg=$(printf '%s\n' "${pg_steady[@]}" | median)
+printf '| from watching to the 16th row, per unit (each round) | %d ms (%s) | %d ms (%s) | |\n' \
+  "$steady_csv" "${csv_steady[*]}" "$steady_pg" "${pg_steady[*]}"
+printf '| ratio PostgreSQL / CSV, the record open | | %.3f | within 1.05 |\n' \
+  "$(awk "BEGIN{print $steady_pg/$steady_csv}")"
+done
