@@ -2,12 +2,12 @@
 ; Program Files, with Start-menu entries, an optional PATH entry for the command line and an
 ; uninstaller that Apps & features lists.
 ;   makensis -INPUTCHARSET UTF8 -DVERSION=1.02 -DSTAGE=<folder of the files> -DOUTFILE=<exe>
-Unicode true
+; A 64-bit installer, like the programs: Wine without its 32-bit half runs it too.
+Target amd64-unicode
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
 !include "WinMessages.nsh"
 !include "WordFunc.nsh"
-!include "x64.nsh"
 
 !define PRODUCT "ZRT48210"
 !define WINDOW_ENTRY "ZRT48210設定プログラム"
@@ -32,10 +32,6 @@ ShowInstDetails show
 !insertmacro MUI_LANGUAGE "English"
 
 Function .onInit
-  ${IfNot} ${RunningX64}
-    MessageBox MB_OK|MB_ICONSTOP "64-bit Windows is needed."
-    Abort
-  ${EndIf}
   SetRegView 64
   SetShellVarContext all
 FunctionEnd

@@ -167,7 +167,8 @@ echo "the same header and fields in $(($(wc -l < "$work/windows.csv") - 1)) rows
 cut -d, -f12,13 "$work/windows.csv" | tail -2
 
 say "What Wine does with a unit's reply, by hand (COM3, the practice unit)"
-x86_64-w64-mingw32-gcc-posix -O1 -Wall -o "$work/serialprobe.exe" "$source/tests/wine/serialprobe.c"
+x86_64-w64-mingw32-gcc-posix -O1 -Wall -o "$work/serialprobe.exe" \
+  "$source/tests/wine/serialprobe.c"
 timeout 60 wine "$work/serialprobe.exe" COM3 | tr -d '\r' || echo "(the probe did not finish)"
 
 # --- The window and the station under Xvfb.
@@ -249,7 +250,8 @@ window_pid=$!
 wait_for 60 has_window 'ZRT48210設定プログラム' || fail "the installed window did not show"
 close_and_confirm 'ZRT48210設定プログラム' || fail "the installed window did not ask 終了確認"
 wait "$window_pid" || true
-[ ! -f "$programs/system.ini" ] || fail "the installed program wrote system.ini under Program Files"
+[ ! -f "$programs/system.ini" ] \
+  || fail "the installed program wrote system.ini under Program Files"
 printf ' 1 \r\n 38400 \r\nE\r\n 8 \r\n1\r\n' | cmp - "$appdata_unix/zrt48210/system.ini" \
   || fail "the installed program's system.ini is not in %APPDATA%\\zrt48210"
 echo "the installed program keeps system.ini in $appdata\\zrt48210"
