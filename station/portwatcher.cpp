@@ -105,6 +105,16 @@ QHash<QString, QString> usbPaths()
     return locations;
 }
 
+// COM2 before COM10: the number padded for the sort.
+QString sortName(const QString &path)
+{
+    static const QRegularExpression comPort(QStringLiteral("^COM(\\d+)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = comPort.match(path);
+    return match.hasMatch() ? QStringLiteral("COM") + match.captured(1).rightJustified(3, u'0')
+                            : path;
+}
+
 // The COM name and where the adapter sits, its hub path shortened to the USB part.
 QString adapterLabel(const QString &path, const QString &location)
 {
@@ -151,6 +161,11 @@ bool stillThere(const QString &path)
 QString adapterLabel(const QString &path, const QString &usbPath)
 {
     return usbPath.isEmpty() ? path : usbPath;
+}
+
+QString sortName(const QString &path)
+{
+    return path;
 }
 #endif
 
@@ -206,7 +221,7 @@ QList<Adapter> PortWatcher::scan() const
         else if (!adapter.serialNumber.isEmpty())
             adapter.sortKey = QStringLiteral("1") + adapter.serialNumber;
         else
-            adapter.sortKey = QStringLiteral("2") + path;
+            adapter.sortKey = QStringLiteral("2") + sortName(path);
         adapters << adapter;
     }
     std::sort(adapters.begin(), adapters.end(),
