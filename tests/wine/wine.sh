@@ -18,13 +18,14 @@ pids=()
 display=
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wineserver -k15 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
   rm -rf "$work"
 }
 # Wine reads its port map when its server starts; the server is started apart, so that what it
-# says as it ends does not land in the output.
+# says as it ends does not land in the output. Ended with its plain -k, which takes Wine's own
+# background programs with it (with SIGTERM alone they were seen to stay behind).
 restart_wine() {
-  wineserver -k15 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
   wineserver -w
   wineserver -p > /dev/null 2>&1
 }
@@ -47,8 +48,8 @@ mingw_gcc=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   say "Making the Wine prefix $WINEPREFIX"
   wineboot -i > /dev/null 2>&1
-  wineserver -w
 fi
+wineserver -p > /dev/null 2>&1 || true  # one may run already
 
 # --- The practice unit runs on Linux; the Linux build of it is made once beside.
 host=$build-host
