@@ -167,6 +167,20 @@ cmp <(head -1 "$work/windows.csv") <(head -1 "$work/linux.csv") || fail "the hea
 echo "the same header and fields in $(($(wc -l < "$work/windows.csv") - 1)) rows:"
 cut -d, -f12,13 "$work/windows.csv" | tail -2
 
+say "Ctrl-C stops zrt48210-cli.exe with exit status 130"
+# Wine turns SIGINT into the console's Ctrl-C event, which the program's handler takes.
+sent=$(grep -c '^@' "$work/silent.log")
+more_sent() { [ "$(grep -c '^@' "$work/silent.log")" -gt "$sent" ]; }
+(cd "$work" && exec wine "$cli" write site.txt --port COM2 > "$work/ctrlc.txt" 2>&1) &
+runner=$!
+wait_for 30 more_sent || fail "the write to COM2 did not start"
+kill -INT "$runner"
+status=0
+wait "$runner" || status=$?
+tr -d '\r' < "$work/ctrlc.txt"
+[ "$status" -eq 130 ] || fail "Ctrl-C ended it with $status, not 130"
+echo "exit status 130"
+
 say "What Wine does with a unit's reply, by hand (COM3, the practice unit)"
 x86_64-w64-mingw32-gcc-posix -O1 -Wall -o "$work/serialprobe.exe" \
   "$source/tests/wine/serialprobe.c"
