@@ -93,7 +93,7 @@ say "ctest under Wine"
 export WINEPATH="Z:$qt/bin;Z:$mingw_gcc;Z:/usr/x86_64-w64-mingw32/lib"
 step=$(seconds)
 # Now and then a test program under Wine finishes its cases and then never exits (seen with
-# tst_link, whose log ends with its totals): such a timeout is run once more.
+# tst_link and tst_rules, whose logs end with their totals): such a timeout is run once more.
 if ! ctest --test-dir "$build" --parallel 2 --repeat after-timeout:2 > "$work/ctest.log" 2>&1; then
   cat "$work/ctest.log"
   for log in "$build"/tests/tst_*.log; do grep -H -A6 'FAIL!' "$log" || true; done
