@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "app/commandline.h"
+#include "app/fontstartup.h"
 #include "ui/language.h"
 #include "link/qtserialchannel.h"
 #include "ui/applicationstyle.h"
@@ -10,11 +11,7 @@
 #include <QIcon>
 #include <QTimer>
 
-#include <fontconfig/fontconfig.h>
-
 #include <cstdio>
-#include <system_error>
-#include <thread>
 
 int main(int argc, char *argv[])
 {
@@ -35,17 +32,9 @@ int main(int argc, char *argv[])
         break;
     }
 
-    // Fontconfig reads its configuration, a fifth of the work before the window shows, while
-    // Qt connects to the display: nothing touches fonts before the thread is joined.
-    std::thread fontconfig;
-    try {
-        fontconfig = std::thread([] { FcInit(); });
-    } catch (const std::system_error &) {
-        // No thread to spare: Qt reads the configuration itself when it first needs a font.
-    }
+    FontStartup fonts;
     QApplication app(argc, argv);
-    if (fontconfig.joinable())
-        fontconfig.join();
+    fonts.join();
     QApplication::setStyle(new ApplicationStyle);
     QApplication::setApplicationName(QStringLiteral("zrt48210"));
     // An installed copy: the desktop finds its menu entry and icon by this name.

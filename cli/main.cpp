@@ -4,6 +4,7 @@
 #include "cli/portlist.h"
 #include "cli/progressboard.h"
 #include "cli/sessionrunner.h"
+#include "cli/terminal.h"
 #include "cli/unitplan.h"
 #include "cli/watch.h"
 #include "file/systemini.h"
@@ -15,45 +16,13 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QRegularExpression>
-#include <QSocketNotifier>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
-
-int g_signalPipe[2] = {-1, -1};
-
-void onSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const auto ignored = ::write(g_signalPipe[1], &byte, 1);
-}
-
-// SIGINT and SIGTERM reach the event loop as a readable pipe, where it is safe to act on them.
-bool watchSignals(QObject *parent, const std::function<void()> &handler)
-{
-    if (::pipe(g_signalPipe) != 0)
-        return false;
-    for (int fd : g_signalPipe)
-        fcntl(fd, F_SETFD, FD_CLOEXEC);
-    auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, parent);
-    QObject::connect(notifier, &QSocketNotifier::activated, parent, [handler] {
-        char byte;
-        [[maybe_unused]] const auto ignored = ::read(g_signalPipe[0], &byte, 1);
-        handler();
-    });
-    struct sigaction action = {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    return sigaction(SIGINT, &action, nullptr) == 0 && sigaction(SIGTERM, &action, nullptr) == 0;
-}
 
 // False, with a message on standard error, when the bytes did not all get out.
 bool writeAll(std::FILE *stream, const QByteArray &bytes)
@@ -133,7 +102,7 @@ int findUnits(const CliCommand &command, const QList<UnitPlan> &plans, const Por
     QObject::connect(&finder, &UnitFinder::finished, &loop, &QEventLoop::quit);
     // Ctrl-C closes the ports (and so removes their lock files) on the way out.
     bool interrupted = false;
-    watchSignals(&loop, [&] {
+    watchInterrupts(&loop, [&] {
         interrupted = true;
         loop.quit();
     });
@@ -168,8 +137,7 @@ int listPorts(bool json)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    // A closed pipe is a failed write, checked like any other, not a death by signal.
-    std::signal(SIGPIPE, SIG_IGN);
+    prepareConsole();
     const CliCommand command = parseCliCommandLine(QCoreApplication::arguments());
     switch (command.action) {
     case CliCommand::Action::Help:
@@ -188,7 +156,7 @@ int main(int argc, char *argv[])
         return exportRecord(command);
     if (command.verb == Verb::Watch) {
         return runWatch(command, [&app](const std::function<void()> &stop) {
-            watchSignals(&app, stop);
+            watchInterrupts(&app, stop);
         });
     }
 
@@ -210,12 +178,12 @@ int main(int argc, char *argv[])
                          command.logPath.isEmpty() ? nullptr : &log);
     }
     SessionRunner runner(planned.plans, lineSettings, command.logPath.isEmpty() ? nullptr : &log);
-    ProgressBoard board(stderr, isatty(STDERR_FILENO) == 1, command.ports);
+    ProgressBoard board(stderr, isLineTerminal(stderr), command.ports);
     QObject::connect(&runner, &SessionRunner::progress, &app,
                      [&](int unit, const QString &text) { board.show(unit, text); });
     QObject::connect(&runner, &SessionRunner::finished, &app, &QCoreApplication::quit);
     bool interrupted = false;
-    watchSignals(&app, [&] {
+    watchInterrupts(&app, [&] {
         if (!interrupted)
             complain(QStringLiteral("stopping: each unit finishes the line in progress"));
         interrupted = true;

@@ -15,8 +15,8 @@ QList<PortEntry> systemPortEntries()
     QList<PortEntry> entries;
     for (qsizetype i = 0; i < ports.size(); ++i) {
         const SystemPort &port = ports.at(i);
-        const QString entry =
-            i < PortMap::PortCount ? QStringLiteral("COM%1").arg(i + 1) : QString();
+        const int number = PortMap::entryOf(port.device, i);
+        const QString entry = number > 0 ? QStringLiteral("COM%1").arg(number) : QString();
         entries << PortEntry{entry, port.device, port.manufacturer, port.product,
                              port.serialNumber};
     }

@@ -1,7 +1,6 @@
 #include "cli/progressboard.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
+#include "cli/terminal.h"
 
 #include <algorithm>
 
@@ -33,9 +32,9 @@ QString ProgressBoard::line(int unit) const
 {
     QString text = m_labels.at(unit).leftJustified(m_labelWidth + 2) + m_texts.at(unit);
     // A line that wraps would throw off the cursor moves of the next redraw.
-    winsize size{};
-    if (ioctl(fileno(m_stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 1)
-        text.truncate(size.ws_col - 1);
+    const int columns = terminalColumns(m_stream);
+    if (columns > 1)
+        text.truncate(columns - 1);
     return text;
 }
 

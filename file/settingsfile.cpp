@@ -4,14 +4,11 @@
 #include "link/unitmodels.h"
 #include "settings/unitsettings.h"
 #include "file/fileexists.h"
+#include "file/shiftjis.h"
 
 #include <QFile>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 namespace {
-
-const char *const FileEncoding = "Shift_JIS";
 
 // The file's own order: TYPE before MYID, so that loading keeps a saved own ID.
 constexpr ParameterKey FileOrder[] = {
@@ -40,9 +37,7 @@ QByteArray formatSettingsLine(const QString &key, const QString &value)
 
 QByteArray buildSettingsFile(const UnitSettings &values)
 {
-    QStringEncoder encoder(FileEncoding);
-    const QString kind = settingsFileKind(values.tab());
-    QByteArray content = encoder.encode(kind);
+    QByteArray content = toShiftJis(settingsFileKind(values.tab()));
     content += "\r\n";
     for (ParameterKey key : FileOrder)
         content += formatSettingsLine(keyName(key), values.value(key));
@@ -79,9 +74,9 @@ LoadOutcome loadSettings(QIODevice &device, UnitSettings &values, LoadDetails *d
     const ItemReader::Result first = reader.next();
     if (first.status == ItemReader::Status::ReadError)
         return stop(LoadOutcome::Unreadable, details, 1, device.errorString());
-    QStringDecoder decoder(FileEncoding);
-    const QString kind = decoder.decode(first.item);
-    const bool kindLine = first.status == ItemReader::Status::Item && !decoder.hasError();
+    const std::optional<QString> decoded = fromShiftJis(first.item);
+    const QString kind = decoded.value_or(QString());
+    const bool kindLine = first.status == ItemReader::Status::Item && decoded.has_value();
     if (kindLine && kind == settingsFileKind(DigitalTab))
         values.setTab(DigitalTab);
     else if (kindLine && kind == settingsFileKind(AnalogTab))

@@ -80,21 +80,56 @@ QString portSettingsPath(const QString &directory)
 
 QString withTrailingSeparator(const QString &directory)
 {
+    // Qt's own separator on every system; Windows takes it as well as its own.
     if (directory.endsWith(QLatin1Char('/')) || directory.endsWith(QDir::separator()))
         return directory;
-    return directory + QDir::separator();
+    return directory + QLatin1Char('/');
 }
+
+namespace {
+
+#ifdef Q_OS_WIN
+// The installer puts the programs under Program Files; a copy anywhere else is portable.
+bool isInstalledCopy(const QString &programDirectory, const QString &)
+{
+    const QString program = QDir(programDirectory).canonicalPath() + QLatin1Char('/');
+    for (const char *variable : {"ProgramFiles", "ProgramW6432", "ProgramFiles(x86)"}) {
+        const QString root = QDir(qEnvironmentVariable(variable)).canonicalPath();
+        if (!root.isEmpty() && program.startsWith(root + QLatin1Char('/'), Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+// %APPDATA%, which roams with the user's profile.
+QString userConfigurationDirectory()
+{
+    const QString roaming = qEnvironmentVariable("APPDATA");
+    return roaming.isEmpty()
+        ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        : QDir::fromNativeSeparators(roaming);
+}
+#else
+bool isInstalledCopy(const QString &programDirectory, const QString &installedDirectory)
+{
+    return !installedDirectory.isEmpty()
+        && QDir(programDirectory).canonicalPath() == QDir(installedDirectory).canonicalPath();
+}
+
+QString userConfigurationDirectory()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+}
+#endif
+
+} // namespace
 
 QString portSettingsDirectory(const QString &programDirectory, const QString &installedDirectory)
 {
-    const bool installed = !installedDirectory.isEmpty()
-        && QDir(programDirectory).canonicalPath() == QDir(installedDirectory).canonicalPath();
-    if (!installed && takesNewFiles(programDirectory))
+    if (!isInstalledCopy(programDirectory, installedDirectory) && takesNewFiles(programDirectory))
         return programDirectory;
     // Named after the program rather than the running binary, so that every build finds it.
-    return withTrailingSeparator(
-               QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
-        + QStringLiteral("zrt48210") + QDir::separator();
+    return withTrailingSeparator(userConfigurationDirectory()) + QStringLiteral("zrt48210/");
 }
 
 PortSettings loadProgramPortSettings()

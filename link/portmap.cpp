@@ -109,6 +109,20 @@ SystemPort PortMap::port(int portNumber) const
     return {name, {}, {}, {}};
 }
 
+int PortMap::entryOf(const QString &device, qsizetype listIndex)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(listIndex);
+    static const QRegularExpression comPort(QStringLiteral("^COM([1-9])$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = comPort.match(device);
+    return match.hasMatch() ? match.captured(1).toInt() : 0;
+#else
+    Q_UNUSED(device);
+    return listIndex < PortCount ? int(listIndex) + 1 : 0;
+#endif
+}
+
 QStringList PortMap::orderPorts(const QStringList &deviceNames)
 {
     auto isAdapter = [](const QString &name) {
@@ -131,7 +145,12 @@ QList<SystemPort> PortMap::scanSystemPorts()
 {
     QMap<QString, SystemPort> byName;
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+#ifdef Q_OS_WIN
+        // "COM3": what the user knows and QSerialPort opens (systemLocation() is "\\.\COM3").
+        SystemPort port{info.portName(), {}, {}, {}};
+#else
         SystemPort port{info.systemLocation(), {}, {}, {}};
+#endif
         if (info.hasVendorIdentifier()) {
             port.manufacturer = info.manufacturer();
             port.product = info.description();

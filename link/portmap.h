@@ -49,6 +49,9 @@ public:
 
     // The system's serial ports, ordered as above (QSerialPortInfo).
     static QList<SystemPort> scanSystemPorts();
+    // The entry ＣＯＭｎ (n, or 0 for none) that the port at `listIndex` of the system's list
+    // stands for by default: the n-th port on Linux, the port named COMn on Windows.
+    static int entryOf(const QString &device, qsizetype listIndex);
     static QStringList orderPorts(const QStringList &deviceNames);
 
 private:

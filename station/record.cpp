@@ -7,11 +7,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -37,28 +32,6 @@ constexpr int ResultColumn = 11;
 constexpr int ReasonCodeColumn = 12;  // absent from a record begun before it existed
 constexpr int ValuesColumn = 14;       // how the values were had; the values follow
 
-QString systemReason()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
-
-// Every byte, or false with errno set.
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        done += n;
-    }
-    return true;
-}
 
 
 } // namespace
@@ -297,28 +270,13 @@ bool StationRecord::append(const RecordRow &row, QString *why)
         columns.removeAt(ReasonCodeColumn);  // a record never changes its columns
     bytes += csvLine(columns);
     // A record that has gone is not quietly started again: its rows would be lost from sight.
-    const QByteArray name = QFile::encodeName(m_path);
-    const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | (m_exists ? 0 : O_CREAT);
-    const int fd = ::open(name.constData(), flags, 0644);
-    if (fd < 0) {
-        *why = Words::tr("記録ファイル %1 に書き込めません: %2").arg(m_path, systemReason());
-        return false;
-    }
-    const off_t before = ::lseek(fd, 0, SEEK_END);
-    bool written = before >= 0 && writeAll(fd, bytes);
-    QString reason = systemReason();
-    if (written) {
-        reason = m_sync ? m_sync(fd) : syncToDisk(fd);
-        written = reason.isEmpty();
-    }
-    // Half a row would spoil the next one: what did get out is taken back. Best effort: the
-    // failure itself is reported below whatever this achieves.
-    if (!written && before >= 0 && ::ftruncate(fd, before) == 0 && ::fsync(fd) != 0)
-        qWarning("the record's half-written row was cut, but not synced");
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed) {
-        *why = Words::tr("記録ファイル %1 に書き込めません: %2")
-                   .arg(m_path, written ? systemReason() : reason);
+    const FileWriteResult appended = appendToFile(m_path, bytes, !m_exists, m_sync);
+    if (!appended.ok) {
+        *why = appended.heldElsewhere
+            ? Words::tr("記録ファイル %1 は他のプログラムが開いています"
+                        "（Excel などを閉じてください）: %2")
+                  .arg(m_path, appended.reason)
+            : Words::tr("記録ファイル %1 に書き込めません: %2").arg(m_path, appended.reason);
         return false;
     }
     m_exists = true;

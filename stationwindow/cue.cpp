@@ -10,6 +10,11 @@
 #include <cmath>
 #include <numbers>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <mmsystem.h>
+#endif
+
 namespace {
 
 constexpr int SampleRate = 22050;
@@ -57,6 +62,22 @@ QByteArray cueWave(StationCue cue)
     return wave + pcm;
 }
 
+#ifdef Q_OS_WIN
+void playCue(StationCue cue, QObject *owner)
+{
+    Q_UNUSED(owner);
+    // The system's own player takes the WAV from memory; it must outlive the asynchronous play.
+    static const QByteArray done = cueWave(StationCue::Done);
+    static const QByteArray failed = cueWave(StationCue::Failed);
+    const QByteArray &wave = cue == StationCue::Done ? done : failed;
+    if (PlaySoundW(reinterpret_cast<LPCWSTR>(wave.constData()), nullptr,
+                   SND_MEMORY | SND_ASYNC | SND_NODEFAULT)) {
+        return;
+    }
+    // No sound device: the system's own sounds, OK for 完了 and the error for 失敗.
+    MessageBeep(cue == StationCue::Done ? MB_OK : MB_ICONHAND);
+}
+#else
 void playCue(StationCue cue, QObject *owner)
 {
     for (const char *name : {"pw-play", "paplay", "aplay"}) {
@@ -81,3 +102,4 @@ void playCue(StationCue cue, QObject *owner)
     QTimer::singleShot(180, owner, [] { QApplication::beep(); });
     QTimer::singleShot(360, owner, [] { QApplication::beep(); });
 }
+#endif

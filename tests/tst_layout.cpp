@@ -734,10 +734,21 @@ void TestLayout::portDialogEnterAndEscape()
 void TestLayout::portDialogWindowAndDevices()
 {
     QWidget owner;
+#ifdef Q_OS_WIN
+    // ＣＯＭｎ is COMn itself, listed or not; what the system lists adds the adapter's details.
+    const QString first = QStringLiteral("COM1");
+    const QString adapter = QStringLiteral("COM3");
+    const auto unlisted = [](int n) { return QStringLiteral("COM%1").arg(n); };
+#else
+    // ＣＯＭｎ is the n-th port the system lists.
+    const QString first = QStringLiteral("/dev/ttyS0");
+    const QString adapter = QStringLiteral("/dev/ttyUSB0");
+    const auto unlisted = [](int) { return QStringLiteral("未接続"); };
+#endif
     PortMap ports;
-    ports.setSystemPorts(QList<SystemPort>{{"/dev/ttyS0", {}, {}, {}},
+    ports.setSystemPorts(QList<SystemPort>{{first, {}, {}, {}},
                                            {{}, {}, {}, {}},
-                                           {"/dev/ttyUSB0", "FTDI", "FT232R USB UART", "A50285BI"}});
+                                           {adapter, "FTDI", "FT232R USB UART", "A50285BI"}});
     PortSurvey survey;
     survey.ports = &ports;
     PortDialog dialog(1, survey, &owner);
@@ -782,22 +793,22 @@ void TestLayout::portDialogWindowAndDevices()
     auto *device = dialog.findChild<QLabel *>("lblDevice");
     auto *info = dialog.findChild<QLabel *>("lblPortInfo");
     QCOMPARE(device->parentWidget(), frame);
-    QCOMPARE(device->text(), QStringLiteral("/dev/ttyS0"));
+    QCOMPARE(device->text(), first);
     QVERIFY(info->text().isEmpty());
     list->setCurrentIndex(1);
-    QCOMPARE(device->text(), QStringLiteral("未接続"));
+    QCOMPARE(device->text(), unlisted(2));
     list->setCurrentIndex(2);
-    QCOMPARE(device->text(), QStringLiteral("/dev/ttyUSB0"));
+    QCOMPARE(device->text(), adapter);
     QCOMPARE(info->text(), QStringLiteral("メーカー：FTDI\n製品：FT232R USB UART\n"
                                           "シリアル番号：A50285BI"));
     QVERIFY(info->geometry().top() > find->geometry().bottom());
     QVERIFY(dialog.height() > info->geometry().bottom());
     placesStay();
     list->setCurrentIndex(5);
-    QCOMPARE(device->text(), QStringLiteral("未接続"));
+    QCOMPARE(device->text(), unlisted(6));
     QCOMPARE(dialog.height(), 180);
-    QCOMPARE(list->itemData(2, Qt::ToolTipRole).toString(), QStringLiteral("/dev/ttyUSB0"));
-    QCOMPARE(list->itemData(1, Qt::ToolTipRole).toString(), QStringLiteral("未接続"));
+    QCOMPARE(list->itemData(2, Qt::ToolTipRole).toString(), adapter);
+    QCOMPARE(list->itemData(1, Qt::ToolTipRole).toString(), unlisted(2));
     list->setCurrentIndex(-1);
     QVERIFY(device->text().isEmpty());
 

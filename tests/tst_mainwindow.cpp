@@ -649,12 +649,12 @@ void MainWindowTest::choicesOfTheAdditionsOutliveARunOutsideSystemIni()
     if (!disk.isMounted())
         QSKIP(qPrintable(disk.skipReason()));
     QVERIFY(disk.makeReadOnly());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, disk.root());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, disk.root());
     verify()->trigger();
     QVERIFY(!verify()->isChecked());
     QCOMPARE(m_fixture->prompter.shown.size(), 1);
     QCOMPARE(m_fixture->prompter.shown.first().title, QStringLiteral("保存エラー"));
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_fixture->dir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_fixture->dir.path());
 }
 
 void MainWindowTest::windowDrivesALinkWithoutTheApplication()

@@ -416,6 +416,10 @@
         <translation>The record file %1 cannot be written: %2</translation>
     </message>
     <message>
+        <source>記録ファイル %1 は他のプログラムが開いています（Excel などを閉じてください）: %2</source>
+        <translation>The record file %1 is open in another program (close Excel or the like): %2</translation>
+    </message>
+    <message>
         <source>%1/%2 書込済み</source>
         <translation>%1 of %2 written</translation>
     </message>

@@ -11,7 +11,10 @@
 AppFixture::AppFixture(SerialChannel *channel, QStringList portBindings)
     : m_channel(channel)
 {
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    // A file of the test's own: Windows would keep the native format in the registry, which
+    // outlives the test.
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
     m_options.programDirectory = dir.path();
     m_options.lockDirectory = dir.path();
     m_options.portBindings = std::move(portBindings);
