@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing the tool needs (Debian 12).
+# Installs what building, running and testing the tool needs (Debian 12); given packages,
+# those instead (scripts/windows.sh names its own).
 set -euo pipefail
 
-packages=(
+packages=("$@")
+[ ${#packages[@]} -gt 0 ] || packages=(
   cmake g++ make
   qt6-base-dev qt6-serialport-dev qt6-qpa-plugins qt6-translations-l10n qt6-l10n-tools
   libgl-dev

@@ -50,16 +50,7 @@ packages=(
   xvfb xauth imagemagick xdotool fonts-ipafont-gothic
   dpkg-dev xz-utils
 )
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" \
-    || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  say "Installing: ${missing[*]}"
-  as_root apt-get update -qq
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
-fi
+"$root/scripts/setup.sh" "${packages[@]}"
 
 toolchain=$root/dist/windows/mingw-w64-x86_64.cmake
 mkdir -p "$cache"
