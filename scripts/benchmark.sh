@@ -257,9 +257,13 @@ fi
 # The record: what recording one unit costs (its own ID drawn and its row appended, as a station
 # does once a unit is written; a CSV record draws own IDs in memory), in a CSV file and in a
 # plant's PostgreSQL database on this machine, syncing every commit as a plant's server does.
-# One station alone, then 16 stations at once (16 zrt-recordbench processes started together;
-# a CSV record each, or one job in the database: a job has 200 own IDs, so 12 units each, in
-# $RECORD_ROUNDS rounds of a job each). Then zrt48210-cli watch with 16 simulated units on a CSV
+# One station alone, one unit after another; one station with 16 units at once (each unit's own
+# ID and row asked for without waiting for the others, 12 times over); then 16 stations at once
+# (16 zrt-recordbench processes started together; a CSV record each, or one job in the
+# database: a job has 200 own IDs, so 12 units each, in $RECORD_ROUNDS rounds of a job each).
+# For units at once, a unit's time runs from its asking until its row is kept, so it includes
+# waiting for the others; the whole run divided by its units is the record's cost per unit.
+# Then zrt48210-cli watch with 16 simulated units on a CSV
 # record and on the database: from its start to the 16th row recorded, per unit, median of
 # $WATCH_ROUNDS rounds taken in turns.
 echo
@@ -284,13 +288,20 @@ stats_of() {  # prints "mean p95" of the milliseconds in the given files, one a 
     END { r = int(NR * 0.95); if (r < NR * 0.95) r++; printf "%.2f %.2f\n", s / NR, v[r] }'
 }
 # The server's notices (a table that exists already) go to the files beside the figures.
-alone() {  # TARGET JOB TIMES: one station, 200 units
-  build/tools/zrt-recordbench "$1" "$2" 200 --times "$3" > /dev/null 2> "$3.err" \
-    || fail "zrt-recordbench on $1 failed: $(cat "$3.err")"
+alone() {  # TARGET JOB TIMES [OPTIONS]: one station, 200 units (or 192 with --together 16)
+  local units=200 target=$1 job=$2 times=$3
+  shift 3
+  [ $# -eq 0 ] || units=192
+  build/tools/zrt-recordbench "$target" "$job" "$units" --times "$times" "$@" > "$times.out" \
+    2> "$times.err" || fail "zrt-recordbench on $target failed: $(cat "$times.err")"
+}
+whole_per_unit() {  # the whole run's milliseconds per unit, as zrt-recordbench printed them
+  sed -n 's/.*; \([0-9.]*\) ms of the whole run per unit$/\1/p' "$1"
 }
 together() {  # TAG TARGET (% for round-station): 16 stations at once, 12 units each
   local tag=$1 round i start pids
   shift
+  whole=()
   for round in $(seq "$record_rounds"); do
     start=$(( $(date +%s%3N) + 5000 ))
     pids=()
@@ -303,24 +314,38 @@ together() {  # TAG TARGET (% for round-station): 16 stations at once, 12 units 
     for i in "${pids[@]}"; do
       wait "$i" || fail "zrt-recordbench, 16 at once ($tag, round $round): $(cat "$rec"/*.err)"
     done
+    whole+=("$(awk "BEGIN{printf \"%.2f\", ($(date +%s%3N) - $start) / 192}")")
   done
 }
 alone "$rec/alone.csv" alone "$rec/csv-alone.times"
 alone "$url" alone "$rec/pg-alone.times"
+alone "$rec/at-once.csv" at-once "$rec/csv-at-once.times" --together 16
+alone "$url" at-once "$rec/pg-at-once.times" --together 16
 together csv "$rec/%.csv"
+csv_whole="${whole[*]}"
 together pg "$url"
+pg_whole="${whole[*]}"
 duplicates=$(grep -c 'duplicate key value' "$rec/pg/server.log" || true)
 read -r csv_alone_mean csv_alone_p95 <<< "$(stats_of "$rec/csv-alone.times")"
 read -r pg_alone_mean pg_alone_p95 <<< "$(stats_of "$rec/pg-alone.times")"
+read -r csv_once_mean csv_once_p95 <<< "$(stats_of "$rec/csv-at-once.times")"
+read -r pg_once_mean pg_once_p95 <<< "$(stats_of "$rec/pg-at-once.times")"
 read -r csv_16_mean csv_16_p95 <<< "$(stats_of "$rec"/csv-*-*.times)"
 read -r pg_16_mean pg_16_p95 <<< "$(stats_of "$rec"/pg-*-*.times)"
 printf '| recording one unit (own ID and row), ms per unit: mean (p95) | CSV | PostgreSQL'
 printf ' (fsync on) | target |\n|---|---|---|---|\n'
 printf '| 1 station alone, 200 units | %s (%s) | %s (%s) | PostgreSQL < 10 ms |\n' \
   "$csv_alone_mean" "$csv_alone_p95" "$pg_alone_mean" "$pg_alone_p95"
-printf '| 16 stations at once, 12 units each, %d rounds | %s (%s) | %s (%s) |' "$record_rounds" \
-  "$csv_16_mean" "$csv_16_p95" "$pg_16_mean" "$pg_16_p95"
+printf '| 1 station, 16 units at once (192 units): the whole run per unit | %s | %s |' \
+  "$(whole_per_unit "$rec/csv-at-once.times.out")" "$(whole_per_unit "$rec/pg-at-once.times.out")"
 printf ' PostgreSQL < 10 ms |\n'
+printf '| 1 station, 16 units at once: from asking to the row kept | %s (%s) | %s (%s) | |\n' \
+  "$csv_once_mean" "$csv_once_p95" "$pg_once_mean" "$pg_once_p95"
+printf '| 16 stations at once, 12 units each, %d rounds: the whole round per unit (each round)' \
+  "$record_rounds"
+printf ' | %s | %s | |\n' "$csv_whole" "$pg_whole"
+printf '| 16 stations at once: from asking to the row kept | %s (%s) | %s (%s) | |\n' \
+  "$csv_16_mean" "$csv_16_p95" "$pg_16_mean" "$pg_16_p95"
 printf '| own IDs two stations picked at once (drawn again) | | %d | |\n' "$duplicates"
 
 # The station: 16 units on links in a folder of their own, there before it starts.

@@ -12,10 +12,13 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QThread>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QUuid>
 #include <QVariant>
+
+#include <type_traits>
 
 namespace {
 
@@ -290,6 +293,118 @@ bool selectRows(QSqlDatabase db, const QString &jobName, QList<QStringList> *row
     return true;
 }
 
+// The row, and the own ID its command carried counted as given.
+bool insertRowOn(QSqlDatabase db, int jobId, const RecordRow &row, QString *why)
+{
+    QJsonObject values;
+    for (const auto &[key, value] : row.values)
+        values.insert(key, value);
+    bool isNumber = false;
+    const int ownId = row.ownId.toInt(&isNumber);
+    const QVariant ownIdValue = isNumber ? QVariant(ownId) : QVariant(QMetaType::fromType<int>());
+    const QString time = row.time.toString(Qt::ISODateWithMs);
+    QSqlQuery query(db);
+    // One statement, so one transaction and one round trip: the row, and the own ID its command
+    // carried counted as given.
+    if (!exec(query,
+              QStringLiteral("WITH added AS (INSERT INTO zrt_attempts (job_id, time, time_text,"
+                             " station, operator, adapter, adapter_serial, model, version, label,"
+                             " own_id, settings_file, settings_sha256, result, reason_code,"
+                             " reason, read_back, parameters) VALUES (?, CAST(? AS timestamptz),"
+                             " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, CAST(? AS jsonb))"
+                             " ON CONFLICT (job_id, station, adapter, time_text) DO NOTHING"
+                             " RETURNING job_id, own_id)"
+                             " UPDATE zrt_own_ids o SET state = 'given' FROM added"
+                             " WHERE o.job_id = added.job_id AND o.own_id = added.own_id"),
+              {jobId, time, time, text(row.station), text(row.operatorName),
+               text(row.adapter), text(row.adapterSerial), text(row.model), text(row.version),
+               text(row.label), ownIdValue, text(row.settingsFile), text(row.settingsSha256),
+               text(row.result), text(row.reasonCode), text(row.reason), row.readBack,
+               QString::fromUtf8(QJsonDocument(values).toJson(QJsonDocument::Compact))})) {
+        *why = errorOf(query);
+        return false;
+    }
+    return true;
+}
+
+// The lowest free own ID from `from`, or `exactly` that one, reserved for `session`.
+OwnIdDraw drawOwnIdOn(QSqlDatabase db, int jobId, const QString &session, int from,
+                      std::optional<int> exactly)
+{
+    QSqlQuery query(db);
+    const int last = fieldBounds(ParameterKey::MYID).maximum;
+    OwnIdDraw draw;
+    // The stations of a job take their turns for the lowest free own ID, instead of all trying
+    // the same one; should two still pick one at once, the primary key lets one of them have
+    // it, and the other tries the next.
+    for (int attempt = 0; attempt < 2 * last; ++attempt) {
+        const bool done = exactly
+            ? exec(query,
+                   QStringLiteral("INSERT INTO zrt_own_ids (job_id, own_id, state, session)"
+                                  " VALUES (?, ?, 'reserved', ?) RETURNING own_id"),
+                   {jobId, *exactly, session})
+            : db.transaction()
+                && exec(query, QStringLiteral("SELECT pg_advisory_xact_lock(?, ?)"),
+                        {LockSpace, jobId})
+                && exec(query,
+                   QStringLiteral("INSERT INTO zrt_own_ids (job_id, own_id, state, session)"
+                                  " SELECT ?, g, 'reserved', ?"
+                                  " FROM generate_series(CAST(? AS integer), CAST(? AS integer)) g"
+                                  " WHERE NOT EXISTS (SELECT 1 FROM zrt_own_ids o"
+                                  " WHERE o.job_id = ? AND o.own_id = g)"
+                                  " ORDER BY g LIMIT 1 RETURNING own_id"),
+                   {jobId, session, from, last, jobId});
+        const std::optional<int> drawn =
+            done && query.next() ? std::optional(query.value(0).toInt()) : std::nullopt;
+        const bool kept = exactly || db.commit();  // the next station's turn
+        if (done && kept) {
+            draw.ownId = drawn;
+            draw.full = !drawn;
+            return draw;
+        }
+        if (query.lastError().nativeErrorCode() != UniqueViolation)
+            break;
+        if (exactly) {
+            draw.taken = true;
+            return draw;
+        }
+    }
+    draw.error = errorOf(query);
+    return draw;
+}
+
+// What the job holds so far, every station's.
+std::optional<RecordSummary> summaryOn(QSqlDatabase db, int jobId)
+{
+    QSqlQuery query(db);
+    RecordSummary summary;
+    if (!exec(query, QStringLiteral("SELECT count(*) FILTER (WHERE result = 'done'),"
+                                    " count(*) FILTER (WHERE result <> 'done'), min(time),"
+                                    " max(time) FROM zrt_attempts WHERE job_id = ?"),
+              {jobId})
+        || !query.next())
+        return std::nullopt;
+    summary.done = query.value(0).toInt();
+    summary.failed = query.value(1).toInt();
+    summary.first = query.value(2).toDateTime();
+    summary.last = query.value(3).toDateTime();
+    if (!exec(query, QStringLiteral("SELECT own_id FROM zrt_own_ids WHERE job_id = ?"), {jobId}))
+        return std::nullopt;
+    while (query.next())
+        summary.ownIds.insert(query.value(0).toInt());
+    return summary;
+}
+
+bool releaseOn(QSqlDatabase db, int jobId, int ownId, QString *why)
+{
+    QSqlQuery query(db);
+    if (exec(query, QStringLiteral("DELETE FROM zrt_own_ids WHERE job_id = ? AND own_id = ?"),
+             {jobId, ownId}))
+        return true;
+    *why = errorOf(query);
+    return false;
+}
+
 QString spoolFolder()
 {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -300,10 +415,51 @@ QString spoolFolder()
 
 } // namespace
 
+template <typename Work>
+auto PlantRecord::onWorker(Work work) const
+{
+    using Result = std::invoke_result_t<Work>;
+    if constexpr (std::is_void_v<Result>) {
+        QMetaObject::invokeMethod(m_worker.get(), std::move(work), Qt::BlockingQueuedConnection);
+    } else {
+        Result result{};
+        QMetaObject::invokeMethod(m_worker.get(), std::move(work), Qt::BlockingQueuedConnection,
+                                  &result);
+        return result;
+    }
+}
+
+template <typename Work, typename Reply>
+void PlantRecord::onWorkerThen(Work work, Reply reply)
+{
+    QMetaObject::invokeMethod(
+        m_worker.get(),
+        [work = std::move(work), reply = std::move(reply), replies = m_replies.get()] {
+            QMetaObject::invokeMethod(
+                replies, [reply, result = work()] { reply(result); }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+}
+
+PlantRecord::PlantRecord()
+    : m_thread(std::make_unique<QThread>())
+    , m_worker(std::make_unique<QObject>())
+    , m_replies(std::make_unique<QObject>())
+{
+    m_thread->setObjectName(QStringLiteral("plant record"));
+    m_worker->moveToThread(m_thread.get());
+    m_thread->start();
+}
+
 PlantRecord::~PlantRecord()
 {
-    if (!m_connection.isEmpty())
-        closeDatabase(m_connection);
+    // What was asked is done first; answers still on their way are dropped with m_replies.
+    onWorker([connection = m_connection] {
+        if (!connection.isEmpty())
+            closeDatabase(connection);
+    });
+    m_thread->quit();
+    m_thread->wait();
 }
 
 std::unique_ptr<PlantRecord> PlantRecord::open(const QString &url, const PlantJob &job,
@@ -337,87 +493,65 @@ bool PlantRecord::readRows(const QString &url, const QString &jobName, QList<QSt
 
 bool PlantRecord::connect(QString *why)
 {
-    if (!m_connection.isEmpty())
-        closeDatabase(m_connection);
+    const QString old = m_connection;
     m_connection = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    return openDatabase(m_url, m_connection, why)
-        && ensureSchema(QSqlDatabase::database(m_connection, false), why);
+    return onWorker([old, connection = m_connection, url = m_url, why] {
+        if (!old.isEmpty())
+            closeDatabase(old);
+        return openDatabase(url, connection, why)
+            && ensureSchema(QSqlDatabase::database(connection, false), why);
+    });
 }
 
 bool PlantRecord::joinJob(QString *why)
 {
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    const int last = fieldBounds(ParameterKey::MYID).maximum;
-    // Whoever starts the job first writes it; everyone else takes it as it is.
-    if (!exec(query,
-              QStringLiteral("INSERT INTO zrt_jobs (name, settings_file, settings_sha256,"
-                             " model_kind, own_id_rule, own_id_from, own_id_to)"
-                             " VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT (name) DO NOTHING"),
-              {m_job.name, m_job.settingsFile, m_job.sha256, m_job.kind,
-               m_job.ownIdRule.isEmpty() ? QStringLiteral("file") : m_job.ownIdRule,
-               m_job.sequenceFrom, last})
-        || !exec(query, QStringLiteral("SELECT id, settings_sha256, own_id_rule, own_id_from"
-                                       " FROM zrt_jobs WHERE name = ?"),
-                 {m_job.name})
-        || !query.next()) {
-        *why = Words::tr("作業「%1」をデータベースに登録できません: %2")
-                   .arg(m_job.name, errorOf(query));
-        return false;
-    }
-    if (query.value(1).toString() != m_job.sha256) {
-        *why = Words::tr("作業「%1」は別の設定ファイル（SHA-256 が違う）で進んでいます。作業の設定"
-                         "は途中で変えられません: 新しい作業名で始めてください")
-                   .arg(m_job.name);
-        return false;
-    }
-    // A write from the command line gives its own IDs itself: any rule will do.
-    if (m_job.ownIdRule.isEmpty()) {
+    return onWorker([this, why, connection = m_connection] {
+        QSqlQuery query(QSqlDatabase::database(connection, false));
+        const int last = fieldBounds(ParameterKey::MYID).maximum;
+        // Whoever starts the job first writes it; everyone else takes it as it is.
+        if (!exec(query,
+                  QStringLiteral("INSERT INTO zrt_jobs (name, settings_file, settings_sha256,"
+                                 " model_kind, own_id_rule, own_id_from, own_id_to)"
+                                 " VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT (name) DO NOTHING"),
+                  {m_job.name, m_job.settingsFile, m_job.sha256, m_job.kind,
+                   m_job.ownIdRule.isEmpty() ? QStringLiteral("file") : m_job.ownIdRule,
+                   m_job.sequenceFrom, last})
+            || !exec(query, QStringLiteral("SELECT id, settings_sha256, own_id_rule, own_id_from"
+                                           " FROM zrt_jobs WHERE name = ?"),
+                     {m_job.name})
+            || !query.next()) {
+            *why = Words::tr("作業「%1」をデータベースに登録できません: %2")
+                       .arg(m_job.name, errorOf(query));
+            return false;
+        }
+        if (query.value(1).toString() != m_job.sha256) {
+            *why = Words::tr("作業「%1」は別の設定ファイル（SHA-256 が違う）で進んでいます。作業の設定"
+                             "は途中で変えられません: 新しい作業名で始めてください")
+                       .arg(m_job.name);
+            return false;
+        }
+        // A write from the command line gives its own IDs itself: any rule will do.
+        if (m_job.ownIdRule.isEmpty()) {
+            m_jobId = query.value(0).toInt();
+            return true;
+        }
+        if (query.value(2).toString() != m_job.ownIdRule
+            || (m_job.ownIdRule == QLatin1String("sequence")
+                && query.value(3).toInt() != m_job.sequenceFrom)) {
+            *why = Words::tr("作業「%1」は別の自己IDの決め方（%2、開始番号 %3）で進んでいます")
+                       .arg(m_job.name, query.value(2).toString(), query.value(3).toString());
+            return false;
+        }
         m_jobId = query.value(0).toInt();
         return true;
-    }
-    if (query.value(2).toString() != m_job.ownIdRule
-        || (m_job.ownIdRule == QLatin1String("sequence")
-            && query.value(3).toInt() != m_job.sequenceFrom)) {
-        *why = Words::tr("作業「%1」は別の自己IDの決め方（%2、開始番号 %3）で進んでいます")
-                   .arg(m_job.name, query.value(2).toString(), query.value(3).toString());
-        return false;
-    }
-    m_jobId = query.value(0).toInt();
-    return true;
+    });
 }
 
 bool PlantRecord::insertRow(const RecordRow &row, QString *why)
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    QJsonObject values;
-    for (const auto &[key, value] : row.values)
-        values.insert(key, value);
-    bool isNumber = false;
-    const int ownId = row.ownId.toInt(&isNumber);
-    const QVariant ownIdValue = isNumber ? QVariant(ownId) : QVariant(QMetaType::fromType<int>());
-    const QString time = row.time.toString(Qt::ISODateWithMs);
-    QSqlQuery query(db);
-    // One statement, so one transaction and one round trip: the row, and the own ID its command
-    // carried counted as given.
-    if (!exec(query,
-              QStringLiteral("WITH added AS (INSERT INTO zrt_attempts (job_id, time, time_text,"
-                             " station, operator, adapter, adapter_serial, model, version, label,"
-                             " own_id, settings_file, settings_sha256, result, reason_code,"
-                             " reason, read_back, parameters) VALUES (?, CAST(? AS timestamptz),"
-                             " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, CAST(? AS jsonb))"
-                             " ON CONFLICT (job_id, station, adapter, time_text) DO NOTHING"
-                             " RETURNING job_id, own_id)"
-                             " UPDATE zrt_own_ids o SET state = 'given' FROM added"
-                             " WHERE o.job_id = added.job_id AND o.own_id = added.own_id"),
-              {m_jobId, time, time, text(row.station), text(row.operatorName),
-               text(row.adapter), text(row.adapterSerial), text(row.model), text(row.version),
-               text(row.label), ownIdValue, text(row.settingsFile), text(row.settingsSha256),
-               text(row.result), text(row.reasonCode), text(row.reason), row.readBack,
-               QString::fromUtf8(QJsonDocument(values).toJson(QJsonDocument::Compact))})) {
-        *why = errorOf(query);
-        return false;
-    }
-    return true;
+    return onWorker([&row, why, jobId = m_jobId, connection = m_connection] {
+        return insertRowOn(QSqlDatabase::database(connection, false), jobId, row, why);
+    });
 }
 
 void PlantRecord::goOffline(const QString &reason)
@@ -429,7 +563,36 @@ void PlantRecord::goOffline(const QString &reason)
 bool PlantRecord::append(const RecordRow &row, QString *why)
 {
     QString reason;
-    if (!m_offline && insertRow(row, &reason)) {
+    const bool inserted = !m_offline && insertRow(row, &reason);
+    return settleAppend(row, inserted, reason, why);
+}
+
+void PlantRecord::appendThen(const RecordRow &row, const Appended &done)
+{
+    if (m_offline) {
+        QString why;
+        const bool kept = settleAppend(row, false, QString(), &why);
+        done(kept, why);
+        return;
+    }
+    onWorkerThen(
+        [row, jobId = m_jobId, connection = m_connection] {
+            QString reason;
+            const bool inserted =
+                insertRowOn(QSqlDatabase::database(connection, false), jobId, row, &reason);
+            return std::pair(inserted, reason);
+        },
+        [this, row, done](const std::pair<bool, QString> &inserted) {
+            QString why;
+            const bool kept = settleAppend(row, inserted.first, inserted.second, &why);
+            done(kept, why);
+        });
+}
+
+bool PlantRecord::settleAppend(const RecordRow &row, bool inserted, const QString &reason,
+                               QString *why)
+{
+    if (inserted) {
         // The other stations' units come in with the next refresh().
         ++(row.result == QLatin1String("done") ? m_summary.done : m_summary.failed);
         return true;
@@ -460,7 +623,11 @@ QList<QStringList> PlantRecord::rows() const
 {
     QList<QStringList> rows;
     QString why;
-    if (!selectRows(QSqlDatabase::database(m_connection, false), m_job.name, &rows, &why))
+    const bool read = onWorker(
+        [&rows, &why, job = m_job.name, connection = m_connection] {
+            return selectRows(QSqlDatabase::database(connection, false), job, &rows, &why);
+        });
+    if (!read)
         qWarning("%s", qPrintable(why));
     return rows;
 }
@@ -471,62 +638,72 @@ std::optional<int> PlantRecord::reserveOwnId(int from, std::optional<int> exactl
         *why = m_offlineReason;
         return std::nullopt;
     }
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    QSqlQuery query(db);
-    const int last = fieldBounds(ParameterKey::MYID).maximum;
-    // The stations of a job take their turns for the lowest free own ID, instead of all trying
-    // the same one; should two still pick one at once, the primary key lets one of them have
-    // it, and the other tries the next.
-    for (int attempt = 0; attempt < 2 * last; ++attempt) {
-        const bool done = exactly
-            ? exec(query,
-                   QStringLiteral("INSERT INTO zrt_own_ids (job_id, own_id, state, session)"
-                                  " VALUES (?, ?, 'reserved', ?) RETURNING own_id"),
-                   {m_jobId, *exactly, m_session})
-            : db.transaction()
-                && exec(query, QStringLiteral("SELECT pg_advisory_xact_lock(?, ?)"),
-                        {LockSpace, m_jobId})
-                && exec(query,
-                   QStringLiteral("INSERT INTO zrt_own_ids (job_id, own_id, state, session)"
-                                  " SELECT ?, g, 'reserved', ?"
-                                  " FROM generate_series(CAST(? AS integer), CAST(? AS integer)) g"
-                                  " WHERE NOT EXISTS (SELECT 1 FROM zrt_own_ids o"
-                                  " WHERE o.job_id = ? AND o.own_id = g)"
-                                  " ORDER BY g LIMIT 1 RETURNING own_id"),
-                   {m_jobId, m_session, from, last, m_jobId});
-        const std::optional<int> drawn =
-            done && query.next() ? std::optional(query.value(0).toInt()) : std::nullopt;
-        const bool kept = exactly || db.commit();  // the next station's turn
-        if (done && kept) {
-            if (drawn) {
-                m_summary.ownIds.insert(*drawn);
-                return drawn;
-            }
-            *why = Words::tr("自己IDが%1を超えます").arg(last);
-            return std::nullopt;
-        }
-        if (query.lastError().nativeErrorCode() != UniqueViolation)
-            break;
-        if (exactly) {
-            *why = Words::tr("自己ID %1 はこの作業で既に使われています").arg(ownIdText(*exactly));
-            return std::nullopt;
-        }
+    const OwnIdDraw draw = onWorker([=, jobId = m_jobId, session = m_session,
+                                     connection = m_connection] {
+        return drawOwnIdOn(QSqlDatabase::database(connection, false), jobId, session, from,
+                           exactly);
+    });
+    return settleDraw(draw, exactly, why);
+}
+
+void PlantRecord::reserveOwnIdThen(int from, std::optional<int> exactly, const Drawn &done)
+{
+    if (m_offline) {
+        done(std::nullopt, m_offlineReason);
+        return;
     }
-    goOffline(Words::tr("データベースから自己IDを取れません: %1。サーバーが戻ったら開始を"
-                        "押してください")
-                  .arg(errorOf(query)));
-    *why = m_offlineReason;
+    onWorkerThen(
+        [=, jobId = m_jobId, session = m_session, connection = m_connection] {
+            return drawOwnIdOn(QSqlDatabase::database(connection, false), jobId, session, from,
+                               exactly);
+        },
+        [this, exactly, done](const OwnIdDraw &draw) {
+            QString why;
+            const std::optional<int> ownId = settleDraw(draw, exactly, &why);
+            done(ownId, why);
+        });
+}
+
+std::optional<int> PlantRecord::settleDraw(const OwnIdDraw &draw, std::optional<int> exactly,
+                                           QString *why)
+{
+    if (draw.ownId) {
+        m_summary.ownIds.insert(*draw.ownId);
+        return draw.ownId;
+    }
+    if (draw.full) {
+        *why = Words::tr("自己IDが%1を超えます").arg(fieldBounds(ParameterKey::MYID).maximum);
+    } else if (draw.taken) {
+        *why = Words::tr("自己ID %1 はこの作業で既に使われています").arg(ownIdText(*exactly));
+    } else {
+        // Gone offline while this draw waited its turn: the reason is said once.
+        if (!m_offline)
+            goOffline(Words::tr("データベースから自己IDを取れません: %1。サーバーが戻ったら開始を"
+                                "押してください")
+                          .arg(draw.error));
+        *why = m_offlineReason;
+    }
     return std::nullopt;
 }
 
 void PlantRecord::releaseOwnId(int ownId)
 {
-    m_summary.ownIds.remove(ownId);
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    if (m_offline
-        || !exec(query, QStringLiteral("DELETE FROM zrt_own_ids WHERE job_id = ? AND own_id = ?"),
-                 {m_jobId, ownId}))
+    if (m_offline) {
+        m_summary.ownIds.remove(ownId);
         m_releases << ownId;  // once the database is back
+        return;
+    }
+    onWorkerThen(
+        [ownId, jobId = m_jobId, connection = m_connection] {
+            QString why;
+            return releaseOn(QSqlDatabase::database(connection, false), jobId, ownId, &why);
+        },
+        // Here, in turn with the other answers, so that an earlier read does not bring it back.
+        [this, ownId](bool released) {
+            m_summary.ownIds.remove(ownId);
+            if (!released)
+                m_releases << ownId;
+        });
 }
 
 bool PlantRecord::sendSpools(QString *why)
@@ -564,11 +741,14 @@ bool PlantRecord::resume(QString *why)
         return true;
     if (!connect(why))
         return false;
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
     while (!m_releases.isEmpty()) {
-        if (!exec(query, QStringLiteral("DELETE FROM zrt_own_ids WHERE job_id = ? AND own_id = ?"),
-                  {m_jobId, m_releases.constFirst()})) {
-            *why = Words::tr("データベースに接続できません: %1").arg(errorOf(query));
+        QString reason;
+        const bool released = onWorker([&reason, ownId = m_releases.constFirst(),
+                                        jobId = m_jobId, connection = m_connection] {
+            return releaseOn(QSqlDatabase::database(connection, false), jobId, ownId, &reason);
+        });
+        if (!released) {
+            *why = Words::tr("データベースに接続できません: %1").arg(reason);
             return false;
         }
         m_releases.removeFirst();
@@ -585,25 +765,33 @@ bool PlantRecord::refresh()
 {
     if (m_offline)
         return false;
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    RecordSummary summary;
-    if (!exec(query, QStringLiteral("SELECT count(*) FILTER (WHERE result = 'done'),"
-                                    " count(*) FILTER (WHERE result <> 'done'), min(time),"
-                                    " max(time) FROM zrt_attempts WHERE job_id = ?"),
-              {m_jobId})
-        || !query.next())
+    return settleRefresh(onWorker([jobId = m_jobId, connection = m_connection] {
+        return summaryOn(QSqlDatabase::database(connection, false), jobId);
+    }));
+}
+
+void PlantRecord::refreshThen(const std::function<void(bool changed)> &done)
+{
+    if (m_offline) {
+        done(false);
+        return;
+    }
+    onWorkerThen(
+        [jobId = m_jobId, connection = m_connection] {
+            return summaryOn(QSqlDatabase::database(connection, false), jobId);
+        },
+        [this, done](const std::optional<RecordSummary> &summary) {
+            done(settleRefresh(summary));
+        });
+}
+
+bool PlantRecord::settleRefresh(const std::optional<RecordSummary> &summary)
+{
+    // Offline meanwhile: what this station did since counts, not a read from before.
+    if (!summary || m_offline)
         return false;
-    summary.done = query.value(0).toInt();
-    summary.failed = query.value(1).toInt();
-    summary.first = query.value(2).toDateTime();
-    summary.last = query.value(3).toDateTime();
-    if (!exec(query, QStringLiteral("SELECT own_id FROM zrt_own_ids WHERE job_id = ?"),
-              {m_jobId}))
-        return false;
-    while (query.next())
-        summary.ownIds.insert(query.value(0).toInt());
-    const bool changed = summary.done != m_summary.done || summary.failed != m_summary.failed
-        || summary.ownIds != m_summary.ownIds;
-    m_summary = summary;
+    const bool changed = summary->done != m_summary.done || summary->failed != m_summary.failed
+        || summary->ownIds != m_summary.ownIds;
+    m_summary = *summary;
     return changed;
 }

@@ -7,6 +7,19 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
+
+class QObject;
+class QThread;
+
+// What drawing an own ID in the database came to.
+struct OwnIdDraw
+{
+    std::optional<int> ownId;
+    bool full = false;   // none free up to the last own ID
+    bool taken = false;  // the one asked for exactly is another unit's
+    QString error;       // the database's, when it could not be asked
+};
 
 // The record of a plant: a PostgreSQL database that the stations of a job share, reached by a
 // libpq URL (postgresql://user@host:port/dbname). The password comes from where libpq looks
@@ -16,6 +29,9 @@
 // the own ID, so two stations can never hold the same one. When the database goes away, rows
 // go to a spool file on this PC (synced, as the CSV record is) and the record is offline until
 // resume() has sent them, each once.
+//
+// The connection lives on a thread of its own, so that a station's exchanges with its other
+// units go on while a statement waits for the server's commit.
 class PlantRecord : public RecordStore
 {
 public:
@@ -46,11 +62,27 @@ public:
     bool resume(QString *why) override;
     bool refresh() override;
 
+    void reserveOwnIdThen(int from, std::optional<int> exactly, const Drawn &done) override;
+    void appendThen(const RecordRow &row, const Appended &done) override;
+    void refreshThen(const std::function<void(bool changed)> &done) override;
+
 private:
-    PlantRecord() = default;
+    PlantRecord();
+    // Runs `work` on the connection's thread and waits for its result.
+    template <typename Work>
+    auto onWorker(Work work) const;
+    // Runs `work` there and hands its result to `reply` here, later.
+    template <typename Work, typename Reply>
+    void onWorkerThen(Work work, Reply reply);
+
     bool connect(QString *why);
     bool joinJob(QString *why);
     bool insertRow(const RecordRow &row, QString *why);
+    // What becomes of a row once the database has taken it or not.
+    bool settleAppend(const RecordRow &row, bool inserted, const QString &reason, QString *why);
+    std::optional<int> settleDraw(const OwnIdDraw &draw, std::optional<int> exactly,
+                                  QString *why);
+    bool settleRefresh(const std::optional<RecordSummary> &summary);
     // Sends every spool file of this job on this PC that no running station holds.
     bool sendSpools(QString *why);
     void goOffline(const QString &reason);
@@ -67,4 +99,7 @@ private:
     QString m_spoolPath;    // this run's
     std::unique_ptr<StationRecord> m_spool;
     QList<int> m_releases;  // own IDs to release once the database is back
+    std::unique_ptr<QThread> m_thread;
+    std::unique_ptr<QObject> m_worker;   // on m_thread: the connection's statements run there
+    std::unique_ptr<QObject> m_replies;  // on this thread: the answers come back through it
 };

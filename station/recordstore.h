@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -76,6 +77,26 @@ public:
     }
     // Reads again what the other stations of the job have added; true when anything changed.
     virtual bool refresh() { return false; }
+
+    // The same for a station, which must not stop talking to its other units while a plant's
+    // database answers: `done` is called with the answer on the thread that asked, at once for
+    // a file, later for a database, and never once the record is gone. Calls are answered in
+    // the order they were made.
+    using Drawn = std::function<void(std::optional<int> ownId, const QString &why)>;
+    using Appended = std::function<void(bool kept, const QString &why)>;
+    virtual void reserveOwnIdThen(int from, std::optional<int> exactly, const Drawn &done)
+    {
+        QString why;
+        const std::optional<int> ownId = reserveOwnId(from, exactly, &why);
+        done(ownId, why);
+    }
+    virtual void appendThen(const RecordRow &row, const Appended &done)
+    {
+        QString why;
+        const bool kept = append(row, &why);
+        done(kept, why);
+    }
+    virtual void refreshThen(const std::function<void(bool changed)> &done) { done(refresh()); }
 };
 
 // The job a plant's stations share: the same settings file under the same name, with one rule

@@ -50,10 +50,16 @@ Station::Station(const QStringList &patterns, SerialChannelFactory channels, QOb
     // Another station of a plant's job may have recorded a unit or taken an own ID.
     m_refresh.setInterval(3000);
     connect(&m_refresh, &QTimer::timeout, this, [this] {
-        if (m_record && m_record->refresh()) {
-            m_ownIds.setGiven(m_record->summary().ownIds);
-            emit countersChanged();
-        }
+        if (!m_record || m_refreshing)
+            return;
+        m_refreshing = true;
+        m_record->refreshThen([this, record = m_record.get()](bool changed) {
+            m_refreshing = false;
+            if (changed && record == m_record.get()) {
+                m_ownIds.setGiven(m_record->summary().ownIds);
+                emit countersChanged();
+            }
+        });
     });
 }
 
@@ -118,8 +124,11 @@ bool Station::prepare(const StationSetup &setup, QString *why)
             openRecord(setup.recordPath, plant, m_recordSync, why);
         if (!record)
             return false;
+        if (m_record && !isIdle())
+            m_retired.push_back(std::move(m_record));
         m_record = std::move(record);
         m_plantJob = plant;
+        m_refreshing = false;  // a read of the record before is not waited for
     }
     if (m_record->sharesOwnIds())
         m_refresh.start();
@@ -173,8 +182,20 @@ void Station::stop()
 
 bool Station::isIdle() const
 {
-    return std::none_of(m_slots.cbegin(), m_slots.cend(),
+    return m_drawing.isEmpty() && m_recording.isEmpty()
+        && std::none_of(m_slots.cbegin(), m_slots.cend(),
                         [](const AdapterSlot *slot) { return slot->isRunning(); });
+}
+
+bool Station::isBusy(AdapterSlot *slot) const
+{
+    return slot->isRunning() || m_drawing.contains(slot) || m_recording.contains(slot);
+}
+
+void Station::dropIfGone(AdapterSlot *slot)
+{
+    if (slot->isGone() && !slot->view().ownIdReusable && !isBusy(slot))
+        dropSlot(slot);
 }
 
 void Station::checkStopped()
@@ -208,8 +229,7 @@ void Station::reuseOwnId(AdapterSlot *slot)
     slot->clearReuse();
     emit countersChanged();
     // The tile of a pulled adapter stayed only for this choice.
-    if (slot->isGone() && !slot->isRunning())
-        dropSlot(slot);
+    dropIfGone(slot);
 }
 
 void Station::dropSlot(AdapterSlot *slot)
@@ -226,7 +246,7 @@ void Station::onAdded(const Adapter &adapter)
     // The adapter is back: an interrupted unit's tile left from before gives way, and its own
     // ID stays given.
     for (AdapterSlot *old : QList<AdapterSlot *>(m_slots)) {
-        if (old->isGone() && !old->isRunning() && old->adapter().path == adapter.path)
+        if (old->isGone() && !isBusy(old) && old->adapter().path == adapter.path)
             dropSlot(old);
     }
     // Placed among the slots held here, which may still hold a pulled adapter's.
@@ -243,8 +263,7 @@ void Station::onAdded(const Adapter &adapter)
             [this, slot](bool unreadable) { emit unreadableChanged(slot, unreadable); });
     connect(slot, &AdapterSlot::idle, this, [this, slot] {
         // A pulled adapter's tile stays while its unit's own ID may still be given back.
-        if (slot->isGone() && !slot->view().ownIdReusable)
-            dropSlot(slot);
+        dropIfGone(slot);
         checkStopped();
     });
     emit slotAdded(slot, position);
@@ -274,26 +293,57 @@ void Station::onUnitFound(AdapterSlot *slot, const UnitSummary &poll)
     std::optional<OwnIdAllocator::Taken> taken = m_ownIds.take(&why);
     if (taken && drawsOwnIdsFromRecord()) {
         // This station's pick says where to look; the plant's database gives the own ID, and
-        // none is given without it.
+        // none is given without it. The other adapters go on meanwhile.
         const int picked = taken->ownId;
         m_ownIds.giveBack(picked);
         std::optional<int> exactly;
         if (m_setup.rule == OwnIdRule::PerUnit)
             exactly = picked;
-        const std::optional<int> drawn =
-            m_record->reserveOwnId(m_setup.sequenceFrom, exactly, &why);
-        if (drawn) {
-            taken->ownId = *drawn;
-            m_ownIds.markGiven(*drawn);  // as far as this station can tell, taken
-        } else {
-            taken.reset();
-            if (m_record->isOffline()) {
-                slot->settle(SlotView::State::Failed, why);
-                halt(why);
-                return;
-            }
-        }
+        const int ticket = ++m_tickets;
+        m_drawing.insert(slot, ticket);
+        m_record->reserveOwnIdThen(
+            m_setup.sequenceFrom, exactly,
+            [this, slot, ticket, record = m_record.get(),
+             taken = *taken](std::optional<int> drawn, const QString &why) {
+                onDrawn(slot, ticket, record, taken, drawn, why);
+            });
+        return;
     }
+    configure(slot, taken, why);
+}
+
+void Station::onDrawn(AdapterSlot *slot, int ticket, RecordStore *record,
+                      OwnIdAllocator::Taken taken, std::optional<int> drawn, const QString &why)
+{
+    // The slot is only a key here until it is known to be this draw's and still there.
+    const bool current = m_drawing.value(slot) == ticket;
+    if (current)
+        m_drawing.remove(slot);
+    // Stopped, pulled or replaced meanwhile: nothing goes out, and the own ID goes back.
+    if (!current || !m_active || record != m_record.get() || slot->isGone()) {
+        if (drawn)
+            record->releaseOwnId(*drawn);
+        if (current)
+            dropIfGone(slot);
+        checkStopped();
+        return;
+    }
+    std::optional<OwnIdAllocator::Taken> given;
+    if (drawn) {
+        taken.ownId = *drawn;
+        m_ownIds.markGiven(*drawn);  // as far as this station can tell, taken
+        given = taken;
+    } else if (m_record->isOffline()) {
+        slot->settle(SlotView::State::Failed, why);
+        halt(why);
+        return;
+    }
+    configure(slot, given, why);
+}
+
+void Station::configure(AdapterSlot *slot, const std::optional<OwnIdAllocator::Taken> &taken,
+                        const QString &why)
+{
     if (!taken) {
         if (m_setup.rule == OwnIdRule::PerUnit) {
             slot->holdForOwnId(why);
@@ -334,11 +384,25 @@ void Station::record(AdapterSlot *slot, const UnitSummary &result, SlotView::Sta
 {
     const RecordRow row = recordRow(result, slot->adapter(), m_setup.operatorName, m_job,
                                     m_labels.take(slot));
-    QString why;
-    if (!m_record->append(row, &why)) {
+    // The tile shows its result only once the row is kept.
+    m_recording.insert(slot);
+    m_record->appendThen(row, [this, slot, record = m_record.get(), row, result, state,
+                               reusable](bool kept, const QString &why) {
+        onRecorded(slot, record, row, result, state, reusable, kept, why);
+    });
+}
+
+void Station::onRecorded(AdapterSlot *slot, RecordStore *record, const RecordRow &row,
+                         const UnitSummary &result, SlotView::State state, bool reusable,
+                         bool kept, const QString &why)
+{
+    // The slot stayed while its row was on its way.
+    m_recording.remove(slot);
+    if (!kept) {
         // Nothing is reported done that is not in the record.
         slot->settle(SlotView::State::Failed, Words::tr("記録できません: %1").arg(why));
         halt(Words::tr("記録できないため停止しました: %1").arg(why));
+        checkStopped();
         return;
     }
     if (row.result == QLatin1String("done"))
@@ -349,8 +413,9 @@ void Station::record(AdapterSlot *slot, const UnitSummary &result, SlotView::Sta
     emit recorded(slot, row);
     emit countersChanged();
     // The row waits on this PC: no unit starts until the database has it.
-    if (m_record->isOffline())
-        halt(m_record->offlineReason());
+    if (record->isOffline())
+        halt(record->offlineReason());
+    checkStopped();
 }
 
 void Station::halt(const QString &why)

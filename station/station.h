@@ -10,11 +10,15 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
+#include <vector>
 
 // The job a station runs, chosen before 開始.
 struct StationSetup
@@ -98,11 +102,23 @@ private:
     void onAdded(const Adapter &adapter);
     void onRemoved(const QString &path);
     void onUnitFound(AdapterSlot *slot, const UnitSummary &poll);
+    void onDrawn(AdapterSlot *slot, int ticket, RecordStore *record,
+                 OwnIdAllocator::Taken taken, std::optional<int> drawn, const QString &why);
+    // Writes the unit with its own ID, or says why there is none.
+    void configure(AdapterSlot *slot, const std::optional<OwnIdAllocator::Taken> &taken,
+                   const QString &why);
     void onConfigured(AdapterSlot *slot, const UnitSummary &result);
     void record(AdapterSlot *slot, const UnitSummary &result, SlotView::State state,
                 bool reusable);
+    void onRecorded(AdapterSlot *slot, RecordStore *record, const RecordRow &row,
+                    const UnitSummary &result, SlotView::State state, bool reusable, bool kept,
+                    const QString &why);
     void halt(const QString &why);
     void checkStopped();
+    // A unit's work on the slot, or the record's answer for it, is still to come.
+    bool isBusy(AdapterSlot *slot) const;
+    // A pulled adapter's tile goes once nothing is left to do or decide on it.
+    void dropIfGone(AdapterSlot *slot);
     void dropSlot(AdapterSlot *slot);
     bool drawsOwnIdsFromRecord() const;
     void giveBack(int ownId);
@@ -112,6 +128,8 @@ private:
     StationSetup m_setup;
     JobSettings m_job;
     std::unique_ptr<RecordStore> m_record;
+    // Records replaced while answers from them were still to come; kept until the end.
+    std::vector<std::unique_ptr<RecordStore>> m_retired;
     SyncToDisk m_recordSync;
     PlantJob m_plantJob;  // what the record was opened for
     QTimer m_refresh;     // a plant's record: what the other stations have done
@@ -119,6 +137,12 @@ private:
     QList<AdapterSlot *> m_slots;
     QHash<AdapterSlot *, OwnIdAllocator::Taken> m_taken;
     QHash<AdapterSlot *, QString> m_labels;  // scanned for the unit being recorded
+    // What waits for a plant's database: a slot's own ID being drawn (by the ticket of the
+    // draw), a slot's row being kept, the other stations' counts being read.
+    QHash<AdapterSlot *, int> m_drawing;
+    QSet<AdapterSlot *> m_recording;
+    bool m_refreshing = false;
+    int m_tickets = 0;
     bool m_active = false;
     bool m_stopping = false;
     int m_sessionDone = 0;

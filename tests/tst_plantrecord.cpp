@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,7 +20,7 @@
 
 // A plant's record in a real PostgreSQL server, started for this test: what is refused before
 // anything is written, own IDs shared by two stations, rows kept aside while the server is
-// away, and the export.
+// away, a station stopped or an adapter pulled while the database is slow, and the export.
 class PlantRecordTest : public QObject
 {
     Q_OBJECT
@@ -32,12 +33,16 @@ private slots:
     void refusedBeforeAnythingIsWritten();
     void twoStationsNeverGiveOneOwnIdTwice();
     void rowsWaitWhileTheServerIsAwayAndArriveOnce();
+    void stoppedOrPulledWhileTheDatabaseAnswers_data();
+    void stoppedOrPulledWhileTheDatabaseAnswers();
     void exportIsTheStationsCsv();
 
 private:
     // A settings file of the factory defaults with `serial` as SNUM; its job is its name.
     QString settingsFile(const QString &name, int serial = 1);
     PlantJob jobOf(const QString &settingsPath, const QString &name, int from = 11);
+    // A station on this server's record, own IDs in sequence from 11.
+    StationSetup stationSetup(const QString &settingsPath) const;
     // One number the database answers; -1 when the query fails.
     int number(const QString &sql);
     bool sql(const QString &statement);
@@ -87,6 +92,16 @@ PlantJob PlantRecordTest::jobOf(const QString &settingsPath, const QString &name
     job.ownIdRule = QStringLiteral("sequence");
     job.sequenceFrom = from;
     return job;
+}
+
+StationSetup PlantRecordTest::stationSetup(const QString &settingsPath) const
+{
+    StationSetup setup;
+    setup.settingsPath = settingsPath;
+    setup.recordPath = QStringLiteral("postgresql://zrt@/zrt?host=") + m_server.folder();
+    setup.rule = OwnIdRule::Sequence;
+    setup.sequenceFrom = 11;
+    return setup;
 }
 
 int PlantRecordTest::number(const QString &statement)
@@ -165,7 +180,7 @@ void PlantRecordTest::twoStationsNeverGiveOneOwnIdTwice()
 {
     const QString settings = settingsFile(QStringLiteral("job.txt"));
     std::vector<std::unique_ptr<PtyUnit>> units;
-    for (const QString bench : {QStringLiteral("a"), QStringLiteral("b")}) {
+    for (const QString &bench : {QStringLiteral("a"), QStringLiteral("b")}) {
         QVERIFY(QDir().mkpath(m_dir.filePath(bench)));
         for (int i = 0; i < 8; ++i) {
             units.push_back(std::make_unique<PtyUnit>());
@@ -174,7 +189,7 @@ void PlantRecordTest::twoStationsNeverGiveOneOwnIdTwice()
     }
     const QString url = QStringLiteral("postgresql://zrt@/zrt?host=") + m_server.folder();
     std::vector<std::unique_ptr<QProcess>> stations;
-    for (const QString bench : {QStringLiteral("a"), QStringLiteral("b")}) {
+    for (const QString &bench : {QStringLiteral("a"), QStringLiteral("b")}) {
         auto station = std::make_unique<QProcess>();
         station->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         station->start(QStringLiteral(ZRT_CLI),
@@ -217,13 +232,8 @@ void PlantRecordTest::rowsWaitWhileTheServerIsAwayAndArriveOnce()
     first.setReplyShape(slow);
     QVERIFY(first.openPty(m_dir.filePath(QStringLiteral("c/u1"))));
     Station station({m_dir.filePath(QStringLiteral("c/u*"))});
-    StationSetup setup;
-    setup.settingsPath = settings;
-    setup.recordPath = QStringLiteral("postgresql://zrt@/zrt?host=") + m_server.folder();
-    setup.rule = OwnIdRule::Sequence;
-    setup.sequenceFrom = 11;
     QString why;
-    QVERIFY2(station.prepare(setup, &why), qPrintable(why));
+    QVERIFY2(station.prepare(stationSetup(settings), &why), qPrintable(why));
     QSignalSpy halted(&station, &Station::halted);
     QSignalSpy recorded(&station, &Station::recorded);
     station.watchAdapters();
@@ -265,6 +275,97 @@ void PlantRecordTest::rowsWaitWhileTheServerIsAwayAndArriveOnce()
     QTRY_COMPARE_WITH_TIMEOUT(recorded.size(), 2, 30000);
     QCOMPARE(number(QStringLiteral("SELECT count(*) FROM zrt_attempts")), 2);
     QCOMPARE(number(QStringLiteral("SELECT max(own_id) FROM zrt_attempts")), 12);
+}
+
+void PlantRecordTest::stoppedOrPulledWhileTheDatabaseAnswers_data()
+{
+    QTest::addColumn<bool>("rowWaits");  // otherwise the own ID's draw waits
+    QTest::addColumn<bool>("pulled");    // otherwise 停止
+    QTest::newRow("own ID drawn, 停止") << false << false;
+    QTest::newRow("own ID drawn, adapter pulled") << false << true;
+    QTest::newRow("row kept, 停止") << true << false;
+    QTest::newRow("row kept, adapter pulled") << true << true;
+}
+
+// The station goes on with its other adapters while the database answers, so a unit can be
+// stopped or pulled in between. A drawn own ID then goes back and nothing goes out; a row is
+// kept, and only then is the tile settled (and dropped, if pulled) and the station stopped.
+void PlantRecordTest::stoppedOrPulledWhileTheDatabaseAnswers()
+{
+    QFETCH(bool, rowWaits);
+    QFETCH(bool, pulled);
+    const QString settings = settingsFile(QStringLiteral("job.txt"));
+    const QString bench = m_dir.filePath(QStringLiteral("slow"));
+    QVERIFY(QDir(bench).removeRecursively() && QDir().mkpath(bench));
+    auto unit = std::make_unique<PtyUnit>();
+    QVERIFY(unit->openPty(bench + QStringLiteral("/u1")));
+    QByteArrayList heard;
+    connect(unit.get(), &PtyUnit::lineReceived, this,
+            [&heard](const QByteArray &line) { heard << line; });
+    Station station({bench + QStringLiteral("/u*")});
+    QString why;
+    QVERIFY2(station.prepare(stationSetup(settings), &why), qPrintable(why));
+    // This test's connection holds what the station's statement needs: the job's turn for
+    // drawing an own ID, or the table of rows.
+    QSqlDatabase db = QSqlDatabase::database();
+    const int job = number(QStringLiteral("SELECT id FROM zrt_jobs"));
+    QVERIFY(rowWaits
+                ? db.transaction() && sql(QStringLiteral("LOCK TABLE zrt_attempts IN SHARE MODE"))
+                : number(QStringLiteral("SELECT 1 FROM pg_advisory_lock(48210, %1)")
+                              .arg(job)) == 1);
+    bool held = true;
+    const auto letGo = [&] {
+        held = false;
+        return rowWaits ? db.commit()
+                        : number(QStringLiteral("SELECT 1 FROM pg_advisory_unlock(48210, %1)")
+                                     .arg(job)) == 1;
+    };
+    // A failed check lets go too, or the next test would wait for it.
+    const auto letGoAnyway = qScopeGuard([&] {
+        if (held)
+            letGo();
+    });
+    QSignalSpy recorded(&station, &Station::recorded);
+    QSignalSpy removed(&station, &Station::slotRemoved);
+    QSignalSpy stopped(&station, &Station::stopped);
+    station.watchAdapters();
+    station.start();
+    QTRY_COMPARE_WITH_TIMEOUT(number(QStringLiteral("SELECT count(*) FROM pg_locks"
+                                                    " WHERE NOT granted")),
+                              1, 20000);
+    QCOMPARE(station.adapterSlots().size(), 1);
+    AdapterSlot *slot = station.adapterSlots().constFirst();
+    if (pulled) {
+        unit.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(slot->isGone(), 10000);
+    } else {
+        station.stop();
+    }
+    QTest::qWait(300);
+    QCOMPARE(removed.size(), 0);
+    QCOMPARE(stopped.size(), 0);
+    QCOMPARE(recorded.size(), 0);
+    QVERIFY(letGo());
+
+    if (rowWaits) {
+        QTRY_COMPARE(recorded.size(), 1);
+        QCOMPARE(recorded.first().at(0).value<AdapterSlot *>(), slot);
+        QCOMPARE(recorded.first().at(1).value<RecordRow>().result, QStringLiteral("done"));
+        QCOMPARE(slot->view().state, SlotView::State::Done);
+    }
+    if (pulled)
+        QTRY_COMPARE(removed.size(), 1);
+    else
+        QTRY_COMPARE(stopped.size(), 1);
+    // The one own ID went out and is given, or it never went out and is free again.
+    QTRY_COMPARE(number(QStringLiteral("SELECT count(*) FROM zrt_own_ids")), rowWaits ? 1 : 0);
+    QCOMPARE(number(QStringLiteral("SELECT count(*) FROM zrt_attempts")), rowWaits ? 1 : 0);
+    QCOMPARE(number(QStringLiteral("SELECT count(*) FROM zrt_own_ids WHERE state = 'given'")),
+             rowWaits ? 1 : 0);
+    const auto ownIdLines = std::count_if(heard.cbegin(), heard.cend(), [](const QByteArray &line) {
+        return line.startsWith("@MYID");
+    });
+    QCOMPARE(ownIdLines, rowWaits ? 1 : 0);
 }
 
 // The export of a job is, byte for byte, the CSV file a station would have written.

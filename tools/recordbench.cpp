@@ -1,7 +1,8 @@
 // Times what the record costs a station per unit: reserving the own ID (a plant's database
 // only; a CSV record keeps its own IDs in memory) and appending the unit's row, as the station
-// does once a unit is written. Several of these started on one job are several stations at once
-// (scripts/benchmark.sh).
+// does once a unit is written. With --together N, N units at a time are handed to the record
+// without waiting for one another, as a station with N adapters does. Several of these started
+// on one job are several stations at once (scripts/benchmark.sh).
 #include "settings/parameters.h"
 #include "settings/unitsettings.h"
 #include "station/recordstore.h"
@@ -10,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QSet>
 #include <QSysInfo>
@@ -18,6 +20,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -115,13 +119,21 @@ int main(int argc, char *argv[])
     const QCommandLineOption timesOption(
         QStringLiteral("times"), QStringLiteral("Write each unit's milliseconds to this file."),
         QStringLiteral("path"));
-    parser.addOptions({stationOption, startOption, timesOption});
+    const QCommandLineOption togetherOption(
+        QStringLiteral("together"),
+        QStringLiteral("Hand this many units at a time to the record, each without waiting for "
+                       "the others (default 1)."),
+        QStringLiteral("n"), QStringLiteral("1"));
+    parser.addOptions({stationOption, startOption, timesOption, togetherOption});
     parser.process(app);
     const QStringList arguments = parser.positionalArguments();
     bool isNumber = false;
     const int units = arguments.value(2).toInt(&isNumber);
     if (arguments.size() != 3 || !isNumber || units < 1)
         return fail(QStringLiteral("usage: zrt-recordbench RECORD JOB UNITS (see --help)"));
+    const int together = parser.value(togetherOption).toInt(&isNumber);
+    if (!isNumber || together < 1)
+        return fail(QStringLiteral("--together takes a number of units"));
     std::optional<qint64> startAt;
     if (parser.isSet(startOption)) {
         startAt = parser.value(startOption).toLongLong(&isNumber);
@@ -148,40 +160,76 @@ int main(int argc, char *argv[])
     QList<double> times;
     QSet<int> ownIds;
     QDateTime last;
-    QElapsedTimer clock;
-    for (int i = 0; i < units; ++i) {
-        RecordRow row = doneRow(station, QStringLiteral("/dev/ttyUSB%1").arg(i % 8), job);
-        clock.start();
-        int ownId = i + 1;
-        if (record->sharesOwnIds()) {
-            const std::optional<int> reserved = record->reserveOwnId(1, std::nullopt, &why);
-            if (!reserved)
-                return fail(QStringLiteral("unit %1: no own ID: %2").arg(i + 1).arg(why));
-            ownId = *reserved;
+    QString failure;
+    // One unit: its own ID reserved, then its row appended, as soon as the record answers.
+    const auto recordUnit = [&](int i, const std::function<void()> &finished) {
+        auto clock = std::make_shared<QElapsedTimer>();
+        clock->start();
+        const auto append = [&, i, clock, finished](int ownId) {
+            RecordRow row = doneRow(station, QStringLiteral("/dev/ttyUSB%1").arg(i % 16), job);
+            if (ownIds.contains(ownId)) {
+                failure = QStringLiteral("unit %1: own ID %2 twice").arg(i + 1).arg(ownId);
+                finished();
+                return;
+            }
+            ownIds.insert(ownId);
+            row.ownId = ownIdText(ownId);
+            // A plant's record keeps one row per station, adapter and millisecond, as no real
+            // unit is done quicker: this station's rows are a millisecond apart at least.
+            row.time = QDateTime::currentDateTime();
+            if (last.isValid() && row.time <= last)
+                row.time = last.addMSecs(1);
+            last = row.time;
+            const auto valueAt = std::find_if(
+                row.values.begin(), row.values.end(),
+                [](const auto &value) { return value.first == QLatin1String("MYID"); });
+            if (valueAt != row.values.end())
+                valueAt->second = row.ownId;
+            record->appendThen(row, [&, i, clock, finished](bool kept, const QString &why) {
+                times << clock->nsecsElapsed() / 1e6;
+                // A plant's record that lost its database keeps the row aside and says yes.
+                if (!kept || record->isOffline())
+                    failure = QStringLiteral("unit %1: %2")
+                                  .arg(i + 1)
+                                  .arg(kept ? record->offlineReason() : why);
+                finished();
+            });
+        };
+        if (!record->sharesOwnIds()) {
+            append(i + 1);
+            return;
         }
-        if (ownIds.contains(ownId))
-            return fail(QStringLiteral("unit %1: own ID %2 twice").arg(i + 1).arg(ownId));
-        ownIds.insert(ownId);
-        row.ownId = ownIdText(ownId);
-        // A plant's record keeps one row per station, adapter and millisecond, as no real
-        // unit is done quicker: this station's rows are a millisecond apart at least.
-        row.time = QDateTime::currentDateTime();
-        if (last.isValid() && row.time <= last)
-            row.time = last.addMSecs(1);
-        last = row.time;
-        const auto valueAt = std::find_if(row.values.begin(), row.values.end(),
-                                          [](const auto &value) {
-                                              return value.first == QLatin1String("MYID");
-                                          });
-        if (valueAt != row.values.end())
-            valueAt->second = row.ownId;
-        if (!record->append(row, &why))
-            return fail(QStringLiteral("unit %1: %2").arg(i + 1).arg(why));
-        times << clock.nsecsElapsed() / 1e6;
-        // A plant's record that lost its database keeps the row aside and still says yes.
-        if (record->isOffline())
-            return fail(QStringLiteral("unit %1: %2").arg(i + 1).arg(record->offlineReason()));
+        record->reserveOwnIdThen(1, std::nullopt,
+                                 [&, i, append, finished](std::optional<int> reserved,
+                                                          const QString &why) {
+                                     if (reserved) {
+                                         append(*reserved);
+                                         return;
+                                     }
+                                     failure = QStringLiteral("unit %1: no own ID: %2")
+                                                   .arg(i + 1)
+                                                   .arg(why);
+                                     finished();
+                                 });
+    };
+    QElapsedTimer wall;
+    wall.start();
+    for (int first = 0; first < units && failure.isEmpty(); first += together) {
+        const int batch = std::min(together, units - first);
+        int pending = batch;
+        QEventLoop loop;
+        for (int i = first; i < first + batch; ++i) {
+            recordUnit(i, [&pending, &loop] {
+                if (--pending == 0)
+                    loop.quit();
+            });
+        }
+        if (pending > 0)
+            loop.exec();
     }
+    const double wallPerUnit = wall.nsecsElapsed() / 1e6 / units;
+    if (!failure.isEmpty())
+        return fail(failure);
 
     // Every row is there once, as this station wrote it.
     const QList<QStringList> rows = record->rows();
@@ -196,11 +244,15 @@ int main(int argc, char *argv[])
     double sum = 0;
     for (double ms : times)
         sum += ms;
-    const QByteArray line = QStringLiteral("%1 units: mean %2 ms, p95 %3 ms per unit\n")
-                                .arg(units)
-                                .arg(sum / units, 0, 'f', 2)
-                                .arg(percentile(times, 0.95), 0, 'f', 2)
-                                .toUtf8();
+    const QByteArray line =
+        QStringLiteral("%1 units, %2 at a time: mean %3 ms, p95 %4 ms per unit; %5 ms of the "
+                       "whole run per unit\n")
+            .arg(units)
+            .arg(together)
+            .arg(sum / units, 0, 'f', 2)
+            .arg(percentile(times, 0.95), 0, 'f', 2)
+            .arg(wallPerUnit, 0, 'f', 2)
+            .toUtf8();
     if (std::fwrite(line.constData(), 1, size_t(line.size()), stdout) != size_t(line.size())
         || std::fflush(stdout) != 0)
         return fail(QStringLiteral("cannot write the output"));
