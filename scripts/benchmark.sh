@@ -386,9 +386,11 @@ watch_run() {  # TAG RECORD [--job NAME]
   wait "$watch" 2> /dev/null || true
   kill "${unit_pids[@]}" 2> /dev/null || true
   wait "${unit_pids[@]}" 2> /dev/null || true
-  watch_ms=$(( ($(date -d "$last" +%s%3N) - start + 8) / 16 ))
-  open_ms=$(( $(date -d "$watching" +%s%3N) - start ))
-  steady_ms=$(( ($(date -d "$last" +%s%3N) - $(date -d "$watching" +%s%3N) + 8) / 16 ))
+  last=$(date -d "$last" +%s%3N)
+  watching=$(date -d "$watching" +%s%3N)
+  watch_ms=$(awk "BEGIN{printf \"%.1f\", ($last - $start) / 16}")
+  open_ms=$(( watching - start ))
+  steady_ms=$(awk "BEGIN{printf \"%.1f\", ($last - $watching) / 16}")
 }
 unit_delay=0
 build/tools/zrt-unitsim --quiet --link "$rec/first" > /dev/null 2>&1 &
@@ -413,7 +415,7 @@ printf '| zrt48210-cli watch, 16 units at once answering after %d ms (median of 
   "$unit_delay" "$watch_rounds"
 printf ' PostgreSQL | target |\n'
 printf '|---|---|---|---|\n'
-printf '| start to the 16th row recorded, per unit (each round) | %d ms (%s) | %d ms (%s) | |\n' \
+printf '| start to the 16th row recorded, per unit (each round) | %s ms (%s) | %s ms (%s) | |\n' \
   "$csv_unit" "${csv_watch[*]}" "$pg_unit" "${pg_watch[*]}"
 printf '| ratio PostgreSQL / CSV | | %.3f | within 1.05 |\n' \
   "$(awk "BEGIN{print $pg_unit/$csv_unit}")"
@@ -423,7 +425,7 @@ printf ' %d ms (%s) | %d ms (%s) | |\n' \
   "$(printf '%s\n' "${pg_open[@]}" | median)" "${pg_open[*]}"
 steady_csv=$(printf '%s\n' "${csv_steady[@]}" | median)
 steady_pg=$(printf '%s\n' "${pg_steady[@]}" | median)
-printf '| from watching to the 16th row, per unit (each round) | %d ms (%s) | %d ms (%s) | |\n' \
+printf '| from watching to the 16th row, per unit (each round) | %s ms (%s) | %s ms (%s) | |\n' \
   "$steady_csv" "${csv_steady[*]}" "$steady_pg" "${pg_steady[*]}"
 printf '| ratio PostgreSQL / CSV, the record open | | %.3f | within 1.05 |\n' \
   "$(awk "BEGIN{print $steady_pg/$steady_csv}")"

@@ -129,7 +129,9 @@ elif ! qt_ready "$qt_dir"; then
   if [ -f "$shared/qt-$qt_version-mingw64.tar.xz" ]; then
     unpack_qt "$shared/qt-$qt_version-mingw64.tar.xz"
   else
+    step=$(seconds)
     build_qt
+    echo "Qt built in $(elapsed "$step")"
   fi
 fi
 echo "Qt for Windows: $qt_dir"

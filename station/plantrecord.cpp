@@ -18,6 +18,8 @@
 #include <QUuid>
 #include <QVariant>
 
+#include <map>
+#include <mutex>
 #include <type_traits>
 
 namespace {
@@ -118,8 +120,19 @@ bool openDatabase(const QString &url, const QString &connection, QString *why)
     return true;
 }
 
+// The statements a station runs for every unit, prepared once per connection on the thread that
+// has it: a statement prepared anew costs the server a parse and two more round trips. (A map:
+// a query handed out stays where it is while others are added.)
+struct Prepared
+{
+    QSqlQuery query;
+    bool ready = false;
+};
+thread_local std::map<QString, std::map<QString, Prepared>> preparedStatements;
+
 void closeDatabase(const QString &connection)
 {
+    preparedStatements.erase(connection);
     {
         QSqlDatabase db = QSqlDatabase::database(connection, false);
         if (db.isOpen())
@@ -148,6 +161,25 @@ bool exec(QSqlQuery &query, const QString &sql, const QVariantList &values = {})
     for (const QVariant &value : values)
         query.addBindValue(value);
     return query.exec();
+}
+
+// Runs `sql`, prepared once on this connection, with `values`; the query is kept for the next.
+QSqlQuery &execPrepared(QSqlDatabase db, const QString &sql, const QVariantList &values, bool *ok)
+{
+    std::map<QString, Prepared> &statements = preparedStatements[db.connectionName()];
+    auto known = statements.find(sql);
+    if (known == statements.end())
+        known = statements.emplace(sql, Prepared{QSqlQuery(db), false}).first;
+    Prepared &statement = known->second;
+    if (!statement.ready)
+        statement.ready = statement.query.prepare(sql);  // or again next time
+    *ok = statement.ready;
+    if (*ok) {
+        for (int i = 0; i < values.size(); ++i)
+            statement.query.bindValue(i, values.at(i));
+        *ok = statement.query.exec();
+    }
+    return statement.query;
 }
 
 // An empty field is an empty text in the database, not NULL, as it is in the CSV.
@@ -303,11 +335,12 @@ bool insertRowOn(QSqlDatabase db, int jobId, const RecordRow &row, QString *why)
     const int ownId = row.ownId.toInt(&isNumber);
     const QVariant ownIdValue = isNumber ? QVariant(ownId) : QVariant(QMetaType::fromType<int>());
     const QString time = row.time.toString(Qt::ISODateWithMs);
-    QSqlQuery query(db);
     // One statement, so one transaction and one round trip: the row, and the own ID its command
     // carried counted as given.
-    if (!exec(query,
-              QStringLiteral("WITH added AS (INSERT INTO zrt_attempts (job_id, time, time_text,"
+    bool inserted = false;
+    const QSqlQuery &query = execPrepared(
+        db,
+        QStringLiteral("WITH added AS (INSERT INTO zrt_attempts (job_id, time, time_text,"
                              " station, operator, adapter, adapter_serial, model, version, label,"
                              " own_id, settings_file, settings_sha256, result, reason_code,"
                              " reason, read_back, parameters) VALUES (?, CAST(? AS timestamptz),"
@@ -320,89 +353,106 @@ bool insertRowOn(QSqlDatabase db, int jobId, const RecordRow &row, QString *why)
                text(row.adapter), text(row.adapterSerial), text(row.model), text(row.version),
                text(row.label), ownIdValue, text(row.settingsFile), text(row.settingsSha256),
                text(row.result), text(row.reasonCode), text(row.reason), row.readBack,
-               QString::fromUtf8(QJsonDocument(values).toJson(QJsonDocument::Compact))})) {
+               QString::fromUtf8(QJsonDocument(values).toJson(QJsonDocument::Compact))},
+        &inserted);
+    if (!inserted)
         *why = errorOf(query);
-        return false;
-    }
-    return true;
+    return inserted;
 }
 
 // The lowest free own ID from `from`, or `exactly` that one, reserved for `session`.
 OwnIdDraw drawOwnIdOn(QSqlDatabase db, int jobId, const QString &session, int from,
                       std::optional<int> exactly)
 {
-    QSqlQuery query(db);
     const int last = fieldBounds(ParameterKey::MYID).maximum;
     OwnIdDraw draw;
+    QSqlError error;
     // The stations of a job take their turns for the lowest free own ID, instead of all trying
     // the same one; should two still pick one at once, the primary key lets one of them have
     // it, and the other tries the next.
     for (int attempt = 0; attempt < 2 * last; ++attempt) {
-        const bool done = exactly
-            ? exec(query,
-                   QStringLiteral("INSERT INTO zrt_own_ids (job_id, own_id, state, session)"
-                                  " VALUES (?, ?, 'reserved', ?) RETURNING own_id"),
-                   {jobId, *exactly, session})
-            : db.transaction()
-                && exec(query, QStringLiteral("SELECT pg_advisory_xact_lock(?, ?)"),
-                        {LockSpace, jobId})
-                && exec(query,
-                   QStringLiteral("INSERT INTO zrt_own_ids (job_id, own_id, state, session)"
-                                  " SELECT ?, g, 'reserved', ?"
-                                  " FROM generate_series(CAST(? AS integer), CAST(? AS integer)) g"
-                                  " WHERE NOT EXISTS (SELECT 1 FROM zrt_own_ids o"
-                                  " WHERE o.job_id = ? AND o.own_id = g)"
-                                  " ORDER BY g LIMIT 1 RETURNING own_id"),
-                   {jobId, session, from, last, jobId});
+        bool done = false;
+        QSqlQuery *query = nullptr;
+        if (exactly) {
+            query = &execPrepared(
+                db,
+                QStringLiteral("INSERT INTO zrt_own_ids (job_id, own_id, state, session)"
+                               " VALUES (?, ?, 'reserved', ?) RETURNING own_id"),
+                {jobId, *exactly, session}, &done);
+        } else if (db.transaction()) {
+            query = &execPrepared(db, QStringLiteral("SELECT pg_advisory_xact_lock(?, ?)"),
+                                  {LockSpace, jobId}, &done);
+            if (done)
+                query = &execPrepared(
+                    db,
+                    QStringLiteral("INSERT INTO zrt_own_ids (job_id, own_id, state, session)"
+                                   " SELECT ?, g, 'reserved', ?"
+                                   " FROM generate_series(CAST(? AS integer),"
+                                   " CAST(? AS integer)) g"
+                                   " WHERE NOT EXISTS (SELECT 1 FROM zrt_own_ids o"
+                                   " WHERE o.job_id = ? AND o.own_id = g)"
+                                   " ORDER BY g LIMIT 1 RETURNING own_id"),
+                    {jobId, session, from, last, jobId}, &done);
+        }
+        error = query ? query->lastError() : db.lastError();
         const std::optional<int> drawn =
-            done && query.next() ? std::optional(query.value(0).toInt()) : std::nullopt;
+            done && query->next() ? std::optional(query->value(0).toInt()) : std::nullopt;
+        if (query)
+            query->finish();  // its result is read; the next run of it starts afresh
         const bool kept = exactly || db.commit();  // the next station's turn
         if (done && kept) {
             draw.ownId = drawn;
             draw.full = !drawn;
             return draw;
         }
-        if (query.lastError().nativeErrorCode() != UniqueViolation)
+        if (error.nativeErrorCode() != UniqueViolation)
             break;
         if (exactly) {
             draw.taken = true;
             return draw;
         }
     }
-    draw.error = errorOf(query);
+    draw.error = error.text().trimmed();
     return draw;
 }
 
 // What the job holds so far, every station's.
 std::optional<RecordSummary> summaryOn(QSqlDatabase db, int jobId)
 {
-    QSqlQuery query(db);
     RecordSummary summary;
-    if (!exec(query, QStringLiteral("SELECT count(*) FILTER (WHERE result = 'done'),"
-                                    " count(*) FILTER (WHERE result <> 'done'), min(time),"
-                                    " max(time) FROM zrt_attempts WHERE job_id = ?"),
-              {jobId})
-        || !query.next())
+    bool read = false;
+    QSqlQuery &counts = execPrepared(
+        db,
+        QStringLiteral("SELECT count(*) FILTER (WHERE result = 'done'),"
+                       " count(*) FILTER (WHERE result <> 'done'), min(time),"
+                       " max(time) FROM zrt_attempts WHERE job_id = ?"),
+        {jobId}, &read);
+    if (!read || !counts.next())
         return std::nullopt;
-    summary.done = query.value(0).toInt();
-    summary.failed = query.value(1).toInt();
-    summary.first = query.value(2).toDateTime();
-    summary.last = query.value(3).toDateTime();
-    if (!exec(query, QStringLiteral("SELECT own_id FROM zrt_own_ids WHERE job_id = ?"), {jobId}))
+    summary.done = counts.value(0).toInt();
+    summary.failed = counts.value(1).toInt();
+    summary.first = counts.value(2).toDateTime();
+    summary.last = counts.value(3).toDateTime();
+    counts.finish();
+    QSqlQuery &ownIds = execPrepared(
+        db, QStringLiteral("SELECT own_id FROM zrt_own_ids WHERE job_id = ?"), {jobId}, &read);
+    if (!read)
         return std::nullopt;
-    while (query.next())
-        summary.ownIds.insert(query.value(0).toInt());
+    while (ownIds.next())
+        summary.ownIds.insert(ownIds.value(0).toInt());
+    ownIds.finish();
     return summary;
 }
 
 bool releaseOn(QSqlDatabase db, int jobId, int ownId, QString *why)
 {
-    QSqlQuery query(db);
-    if (exec(query, QStringLiteral("DELETE FROM zrt_own_ids WHERE job_id = ? AND own_id = ?"),
-             {jobId, ownId}))
-        return true;
-    *why = errorOf(query);
-    return false;
+    bool released = false;
+    const QSqlQuery &query = execPrepared(
+        db, QStringLiteral("DELETE FROM zrt_own_ids WHERE job_id = ? AND own_id = ?"),
+        {jobId, ownId}, &released);
+    if (!released)
+        *why = errorOf(query);
+    return released;
 }
 
 QString spoolFolder()
@@ -441,11 +491,30 @@ void PlantRecord::onWorkerThen(Work work, Reply reply)
         Qt::QueuedConnection);
 }
 
+namespace {
+
+QtMessageHandler messagesBefore = nullptr;
+
+// Qt's driver warns "Unable to free statement" for each kept statement of a connection that the
+// server has already dropped, as that connection is closed: nothing is lost by it, and the
+// operator has been told that the database went away.
+void withoutFreeingWarnings(QtMsgType type, const QMessageLogContext &context,
+                            const QString &message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("Unable to free statement")))
+        return;
+    messagesBefore(type, context, message);
+}
+
+} // namespace
+
 PlantRecord::PlantRecord()
     : m_thread(std::make_unique<QThread>())
     , m_worker(std::make_unique<QObject>())
     , m_replies(std::make_unique<QObject>())
 {
+    static std::once_flag filtered;
+    std::call_once(filtered, [] { messagesBefore = qInstallMessageHandler(withoutFreeingWarnings); });
     m_thread->setObjectName(QStringLiteral("plant record"));
     m_worker->moveToThread(m_thread.get());
     m_thread->start();

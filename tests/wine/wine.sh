@@ -85,7 +85,11 @@ map_port COM1 "$pty1"
 map_port COM2 "$pty2"
 map_port COM3 "$pty3"
 map_port COM10 "$pty10"
+# A port the system lists with nothing behind it, as a removed adapter's can be.
+map_port COM5 /dev/zrt48210-no-such-adapter
 restart_wine
+# What tst_systemports finds behind each port.
+export ZRT_TEST_PORTS="COM1=unit COM2=unit COM3=unit COM5=missing COM10=unit"
 
 
 # --- The ctest programs built for Windows: their DLLs from Qt's and MinGW's folders.
@@ -107,12 +111,12 @@ unset WINEPATH
 cli=$stage/zrt48210-cli.exe
 say "zrt48210-cli.exe ports"
 wine "$cli" ports | tr -d '\r' | tee "$work/ports.txt"
-for port in COM1 COM2 COM3 COM10; do
+for port in COM1 COM2 COM3 COM5 COM10; do
   grep -qw "$port" "$work/ports.txt" || fail "ports does not list $port"
 done
 
 # identify PORT UNIT STATUS WORDS: the program's exit status and a word of its output, and
-# the unit's log shows that @UVER reached it.
+# the unit's log shows that @UVER reached it (UNIT - for none).
 identify() {
   local port=$1 unit=$2 expected=$3 words=$4 status=0
   say "zrt48210-cli.exe identify --port $port"
@@ -123,6 +127,7 @@ identify() {
   [ "$status" -ne 124 ] || fail "identify on $port hung"
   [ "$status" -eq "$expected" ] || fail "identify on $port ended with $status, not $expected"
   grep -q "$words" "$work/identify.txt" || fail "identify on $port did not say $words"
+  [ "$unit" != - ] || return 0  # no unit behind it
   grep -q '^@UVER' "$work/$unit.log" || fail "the unit on $port never got @UVER"
   echo "the unit's log: $(grep -c '^@UVER' "$work/$unit.log") × @UVER"
 }
@@ -130,6 +135,8 @@ identify COM1 unit1 0 'Ver1.02'
 identify COM2 silent 3 'no answer'
 # Above COM9: QSerialPort puts \\.\ in front itself.
 identify COM10 unit10 0 'Ver1.02'
+# Listed by the system, nothing behind it: said plainly, no crash and no hang.
+identify COM5 - 3 'port not opened'
 
 say "A settings file read from the unit, against the Linux build's"
 (cd "$work" && timeout 60 wine "$cli" read -o windows.txt --port COM1 > /dev/null 2>&1) \
