@@ -23,10 +23,10 @@ int main(int argc, char *argv[])
     switch (commandLine.action) {
     case WindowCommandLine::Action::Help:
     case WindowCommandLine::Action::Version:
-        std::fputs(qPrintable(commandLine.message), stdout);
+        std::fputs(commandLine.message.toUtf8().constData(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     case WindowCommandLine::Action::Refuse:
-        std::fputs(qPrintable(commandLine.message), stderr);
+        std::fputs(commandLine.message.toUtf8().constData(), stderr);
         return 2;
     case WindowCommandLine::Action::Run:
         break;
@@ -53,8 +53,10 @@ int main(int argc, char *argv[])
     if (!commandLine.logFile.isEmpty()) {
         QString reason;
         if (!application.trafficLog()->appendTo(commandLine.logFile, &reason)) {
-            std::fputs(qPrintable(QStringLiteral("zrt48210: --log %1: %2\n")
-                                      .arg(commandLine.logFile, reason)),
+            std::fputs(QStringLiteral("zrt48210: --log %1: %2\n")
+                           .arg(commandLine.logFile, reason)
+                           .toUtf8()
+                           .constData(),
                        stderr);
             return 2;
         }

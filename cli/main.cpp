@@ -17,33 +17,10 @@
 #include <QEventLoop>
 #include <QRegularExpression>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <functional>
 
 namespace {
-
-// False, with a message on standard error, when the bytes did not all get out.
-bool writeAll(std::FILE *stream, const QByteArray &bytes)
-{
-    if (bytes.isEmpty())
-        return true;
-    if (std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream)
-            == static_cast<size_t>(bytes.size())
-        && std::fflush(stream) == 0) {
-        return true;
-    }
-    // A reader that went away (| head) chose to stop reading: no complaint for that.
-    if (stream != stderr && errno != EPIPE)
-        std::fprintf(stderr, "zrt48210-cli: cannot write the output: %s\n", std::strerror(errno));
-    return false;
-}
-
-void complain(const QString &message)
-{
-    writeAll(stderr, ("zrt48210-cli: " + message + '\n').toUtf8());
-}
 
 // --log FILE: false, with the reason said, when the file cannot be opened.
 bool openLog(TrafficLog &log, const QString &path, QCoreApplication &app)

@@ -23,8 +23,7 @@ void ProgressBoard::show(int unit, const QString &text)
     if (m_terminal) {
         redraw();
     } else {
-        std::fputs(qPrintable(m_labels.at(unit) + QLatin1String(": ") + text + '\n'), m_stream);
-        std::fflush(m_stream);
+        writeAll(m_stream, (m_labels.at(unit) + QLatin1String(": ") + text + '\n').toUtf8());
     }
 }
 

@@ -3,6 +3,9 @@
 #include <QMetaObject>
 #include <QPointer>
 
+#include <cerrno>
+#include <cstring>
+
 #ifdef Q_OS_WIN
 #include <io.h>
 #include <windows.h>
@@ -123,3 +126,23 @@ bool watchInterrupts(QObject *parent, const std::function<void()> &handler)
 }
 
 #endif
+
+bool writeAll(std::FILE *stream, const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return true;
+    if (std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream)
+            == static_cast<size_t>(bytes.size())
+        && std::fflush(stream) == 0) {
+        return true;
+    }
+    // A reader that went away (| head) chose to stop reading: no complaint for that.
+    if (stream != stderr && errno != EPIPE)
+        std::fprintf(stderr, "zrt48210-cli: cannot write the output: %s\n", std::strerror(errno));
+    return false;
+}
+
+void complain(const QString &message)
+{
+    writeAll(stderr, ("zrt48210-cli: " + message + '\n').toUtf8());
+}

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
+#include <QString>
 
 #include <cstdio>
 #include <functional>
@@ -18,3 +20,9 @@ void prepareConsole();
 // Ctrl-C, Ctrl-Break (Windows) and SIGTERM (Linux) call `handler` from the event loop of
 // `parent`'s thread, where it is safe to act on them. False when they cannot be watched.
 bool watchInterrupts(QObject *parent, const std::function<void()> &handler);
+
+// Everything the command line prints is UTF-8, which prepareConsole() has the console show.
+// False, with a message on standard error, when the bytes did not all get out.
+bool writeAll(std::FILE *stream, const QByteArray &bytes);
+// "zrt48210-cli: message" on standard error.
+void complain(const QString &message);

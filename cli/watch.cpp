@@ -1,5 +1,7 @@
 #include "cli/watch.h"
 
+#include "cli/terminal.h"
+
 #include "link/portmap.h"
 #include "station/station.h"
 
@@ -12,11 +14,6 @@
 #include <cstring>
 
 namespace {
-
-void complain(const QString &message)
-{
-    std::fprintf(stderr, "zrt48210-cli: %s\n", qPrintable(message));
-}
 
 // The record is what counts: a reader of standard output that went away is said once, and the
 // station goes on.

@@ -3,8 +3,9 @@
 #   wine.sh SOURCE BUILD STAGE INSTALLER QT
 # - the ctest programs built for Windows, through the cross-compiling emulator;
 # - the wire as far as Wine carries it: the practice unit (the Linux build's) on a
-#   pseudo-terminal that Wine's COM1 (and COM10) stands for, a silent one on COM2; files and
-#   records from it byte for byte against the Linux build's;
+#   pseudo-terminal that Wine's COM1 (and COM10) stands for, a silent one on COM2, nothing
+#   behind COM5; files and records from it byte for byte against the Linux build's; a record
+#   another program holds (hold.c, as Excel does);
 # - what Wine does with a unit's reply at the system's calls (serialprobe.c), printed;
 # - the window and the station under Xvfb, the window's screenshot, system.ini beside the
 #   portable copy;
@@ -173,6 +174,28 @@ cmp <(head -1 "$work/windows.csv") <(head -1 "$work/linux.csv") || fail "the hea
   || { cat "$work/windows.csv" "$work/linux.csv"; fail "the records differ"; }
 echo "the same header and fields in $(($(wc -l < "$work/windows.csv") - 1)) rows:"
 cut -d, -f12,13 "$work/windows.csv" | tail -2
+
+say "A record another program holds open, as Excel does"
+x86_64-w64-mingw32-gcc-posix -O1 -Wall -o "$work/hold.exe" "$source/tests/wine/hold.c"
+cp "$work/windows.csv" "$work/held.csv"
+mkfifo "$work/hold.in"
+sleep 300 > "$work/hold.in" &  # hold.exe keeps the file until its input ends
+holding=$!
+pids+=($holding)
+wine "$work/hold.exe" "$(winepath -w "$work/held.csv")" excel < "$work/hold.in" \
+  > "$work/hold.out" 2>&1 &
+pids+=($!)
+wait_for 30 grep -q held "$work/hold.out" || fail "hold.exe could not hold the record"
+status=0
+(cd "$work" && timeout 60 wine "$cli" write site.txt --port COM1 --record held.csv \
+   > "$work/held.txt" 2>&1) || status=$?
+kill "$holding"
+tr -d '\r' < "$work/held.txt" | grep -- '--record'
+[ "$status" -eq 3 ] || fail "write --record to a held record ended with $status, not 3"
+grep -q '他のプログラムが開いています' "$work/held.txt" \
+  || fail "the held record was not named as held by another program (in UTF-8)"
+cmp -s "$work/windows.csv" "$work/held.csv" || fail "the held record was changed"
+echo "exit status 3, and the record is as it was"
 
 say "Ctrl-C stops zrt48210-cli.exe with exit status 130"
 # Wine turns SIGINT into the console's Ctrl-C event, which the program's handler takes.
