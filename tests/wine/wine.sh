@@ -4,8 +4,8 @@
 # - the ctest programs built for Windows, through the cross-compiling emulator;
 # - the wire as far as Wine carries it: the practice unit (the Linux build's) on a
 #   pseudo-terminal that Wine's COM1 (and COM10) stands for, a silent one on COM2, nothing
-#   behind COM5; files and records from it byte for byte against the Linux build's; a record
-#   another program holds (hold.c, as Excel does);
+#   behind COM5, one pulled mid-write on COM6; files and records from it byte for byte against
+#   the Linux build's; a record another program holds (hold.c, as Excel does);
 # - what Wine does with a unit's reply at the system's calls (serialprobe.c), printed;
 # - the window and the station under Xvfb, the window's screenshot, system.ini beside the
 #   portable copy;
@@ -82,15 +82,19 @@ start_unit unit10
 pty10=$unit_pty
 start_unit probe
 pty3=$unit_pty
+start_unit slow --delay 200  # pulled mid-write
+pty6=$unit_pty
+slow_unit=${pids[-1]}
 map_port COM1 "$pty1"
 map_port COM2 "$pty2"
 map_port COM3 "$pty3"
 map_port COM10 "$pty10"
+map_port COM6 "$pty6"
 # A port the system lists with nothing behind it, as a removed adapter's can be.
 map_port COM5 /dev/zrt48210-no-such-adapter
 restart_wine
 # What tst_systemports finds behind each port.
-export ZRT_TEST_PORTS="COM1=unit COM2=unit COM3=unit COM5=missing COM10=unit"
+export ZRT_TEST_PORTS="COM1=unit COM2=unit COM3=unit COM5=missing COM6=unit COM10=unit"
 
 
 # --- The ctest programs built for Windows: their DLLs from Qt's and MinGW's folders.
@@ -112,7 +116,7 @@ unset WINEPATH
 cli=$stage/zrt48210-cli.exe
 say "zrt48210-cli.exe ports"
 wine "$cli" ports | tr -d '\r' | tee "$work/ports.txt"
-for port in COM1 COM2 COM3 COM5 COM10; do
+for port in COM1 COM2 COM3 COM5 COM6 COM10; do
   grep -qw "$port" "$work/ports.txt" || fail "ports does not list $port"
 done
 
@@ -196,6 +200,20 @@ grep -q '他のプログラムが開いています' "$work/held.txt" \
   || fail "the held record was not named as held by another program (in UTF-8)"
 cmp -s "$work/windows.csv" "$work/held.csv" || fail "the held record was changed"
 echo "exit status 3, and the record is as it was"
+
+say "An adapter pulled mid-write (COM6: its unit ends after 3 s)"
+step=$(seconds)
+status=0
+(cd "$work" && timeout 60 wine "$cli" write site.txt --port COM6 > "$work/pulled.txt" 2>&1) &
+writing=$!
+sleep 3
+kill "$slow_unit"
+wait "$writing" || status=$?
+tr -d '\r' < "$work/pulled.txt" | grep 'port lost' || true
+echo "exit status $status after $(elapsed "$step")"
+[ "$status" -ne 124 ] || fail "write hung when its adapter was pulled"
+[ "$status" -eq 3 ] || fail "write with its adapter pulled ended with $status, not 3"
+grep -q 'port lost' "$work/pulled.txt" || fail "write with its adapter pulled did not say port lost"
 
 say "Ctrl-C stops zrt48210-cli.exe with exit status 130"
 # Wine turns SIGINT into the console's Ctrl-C event, which the program's handler takes.
