@@ -164,8 +164,12 @@ void Station::start()
     m_active = true;
     m_stopping = false;
     emit activeChanged(true);
-    for (AdapterSlot *slot : QList<AdapterSlot *>(m_slots))
-        slot->setActive(true);
+    ++m_starts;
+    for (AdapterSlot *slot : QList<AdapterSlot *>(m_slots)) {
+        // One still waiting for the record takes up again once it has the answer.
+        if (!m_drawing.contains(slot) && !m_recording.contains(slot))
+            slot->setActive(true);
+    }
 }
 
 void Station::stop()
@@ -303,28 +307,32 @@ void Station::onUnitFound(AdapterSlot *slot, const UnitSummary &poll)
         m_drawing.insert(slot, ticket);
         m_record->reserveOwnIdThen(
             m_setup.sequenceFrom, exactly,
-            [this, slot, ticket, record = m_record.get(),
+            [this, slot, ticket, starts = m_starts, record = m_record.get(),
              taken = *taken](std::optional<int> drawn, const QString &why) {
-                onDrawn(slot, ticket, record, taken, drawn, why);
+                onDrawn(slot, ticket, record, starts == m_starts, taken, drawn, why);
             });
         return;
     }
     configure(slot, taken, why);
 }
 
-void Station::onDrawn(AdapterSlot *slot, int ticket, RecordStore *record,
+void Station::onDrawn(AdapterSlot *slot, int ticket, RecordStore *record, bool sameStart,
                       OwnIdAllocator::Taken taken, std::optional<int> drawn, const QString &why)
 {
     // The slot is only a key here until it is known to be this draw's and still there.
     const bool current = m_drawing.value(slot) == ticket;
     if (current)
         m_drawing.remove(slot);
-    // Stopped, pulled or replaced meanwhile: nothing goes out, and the own ID goes back.
-    if (!current || !m_active || record != m_record.get() || slot->isGone()) {
+    // Stopped (and perhaps started again), pulled or replaced meanwhile: nothing goes out, and
+    // the own ID goes back; a slot of a station at work looks anew.
+    if (!current || !m_active || !sameStart || record != m_record.get() || slot->isGone()) {
         if (drawn)
             record->releaseOwnId(*drawn);
-        if (current)
+        if (current) {
             dropIfGone(slot);
+            if (m_active && !slot->isGone())
+                slot->setActive(true);
+        }
         checkStopped();
         return;
     }
@@ -410,6 +418,10 @@ void Station::onRecorded(AdapterSlot *slot, RecordStore *record, const RecordRow
     else
         ++m_sessionFailed;
     slot->settle(state, reasonOf(result), reusable);
+    // Started again while the row was on its way: the slot takes up now, and waits until this
+    // unit is gone.
+    if (m_active)
+        slot->setActive(true);
     emit recorded(slot, row);
     emit countersChanged();
     // The row waits on this PC: no unit starts until the database has it.

@@ -102,7 +102,7 @@ private:
     void onAdded(const Adapter &adapter);
     void onRemoved(const QString &path);
     void onUnitFound(AdapterSlot *slot, const UnitSummary &poll);
-    void onDrawn(AdapterSlot *slot, int ticket, RecordStore *record,
+    void onDrawn(AdapterSlot *slot, int ticket, RecordStore *record, bool sameStart,
                  OwnIdAllocator::Taken taken, std::optional<int> drawn, const QString &why);
     // Writes the unit with its own ID, or says why there is none.
     void configure(AdapterSlot *slot, const std::optional<OwnIdAllocator::Taken> &taken,
@@ -143,6 +143,7 @@ private:
     QSet<AdapterSlot *> m_recording;
     bool m_refreshing = false;
     int m_tickets = 0;
+    int m_starts = 0;  // 開始 so far: a draw from before a 停止 gives its own ID back
     bool m_active = false;
     bool m_stopping = false;
     int m_sessionDone = 0;

@@ -20,7 +20,8 @@
 
 // A plant's record in a real PostgreSQL server, started for this test: what is refused before
 // anything is written, own IDs shared by two stations, rows kept aside while the server is
-// away, a station stopped or an adapter pulled while the database is slow, and the export.
+// away, a station stopped, restarted or an adapter pulled while the database is slow, and the
+// export.
 class PlantRecordTest : public QObject
 {
     Q_OBJECT
@@ -33,8 +34,8 @@ private slots:
     void refusedBeforeAnythingIsWritten();
     void twoStationsNeverGiveOneOwnIdTwice();
     void rowsWaitWhileTheServerIsAwayAndArriveOnce();
-    void stoppedOrPulledWhileTheDatabaseAnswers_data();
-    void stoppedOrPulledWhileTheDatabaseAnswers();
+    void interruptedWhileTheDatabaseAnswers_data();
+    void interruptedWhileTheDatabaseAnswers();
     void exportIsTheStationsCsv();
 
 private:
@@ -277,23 +278,28 @@ void PlantRecordTest::rowsWaitWhileTheServerIsAwayAndArriveOnce()
     QCOMPARE(number(QStringLiteral("SELECT max(own_id) FROM zrt_attempts")), 12);
 }
 
-void PlantRecordTest::stoppedOrPulledWhileTheDatabaseAnswers_data()
+void PlantRecordTest::interruptedWhileTheDatabaseAnswers_data()
 {
-    QTest::addColumn<bool>("rowWaits");  // otherwise the own ID's draw waits
-    QTest::addColumn<bool>("pulled");    // otherwise 停止
-    QTest::newRow("own ID drawn, 停止") << false << false;
-    QTest::newRow("own ID drawn, adapter pulled") << false << true;
-    QTest::newRow("row kept, 停止") << true << false;
-    QTest::newRow("row kept, adapter pulled") << true << true;
+    QTest::addColumn<bool>("rowWaits");      // otherwise the own ID's draw waits
+    QTest::addColumn<QString>("meanwhile");  // "stop", "pull" or "restart" (停止, then 開始)
+    for (const bool rowWaits : {false, true}) {
+        const char *what = rowWaits ? "row kept" : "own ID drawn";
+        QTest::addRow("%s, 停止", what) << rowWaits << QStringLiteral("stop");
+        QTest::addRow("%s, adapter pulled", what) << rowWaits << QStringLiteral("pull");
+        QTest::addRow("%s, 停止 and 開始", what) << rowWaits << QStringLiteral("restart");
+    }
 }
 
 // The station goes on with its other adapters while the database answers, so a unit can be
-// stopped or pulled in between. A drawn own ID then goes back and nothing goes out; a row is
-// kept, and only then is the tile settled (and dropped, if pulled) and the station stopped.
-void PlantRecordTest::stoppedOrPulledWhileTheDatabaseAnswers()
+// stopped, pulled or stopped and started again in between. A drawn own ID then goes back and
+// nothing goes out (after 開始 the unit is taken anew); a row is kept, and only then is the tile
+// settled (and dropped, if pulled) and the station stopped; the unit is never written twice.
+void PlantRecordTest::interruptedWhileTheDatabaseAnswers()
 {
     QFETCH(bool, rowWaits);
-    QFETCH(bool, pulled);
+    QFETCH(QString, meanwhile);
+    const bool pulled = meanwhile == QLatin1String("pull");
+    const bool restarted = meanwhile == QLatin1String("restart");
     const QString settings = settingsFile(QStringLiteral("job.txt"));
     const QString bench = m_dir.filePath(QStringLiteral("slow"));
     QVERIFY(QDir(bench).removeRecursively() && QDir().mkpath(bench));
@@ -340,6 +346,8 @@ void PlantRecordTest::stoppedOrPulledWhileTheDatabaseAnswers()
         QTRY_VERIFY_WITH_TIMEOUT(slot->isGone(), 10000);
     } else {
         station.stop();
+        if (restarted)
+            station.start();
     }
     QTest::qWait(300);
     QCOMPARE(removed.size(), 0);
@@ -347,25 +355,30 @@ void PlantRecordTest::stoppedOrPulledWhileTheDatabaseAnswers()
     QCOMPARE(recorded.size(), 0);
     QVERIFY(letGo());
 
-    if (rowWaits) {
-        QTRY_COMPARE(recorded.size(), 1);
+    // Written and recorded once in the end, or not at all.
+    const int written = rowWaits || restarted ? 1 : 0;
+    if (written) {
+        QTRY_COMPARE_WITH_TIMEOUT(recorded.size(), 1, 20000);
         QCOMPARE(recorded.first().at(0).value<AdapterSlot *>(), slot);
         QCOMPARE(recorded.first().at(1).value<RecordRow>().result, QStringLiteral("done"));
+        QCOMPARE(recorded.first().at(1).value<RecordRow>().ownId, QStringLiteral("011"));
         QCOMPARE(slot->view().state, SlotView::State::Done);
     }
     if (pulled)
         QTRY_COMPARE(removed.size(), 1);
+    else if (restarted)
+        QTest::qWait(2500);  // a few of the slot's looks: the unit is not taken again
     else
         QTRY_COMPARE(stopped.size(), 1);
     // The one own ID went out and is given, or it never went out and is free again.
-    QTRY_COMPARE(number(QStringLiteral("SELECT count(*) FROM zrt_own_ids")), rowWaits ? 1 : 0);
-    QCOMPARE(number(QStringLiteral("SELECT count(*) FROM zrt_attempts")), rowWaits ? 1 : 0);
+    QTRY_COMPARE(number(QStringLiteral("SELECT count(*) FROM zrt_own_ids")), written);
+    QCOMPARE(number(QStringLiteral("SELECT count(*) FROM zrt_attempts")), written);
     QCOMPARE(number(QStringLiteral("SELECT count(*) FROM zrt_own_ids WHERE state = 'given'")),
-             rowWaits ? 1 : 0);
+             written);
     const auto ownIdLines = std::count_if(heard.cbegin(), heard.cend(), [](const QByteArray &line) {
         return line.startsWith("@MYID");
     });
-    QCOMPARE(ownIdLines, rowWaits ? 1 : 0);
+    QCOMPARE(ownIdLines, written);
 }
 
 // The export of a job is, byte for byte, the CSV file a station would have written.
