@@ -362,7 +362,8 @@ void PlantRecordTest::interruptedWhileTheDatabaseAnswers()
         QCOMPARE(recorded.first().at(0).value<AdapterSlot *>(), slot);
         QCOMPARE(recorded.first().at(1).value<RecordRow>().result, QStringLiteral("done"));
         QCOMPARE(recorded.first().at(1).value<RecordRow>().ownId, QStringLiteral("011"));
-        QCOMPARE(slot->view().state, SlotView::State::Done);
+        if (!pulled)  // a pulled adapter's slot is gone with its tile
+            QCOMPARE(slot->view().state, SlotView::State::Done);
     }
     if (pulled)
         QTRY_COMPARE(removed.size(), 1);
