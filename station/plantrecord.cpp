@@ -701,17 +701,30 @@ QList<QStringList> PlantRecord::rows() const
     return rows;
 }
 
+// What drawing an own ID and reading the job's counts run on the connection's thread, taken
+// with the values they need, for the calls that wait and for those that do not.
+std::function<OwnIdDraw()> PlantRecord::drawWork(int from, std::optional<int> exactly) const
+{
+    return [=, jobId = m_jobId, session = m_session, connection = m_connection] {
+        return drawOwnIdOn(QSqlDatabase::database(connection, false), jobId, session, from,
+                           exactly);
+    };
+}
+
+std::function<std::optional<RecordSummary>()> PlantRecord::summaryWork() const
+{
+    return [jobId = m_jobId, connection = m_connection] {
+        return summaryOn(QSqlDatabase::database(connection, false), jobId);
+    };
+}
+
 std::optional<int> PlantRecord::reserveOwnId(int from, std::optional<int> exactly, QString *why)
 {
     if (m_offline) {
         *why = m_offlineReason;
         return std::nullopt;
     }
-    const OwnIdDraw draw = onWorker([=, jobId = m_jobId, session = m_session,
-                                     connection = m_connection] {
-        return drawOwnIdOn(QSqlDatabase::database(connection, false), jobId, session, from,
-                           exactly);
-    });
+    const OwnIdDraw draw = onWorker(drawWork(from, exactly));
     return settleDraw(draw, exactly, why);
 }
 
@@ -722,10 +735,7 @@ void PlantRecord::reserveOwnIdThen(int from, std::optional<int> exactly, const D
         return;
     }
     onWorkerThen(
-        [=, jobId = m_jobId, session = m_session, connection = m_connection] {
-            return drawOwnIdOn(QSqlDatabase::database(connection, false), jobId, session, from,
-                               exactly);
-        },
+        drawWork(from, exactly),
         [this, exactly, done](const OwnIdDraw &draw) {
             QString why;
             const std::optional<int> ownId = settleDraw(draw, exactly, &why);
@@ -834,9 +844,7 @@ bool PlantRecord::refresh()
 {
     if (m_offline)
         return false;
-    return settleRefresh(onWorker([jobId = m_jobId, connection = m_connection] {
-        return summaryOn(QSqlDatabase::database(connection, false), jobId);
-    }));
+    return settleRefresh(onWorker(summaryWork()));
 }
 
 void PlantRecord::refreshThen(const std::function<void(bool changed)> &done)
@@ -846,9 +854,7 @@ void PlantRecord::refreshThen(const std::function<void(bool changed)> &done)
         return;
     }
     onWorkerThen(
-        [jobId = m_jobId, connection = m_connection] {
-            return summaryOn(QSqlDatabase::database(connection, false), jobId);
-        },
+        summaryWork(),
         [this, done](const std::optional<RecordSummary> &summary) {
             done(settleRefresh(summary));
         });

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -75,6 +76,8 @@ private:
     template <typename Work, typename Reply>
     void onWorkerThen(Work work, Reply reply);
 
+    std::function<OwnIdDraw()> drawWork(int from, std::optional<int> exactly) const;
+    std::function<std::optional<RecordSummary>()> summaryWork() const;
     bool connect(QString *why);
     bool joinJob(QString *why);
     bool insertRow(const RecordRow &row, QString *why);
